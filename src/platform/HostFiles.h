@@ -1,0 +1,37 @@
+// Game file names on a Linux file system.
+//
+// Names from scripts and init.def are CP932 bytes relative to the game
+// folder (the current directory). A name is resolved component by component:
+// the bytes as they are, then the name converted to UTF-8, then a
+// comparison that ignores the case of a to z. A backslash that separates
+// components (not the second byte of a two-byte character) means '/'.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace mirt {
+
+// Host path of an existing file or folder, or "" when nothing matches.
+std::string ResolveExisting(const std::string& cp932Name);
+// Host path to create: an existing match if there is one, else the name
+// converted to UTF-8 under the resolved folder. "" when the folder is missing.
+std::string ResolveForCreate(const std::string& cp932Name);
+
+// Thin POSIX wrappers; fd < 0 means none.
+int HostOpenExisting(const std::string& hostPath, bool* readOnly);
+int HostCreate(const std::string& hostPath);
+int HostOpenReadOnly(const std::string& hostPath);
+long HostRead(int fd, void* buf, size_t n);
+long HostWrite(int fd, const void* buf, size_t n);
+bool HostSeek(int fd, uint32_t offset);
+int64_t HostSize(int fd);
+void HostClose(int fd);
+
+bool SetCurrentDirectory(const std::string& hostPath);
+
+// Writes bytes to the file aside, flushes, then renames it over the target,
+// so a crash mid-write never destroys the previous file.
+bool WriteFileAtomically(const std::string& cp932Name, const void* data, size_t n);
+
+}  // namespace mirt

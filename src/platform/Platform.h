@@ -1,0 +1,108 @@
+// The system interface: everything the engine needs from the machine.
+//
+// The engine (shell/, script/, vars/, text/, save/, graphics/, sound/) never
+// talks to the window system, the clock or the devices directly; it goes
+// through one Platform object. Two implementations exist: the Qt window
+// (platform/qt) and the headless one (platform/headless) used by tests and
+// automation, which may run on a virtual clock.
+//
+// All text crossing this interface is CP932 (Shift-JIS) bytes, as the
+// scripts hold it; the implementations convert to Unicode where they show it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QImage;
+
+namespace mirt {
+
+// Virtual key codes the engine understands (the Windows values).
+enum Key : int {
+  kKeyEnter = 13,
+  kKeyEscape = 27,
+  kKeySpace = 32,
+  kKeyUp = 38,
+  kKeyDown = 40,
+};
+
+enum class MouseButton { Left, Right, Middle };
+
+// The handlers the platform calls; implemented by the player. The platform
+// never calls one of these while another is running, except from
+// pumpOneMessage(), which hands on exactly one queued event.
+class WindowEvents {
+ public:
+  virtual ~WindowEvents() = default;
+  virtual void formClick() = 0;                         // left button released
+  virtual void formMouseDown(MouseButton b, int x, int y) = 0;
+  virtual void formMouseMove(int x, int y) = 0;
+  virtual void formKeyDown(int virtualKey) = 0;
+  virtual void timer2Timer() = 0;                       // every 100 ms while running
+  virtual void menuActivated(const std::string& item) = 0;
+  virtual void closeRequested() = 0;                    // window close box
+};
+
+// The menu bar as a model: the engine owns it, the platform shows it.
+struct MenuEntry {
+  std::string name;      // item name, e.g. "SaveDat0"
+  std::string caption;   // CP932; "-" is a separator
+  bool checked = false;
+  bool enabled = true;
+  bool visible = true;
+  std::vector<MenuEntry> children;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  virtual void setEventHandler(WindowEvents* events) = 0;
+
+  // ---- clock -------------------------------------------------------------
+  virtual uint32_t tickCount() = 0;             // milliseconds, wraps
+  virtual void sleepMs(uint32_t ms) = 0;        // plain sleep
+  virtual void yieldCpu() = 0;                  // zero-length sleep
+  // Sleeps up to ms while watching the left button; returns false as soon as
+  // the button is down (checked at least every millisecond).
+  virtual bool sleepUnlessLeftDown(uint32_t ms) = 0;
+
+  // ---- input -------------------------------------------------------------
+  virtual bool leftButtonDown() = 0;            // the state at this moment
+  // Hands one pending event on to the handlers. False when the application
+  // is quitting; the quit is not consumed.
+  virtual bool pumpOneMessage() = 0;
+
+  // ---- window ------------------------------------------------------------
+  virtual void setCaption(const std::string& caption) = 0;
+  virtual void setApplicationTitle(const std::string& title) = 0;
+  virtual void present(const QImage& screen) = 0;  // repaint the 640x480 picture
+  virtual void setMenu(const std::vector<MenuEntry>& bar) = 0;
+  virtual void setMenuBarVisible(bool visible) = 0;
+  virtual void setTimer2(bool running) = 0;
+  virtual bool timer2Running() const = 0;
+  virtual void requestClose() = 0;              // close the main window soon
+  virtual bool windowExists() = 0;
+  virtual void moveWindow(int left, int top) = 0;
+  virtual int windowLeft() = 0;
+  virtual int windowTop() = 0;
+  virtual void centreWindow() = 0;
+  virtual void setFullScreen(bool on) = 0;
+
+  // ---- dialogs -----------------------------------------------------------
+  virtual void messageBox(const std::string& text) = 0;
+  virtual bool question(const std::string& text, const std::string& title) = 0;
+  virtual std::optional<std::string> inputDialog(const std::string& caption,
+                                                 const std::string& prompt,
+                                                 const std::string& initial) = 0;
+  // Returns a host path (UTF-8) or nothing when cancelled.
+  virtual std::optional<std::string> saveFileDialog(const std::string& title,
+                                                    const std::string& filter) = 0;
+
+  // ---- shell -------------------------------------------------------------
+  virtual void shellOpen(const std::string& hostPath) = 0;
+};
+
+}  // namespace mirt

@@ -1,0 +1,75 @@
+#include "platform/headless/HeadlessPlatform.h"
+
+#include <sched.h>
+
+#include <thread>
+
+namespace mirt {
+
+uint32_t HeadlessPlatform::tickCount() {
+  if (virtual_) return now_;
+  auto d = std::chrono::steady_clock::now() - start_;
+  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
+}
+
+void HeadlessPlatform::checkLimit() {
+  if (limit_ && tickCount() >= *limit_) throw TimeLimitReached();
+}
+
+void HeadlessPlatform::advanceTo(uint32_t to) {
+  if (limit_ && to > *limit_) to = *limit_;
+  if (virtual_) {
+    if (static_cast<int32_t>(to - now_) > 0) now_ = to;
+  } else {
+    while (static_cast<int32_t>(to - tickCount()) > 0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  checkLimit();
+}
+
+void HeadlessPlatform::yieldCpu() {
+  // A story that loops without ever waiting still lets virtual time pass,
+  // slowly, so a time limit ends it.
+  if (virtual_) {
+    if (++yields_ % 1000 == 0) ++now_;
+  } else {
+    sched_yield();
+  }
+  checkLimit();
+}
+
+bool HeadlessPlatform::sleepUnlessLeftDown(uint32_t ms) {
+  if (leftDown_) return false;
+  advanceTo(tickCount() + ms);
+  return true;
+}
+
+void HeadlessPlatform::setTimer2(bool running) {
+  if (running && !timerOn_) nextTick_ = tickCount() + 100;
+  timerOn_ = running;
+}
+
+bool HeadlessPlatform::question(const std::string&, const std::string&) {
+  if (answers.empty()) return true;
+  bool a = answers.front();
+  answers.pop_front();
+  return a;
+}
+
+std::optional<std::string> HeadlessPlatform::inputDialog(const std::string&, const std::string&,
+                                                         const std::string& initial) {
+  if (inputs.empty()) return initial;
+  auto a = inputs.front();
+  inputs.pop_front();
+  return a;
+}
+
+std::optional<std::string> HeadlessPlatform::saveFileDialog(const std::string&, const std::string&) {
+  if (saveFiles.empty()) return std::nullopt;
+  std::string a = saveFiles.front();
+  saveFiles.pop_front();
+  if (a.empty()) return std::nullopt;
+  return a;
+}
+
+}  // namespace mirt

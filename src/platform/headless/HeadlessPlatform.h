@@ -1,0 +1,87 @@
+// The platform without a window: drawing goes to an offscreen image,
+// dialogs are answered from queues, and time may be virtual, moving only
+// when the player waits, so every run is deterministic.
+#pragma once
+
+#include <QImage>
+#include <chrono>
+#include <deque>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace mirt {
+
+// Thrown by the clock when the run's time limit has passed.
+struct TimeLimitReached : std::runtime_error {
+  TimeLimitReached() : std::runtime_error("time limit reached") {}
+};
+
+class HeadlessPlatform : public Platform {
+ public:
+  explicit HeadlessPlatform(bool virtualTime) : virtual_(virtualTime) {}
+
+  // ---- what the automation sets --------------------------------------
+  void setTimeLimit(uint32_t ms) { limit_ = ms; }
+  void setLeftButton(bool down) { leftDown_ = down; }
+  // Lets time pass to `to` (in tickCount() terms).
+  void advanceTo(uint32_t to);
+  uint32_t nextTick() const { return nextTick_; }
+  void setNextTick(uint32_t t) { nextTick_ = t; }
+  std::deque<bool> answers;
+  std::deque<std::optional<std::string>> inputs;  // CP932
+  std::deque<std::string> saveFiles;              // host paths, "" cancels
+  const QImage& window() const { return window_; }
+  bool closeWanted() const { return closeWanted_; }
+  int windowX = 0, windowY = 0;
+  std::string caption;
+  bool menuBarVisible = true;
+  bool fullScreen = false;
+
+  // ---- Platform ---------------------------------------------------------
+  void setEventHandler(WindowEvents* e) override { events_ = e; }
+  uint32_t tickCount() override;
+  void sleepMs(uint32_t ms) override { advanceTo(tickCount() + ms); }
+  void yieldCpu() override;
+  bool sleepUnlessLeftDown(uint32_t ms) override;
+  bool leftButtonDown() override { return leftDown_; }
+  bool pumpOneMessage() override { return !closeWanted_; }
+  void setCaption(const std::string& c) override { caption = c; }
+  void setApplicationTitle(const std::string&) override {}
+  void present(const QImage& screen) override { window_ = screen; }
+  void setMenu(const std::vector<MenuEntry>&) override {}
+  void setMenuBarVisible(bool v) override { menuBarVisible = v; }
+  void setTimer2(bool running) override;
+  bool timer2Running() const override { return timerOn_; }
+  void requestClose() override { closeWanted_ = true; }
+  bool windowExists() override { return !closeWanted_; }
+  void moveWindow(int left, int top) override { windowX = left, windowY = top; }
+  int windowLeft() override { return windowX; }
+  int windowTop() override { return windowY; }
+  void centreWindow() override { windowX = (1920 - 640) / 2, windowY = (1080 - 480) / 2; }
+  void setFullScreen(bool on) override { fullScreen = on; }
+  void messageBox(const std::string&) override {}
+  bool question(const std::string&, const std::string&) override;
+  std::optional<std::string> inputDialog(const std::string&, const std::string&,
+                                         const std::string& initial) override;
+  std::optional<std::string> saveFileDialog(const std::string&, const std::string&) override;
+  void shellOpen(const std::string&) override {}
+
+ private:
+  void checkLimit();
+  bool virtual_;
+  uint32_t now_ = 0;
+  uint64_t yields_ = 0;
+  std::optional<uint32_t> limit_;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  bool leftDown_ = false;
+  bool timerOn_ = false;
+  uint32_t nextTick_ = 0;
+  bool closeWanted_ = false;
+  QImage window_;
+  WindowEvents* events_ = nullptr;
+};
+
+}  // namespace mirt

@@ -1,0 +1,96 @@
+#include "script/Archive.h"
+
+#include <cstring>
+
+#include "script/CFile.h"
+
+namespace mirt {
+namespace {
+
+uint32_t Le32(const uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+bool ReadDirectory(CFile& f, std::vector<ArchiveEntry>& dir, uint32_t* fileSize) {
+  *fileSize = f.Size();
+  uint8_t head[4];
+  if (f.Read(head, 4) != 4) return false;
+  uint64_t count = Le32(head);
+  // A count beyond what the file can hold is cut to what is there.
+  uint64_t room = (*fileSize - 4) / kArchiveEntrySize;
+  if (count > room) count = room;
+  std::vector<uint8_t> bytes(4 + count * kArchiveEntrySize);
+  std::memcpy(bytes.data(), head, 4);
+  uint32_t want = static_cast<uint32_t>(count * kArchiveEntrySize);
+  uint32_t got = f.Read(bytes.data() + 4, want);
+  dir = ParseArchiveDirectory(bytes.data(), 4 + got);
+  return true;
+}
+
+std::optional<std::vector<uint8_t>> ReadEntry(CFile& f, const ArchiveEntry& e, uint32_t fileSize) {
+  if (e.offset > fileSize || e.size > fileSize - e.offset) return std::nullopt;
+  std::vector<uint8_t> data(e.size);
+  if (!f.Seek(e.offset)) return std::nullopt;
+  if (f.Read(data.data(), e.size) != e.size) return std::nullopt;
+  return data;
+}
+
+}  // namespace
+
+std::string UpperAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return s;
+}
+
+std::vector<ArchiveEntry> ParseArchiveDirectory(const uint8_t* data, size_t size) {
+  std::vector<ArchiveEntry> dir;
+  if (size < 4) return dir;
+  uint64_t count = Le32(data);
+  uint64_t room = (size - 4) / kArchiveEntrySize;
+  if (count > room) count = room;
+  dir.reserve(count);
+  for (uint64_t i = 0; i < count; ++i) {
+    const uint8_t* p = data + 4 + i * kArchiveEntrySize;
+    ArchiveEntry e;
+    e.size = Le32(p);
+    e.offset = Le32(p + 4);
+    const char* name = reinterpret_cast<const char*>(p + 10);
+    e.name.assign(name, strnlen(name, 41));
+    dir.push_back(std::move(e));
+  }
+  return dir;
+}
+
+std::optional<ArchiveEntry> FindArchiveEntry(const std::vector<ArchiveEntry>& dir,
+                                             const std::string& name) {
+  std::string want = UpperAscii(name);
+  for (const ArchiveEntry& e : dir)
+    if (UpperAscii(e.name) == want) return e;
+  return std::nullopt;
+}
+
+std::optional<std::vector<uint8_t>> ReadArchiveMember(const std::string& archiveName,
+                                                      const std::string& name) {
+  CFile f;
+  if (archiveName.empty() || !f.Open(archiveName, CFile::kExisting)) return std::nullopt;
+  std::vector<ArchiveEntry> dir;
+  uint32_t size;
+  if (!ReadDirectory(f, dir, &size)) return std::nullopt;
+  auto e = FindArchiveEntry(dir, name);
+  if (!e) return std::nullopt;
+  return ReadEntry(f, *e, size);
+}
+
+std::optional<std::vector<uint8_t>> ReadArchiveMemberAt(const std::string& archiveName,
+                                                        size_t index, std::string* entryName) {
+  CFile f;
+  if (archiveName.empty() || !f.Open(archiveName, CFile::kExisting)) return std::nullopt;
+  std::vector<ArchiveEntry> dir;
+  uint32_t size;
+  if (!ReadDirectory(f, dir, &size) || index >= dir.size()) return std::nullopt;
+  if (entryName) *entryName = dir[index].name;
+  return ReadEntry(f, dir[index], size);
+}
+
+}  // namespace mirt

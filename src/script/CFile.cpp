@@ -1,0 +1,61 @@
+#include "script/CFile.h"
+
+#include "platform/HostFiles.h"
+
+namespace mirt {
+
+bool CFile::Open(const std::string& cp932Name, int mode) {
+  Close();
+  if (mode == kExisting) {
+    std::string path = ResolveExisting(cp932Name);
+    if (path.empty()) return false;
+    fd_ = HostOpenExisting(path, nullptr);
+  } else {
+    std::string path = ResolveForCreate(cp932Name);
+    if (path.empty()) return false;
+    fd_ = HostCreate(path);
+  }
+  return fd_ >= 0;
+}
+
+void CFile::Close() {
+  HostClose(fd_);
+  fd_ = -1;
+}
+
+uint32_t CFile::Read(void* buf, uint32_t n) {
+  if (fd_ < 0) return 0;
+  return static_cast<uint32_t>(HostRead(fd_, buf, n));
+}
+
+uint32_t CFile::Write(const void* buf, uint32_t n) {
+  if (fd_ < 0) return 0;
+  return static_cast<uint32_t>(HostWrite(fd_, buf, n));
+}
+
+uint32_t CFile::Size() {
+  if (fd_ < 0) return 0;
+  int64_t s = HostSize(fd_);
+  return s > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<uint32_t>(s);
+}
+
+bool CFile::Seek(uint32_t offset) { return fd_ >= 0 && HostSeek(fd_, offset); }
+
+int CFile::ReadAll(std::vector<uint8_t>& out) {
+  out.assign(Size(), 0);
+  uint32_t got = Read(out.data(), static_cast<uint32_t>(out.size()));
+  out.resize(got);
+  Close();
+  return 1;
+}
+
+bool FileExists(const std::string& cp932Name) {
+  std::string path = ResolveExisting(cp932Name);
+  if (path.empty()) return false;
+  int fd = HostOpenReadOnly(path);
+  if (fd < 0) return false;
+  HostClose(fd);
+  return true;
+}
+
+}  // namespace mirt

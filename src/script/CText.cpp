@@ -1,0 +1,168 @@
+#include "script/CText.h"
+
+#include <string>
+
+#include "shell/Player.h"
+#include "vars/Arguments.h"
+
+namespace mirt {
+namespace {
+
+// Statement characters: tilde, comma, quote, backslash, '!', tab, slash, LF,
+// '&', '%', 'w', apostrophe.
+const std::string kStatementSet = std::string("~,\"\\!\t/\n&%w'");
+const std::string kQuoteSet = "\"";
+const std::string kEscapeSet = "n,N,r,R,p,P,w,W";
+const std::string kCommandNameSet = " ,\n";
+
+}  // namespace
+
+bool CText::ReadLine() {
+  const char* text = p_.scenario.Text();
+  uint32_t& pos = p_.scenario.position;
+  if (pos >= p_.scenario.Length() || text[pos] == 0) {
+    if (p_.closed()) return false;  // already closing: say it once
+    p_.Message(Sjis("ファイルの最後まで読みこみました。終了します。"));
+    p_.RequestClose();
+    return false;
+  }
+  int n = 0;
+  while (n < kLineMax) {
+    char c = text[pos];
+    if (c == 0) break;
+    if (c == '\r' && text[pos + 1] == '\n') {
+      pos += 2;
+      break;
+    }
+    line[n++] = c;
+    ++pos;
+  }
+  line[n] = 0;
+  return true;
+}
+
+void CText::NewLine() {
+  penX = p_.state.textOriginX;
+  penY += p_.state.lineSpacing + p_.state.fontSize;
+}
+
+int CText::Run() {
+  if (!ReadLine()) return 0;
+  p_.tok.SetSource(line);
+  p_.StopTimer2();
+  for (;;) {
+    p_.platform.yieldCpu();
+    ++statements;
+    switch (Step()) {
+      case Next::SameLine:
+        break;
+      case Next::NextLine:
+        if (!ReadLine()) return 0;
+        p_.tok.SetSource(line);
+        break;
+      case Next::Wait:
+        p_.StartTimer2();
+        p_.TraceEvent("wait");
+        return 1;
+      case Next::Stop:
+        return 0;
+    }
+  }
+}
+
+CText::Next CText::Step() {
+  StringTok& tok = p_.tok;
+  std::string token;
+  tok.SetDelimiters(kStatementSet);
+  char c = tok.ReadToken(token, kLineMax, true);
+  switch (c) {
+    case 0:
+    case '/':
+    case '\n':
+      return Next::NextLine;
+
+    case '!':
+      if (!IntegerAssignment(p_)) {
+        p_.Message(Sjis("変数の指定がありません。"));
+        p_.RequestClose();
+        return Next::Stop;
+      }
+      return Next::NextLine;
+
+    case '&':
+      StringAssignment(p_);
+      return Next::NextLine;
+
+    case '%':
+      StringReference(p_);
+      return Next::SameLine;
+
+    case '\'':
+      IntegerReference(p_);
+      return Next::SameLine;
+
+    case '"': {
+      tok.SetDelimiters(kQuoteSet);
+      std::string textPiece;
+      char end = tok.ReadToken(textPiece, kLineMax, true);
+      p_.DrawMessageText(textPiece);
+      p_.AppendHistory(textPiece);
+      return end == '"' ? Next::SameLine : Next::Wait;
+    }
+
+    case '\\': {
+      tok.SetDelimiters(kEscapeSet);
+      std::string dropped;
+      switch (tok.ReadToken(dropped, kLineMax, true)) {
+        case 'n':
+        case 'N':
+          NewLine();
+          p_.HistoryLineBreak();
+          p_.Repaint();
+          return p_.PageMode() ? Next::NextLine : Next::Wait;
+        case 'w':
+        case 'W':
+          p_.WaitOrClick(p_.state.pauseLength);
+          return Next::SameLine;
+        case 'r':
+        case 'R':
+          NewLine();
+          p_.WaitOrClick(1);
+          p_.HistoryLineBreak();
+          return Next::NextLine;
+        case 'p':
+        case 'P':
+          p_.Repaint();
+          penY += p_.state.lineSpacing + p_.state.fontSize;
+          pageFull = 1;
+          p_.HistoryPageBreak();
+          return Next::Wait;
+        case ',':
+          return Next::SameLine;
+        default:
+          return Next::Wait;
+      }
+    }
+
+    case '~': {
+      tok.SetDelimiters(kCommandNameSet);
+      std::string keyword;
+      char d = tok.ReadToken(keyword, kLineMax, false);
+      int slot = p_.commands.Find(keyword);
+      int result = 0;
+      if (slot >= 0) {
+        p_.TraceEvent("command", JsonObject().Str("name", keyword));
+        result = p_.commands.Slot(slot).handler(p_);
+      } else {
+        p_.Message(Sjis("指定されたスクリプトは存在しません：　") + keyword);
+      }
+      if (result != 0) return Next::NextLine;
+      return d != 0 ? Next::SameLine : Next::Wait;
+    }
+
+    default:  // comma, small w
+      return Next::SameLine;
+  }
+}
+
+}  // namespace mirt

@@ -1,0 +1,124 @@
+#include "script/Scenario.h"
+
+#include <cstring>
+
+#include "script/Archive.h"
+#include "script/CFile.h"
+#include "shell/Player.h"
+#include "vars/VariableStore.h"
+
+namespace mirt {
+namespace {
+
+// One init.def line: up to CR LF (consumed) or the end, cut after 256 bytes.
+std::string NextLine(const std::vector<uint8_t>& b, size_t& pos) {
+  std::string line;
+  while (pos < b.size() && line.size() < 256) {
+    if (b[pos] == '\r' && pos + 1 < b.size() && b[pos + 1] == '\n') {
+      pos += 2;
+      return line;
+    }
+    line += static_cast<char>(b[pos++]);
+  }
+  return line;
+}
+
+std::string Kind(const std::string& name) {
+  if (name.size() < 3) return UpperAscii(name);
+  return UpperAscii(name.substr(name.size() - 3));
+}
+
+void Invert(std::vector<uint8_t>& bytes) {
+  for (uint8_t& b : bytes) b = static_cast<uint8_t>(~b);
+}
+
+}  // namespace
+
+int32_t ParseDecimal(const char* s) {
+  while (*s == ' ' || *s == '\t' || *s == '\n' || *s == '\r' || *s == '\v' || *s == '\f') ++s;
+  bool neg = false;
+  if (*s == '+' || *s == '-') neg = (*s++ == '-');
+  uint32_t v = 0;  // wraps like a 32-bit machine integer
+  while (*s >= '0' && *s <= '9') v = v * 10u + static_cast<uint32_t>(*s++ - '0');
+  if (neg) v = 0u - v;
+  return static_cast<int32_t>(v);
+}
+
+void ParseStartupDefinitions(const std::vector<uint8_t>& bytes, StartupDefinitions& defs) {
+  static const int32_t kDefaults[5] = {0, 25, 50, 75, 100};
+  std::memcpy(defs.speeds, kDefaults, sizeof kDefaults);
+  size_t pos = 0;
+  // A file with fewer than nine lines keeps the values of the lines it lacks.
+  for (int i = 0; i < 5 && pos < bytes.size(); ++i)
+    defs.speeds[i] = ParseDecimal(NextLine(bytes, pos).c_str());
+  std::string* names[4] = {&defs.scenarioSource, &defs.graphicsArchive, &defs.waveArchive,
+                           &defs.midiArchive};
+  for (std::string* n : names) {
+    if (pos >= bytes.size()) break;
+    *n = NextLine(bytes, pos);
+    if (n->size() > 255) n->resize(255);
+  }
+}
+
+void Scenario::SetText(const std::vector<uint8_t>& bytes) {
+  text_ = bytes;
+  text_.push_back(0);
+}
+
+bool Scenario::ReadStartupDefinitions() {
+  CFile f;
+  if (!f.Open("init.def", CFile::kExisting)) return false;
+  std::vector<uint8_t> bytes;
+  f.ReadAll(bytes);
+  ParseStartupDefinitions(bytes, defs);
+  return true;
+}
+
+bool Scenario::OpenFirstScenario() {
+  const std::string& name = defs.scenarioSource;
+  CFile f;
+  if (name.empty() || !f.Open(name, CFile::kExisting)) return false;
+  std::string kind = Kind(name);
+  if (kind == "DAT") {
+    mode = Mode::Archive;
+    f.Close();
+    std::string entryName;
+    auto data = ReadArchiveMemberAt(name, 0, &entryName);
+    if (!data) return false;
+    Invert(*data);
+    SetText(*data);
+    CopyField(p_.state.scenarioName, sizeof p_.state.scenarioName, entryName);
+  } else if (kind == "TXT") {
+    mode = Mode::Plain;
+    std::vector<uint8_t> bytes;
+    f.ReadAll(bytes);
+    SetText(bytes);
+    CopyField(p_.state.scenarioName, sizeof p_.state.scenarioName, name);
+  } else {
+    // Neither a scenario text nor an archive: there is no story to open.
+    return false;
+  }
+  position = 0;
+  p_.state.readPosition = 0;
+  return true;
+}
+
+void Scenario::LoadScenario(const std::string& name) {
+  if (mode == Mode::Plain) {
+    CFile f;
+    if (!f.Open(name, CFile::kExisting)) return;
+    std::vector<uint8_t> bytes;
+    f.ReadAll(bytes);
+    SetText(bytes);
+    return;
+  }
+  auto data = ReadArchiveMember(defs.scenarioSource, name);
+  if (!data) {
+    p_.Message(Sjis("シナリオファイルの読みこみに失敗しました。"));
+    return;
+  }
+  Invert(*data);
+  SetText(*data);
+}
+
+}  // namespace mirt

@@ -1,0 +1,50 @@
+// Where scenario texts come from: init.def, the plain and archive modes,
+// and the current scenario text held whole in memory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mirt {
+
+class Player;
+
+struct StartupDefinitions {
+  int32_t speeds[5] = {0, 0, 0, 0, 0};
+  std::string scenarioSource;   // line 6: a .TXT scenario or a .DAT archive
+  std::string graphicsArchive;  // line 7
+  std::string waveArchive;      // line 8
+  std::string midiArchive;      // line 9
+};
+
+// Parses init.def's bytes into defs (the delays first become 0,25,50,75,100).
+void ParseStartupDefinitions(const std::vector<uint8_t>& bytes, StartupDefinitions& defs);
+// Decimal conversion of the scripts: blanks, optional sign, digits.
+int32_t ParseDecimal(const char* s);
+
+class Scenario {
+ public:
+  enum class Mode { Plain, Archive };
+
+  explicit Scenario(Player& p) : p_(p) { text_.push_back(0); }
+
+  bool ReadStartupDefinitions();
+  bool OpenFirstScenario();
+  void LoadScenario(const std::string& name);
+
+  // The text, always followed by a zero byte.
+  const char* Text() const { return reinterpret_cast<const char*>(text_.data()); }
+  size_t Length() const { return text_.size() - 1; }
+  void SetText(const std::vector<uint8_t>& bytes);
+
+  uint32_t position = 0;  // ScenarioPosition: offset of the next line
+  Mode mode = Mode::Plain;
+  StartupDefinitions defs;
+
+ private:
+  Player& p_;
+  std::vector<uint8_t> text_;
+};
+
+}  // namespace mirt

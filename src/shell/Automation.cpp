@@ -1,0 +1,231 @@
+#include "shell/Automation.h"
+
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "platform/Encoding.h"
+#include "platform/HostFiles.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "shell/Player.h"
+
+namespace mirt {
+namespace {
+
+std::string Absolute(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char buf[4096];
+  if (!getcwd(buf, sizeof buf)) return path;
+  return std::string(buf) + "/" + path;
+}
+
+struct Driver {
+  HeadlessPlatform& platform;
+  Player& player;
+  int pointerX = 0, pointerY = 0;
+
+  bool Idle() const { return !player.closed(); }
+
+  // Lets ms pass, firing Timer2 on the way.
+  void Pass(uint32_t ms) {
+    uint32_t target = platform.tickCount() + ms;
+    while (!player.closed()) {
+      if (platform.timer2Running()) {
+        uint32_t tick = platform.nextTick();
+        int32_t late = static_cast<int32_t>(platform.tickCount() - tick);
+        if (late >= 0) {  // a tick due while a handler ran fires now, once
+          platform.setNextTick(platform.tickCount() + 100);
+          player.timer2Timer();
+          continue;
+        }
+        if (static_cast<int32_t>(target - tick) >= 0) {
+          platform.advanceTo(tick);
+          platform.setNextTick(tick + 100);
+          player.timer2Timer();
+          continue;
+        }
+      }
+      platform.advanceTo(target);
+      break;
+    }
+  }
+
+  void MoveTo(int x, int y) {
+    if (x == pointerX && y == pointerY) return;
+    pointerX = x;
+    pointerY = y;
+    player.formMouseMove(x, y);
+  }
+};
+
+int KeyCode(const std::string& name) {
+  if (name == "Enter" || name == "Return") return kKeyEnter;
+  if (name == "Up") return kKeyUp;
+  if (name == "Down") return kKeyDown;
+  if (name == "Escape") return kKeyEscape;
+  if (name == "Space") return kKeySpace;
+  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+    return std::toupper(static_cast<unsigned char>(name[0]));
+  return -1;
+}
+
+bool SavePng(const QImage& img, const std::string& path) {
+  return img.save(QString::fromStdString(path), "PNG");
+}
+
+}  // namespace
+
+std::string DumpState(Player& p) {
+  JsonObject o;
+  o.Str("scenario", FieldString(p.state.scenarioName, 80));
+  o.Int("position", p.scenario.position);
+  std::string ints = "[", strs = "[";
+  for (int i = 0; i < p.state.intCount && i < kIntVarCount; ++i) {
+    if (i) ints += ",";
+    ints += JsonObject().Str("name", p.vars.IntName(i)).Int("value", p.vars.ints[i].value).Done();
+  }
+  for (int i = 0; i < p.state.stringCount && i < kStrVarCount; ++i) {
+    if (i) strs += ",";
+    strs += JsonObject().Str("name", p.vars.StrName(i)).Str("value", p.vars.StringValue(i)).Done();
+  }
+  o.Raw("ints", ints + "]").Raw("strings", strs + "]");
+  o.Int("intCount", p.state.intCount).Int("stringCount", p.state.stringCount);
+  o.Raw("pen", JsonObject().Int("x", p.text.penX).Int("y", p.text.penY).Done());
+  o.Int("page", p.text.page).Bool("pageFull", p.text.pageFull != 0);
+  o.Int("storyState", p.input.storyState).Bool("skipMode", p.input.skipMode);
+  o.Bool("choicePending", p.input.choicePending);
+  o.Bool("pictureChoicePending", p.input.pictureChoicePending);
+  o.Bool("pageMode", p.PageMode()).Int("charDelay", p.charDelay);
+  std::string speeds = "[";
+  for (int i = 0; i < 5; ++i) speeds += (i ? "," : "") + std::to_string(p.scenario.defs.speeds[i]);
+  o.Raw("speeds", speeds + "]");
+  o.Str("caption", FieldString(p.state.caption, sizeof p.state.caption));
+  o.Int("pauseLength", p.state.pauseLength);
+  std::string menu = "{";
+  bool first = true;
+  std::function<void(const std::vector<MenuEntry>&)> walk = [&](const std::vector<MenuEntry>& list) {
+    for (const MenuEntry& e : list) {
+      if (!first) menu += ",";
+      first = false;
+      menu += JsonQuote(e.name) + ":" +
+              JsonObject().Str("caption", e.caption).Bool("checked", e.checked)
+                  .Bool("enabled", e.enabled).Bool("visible", e.visible).Done();
+      walk(e.children);
+    }
+  };
+  walk(p.menuBar);
+  o.Raw("menu", menu + "}");
+  return o.Done();
+}
+
+int RunAutomation(const AutomationOptions& opt, std::string* error) {
+  auto fail = [&](const std::string& msg) {
+    if (error) *error = msg;
+    return 2;
+  };
+  std::vector<std::string> lines;
+  if (!opt.inputFile.empty()) {
+    std::ifstream in(opt.inputFile);
+    if (!in) return fail("cannot read input file " + opt.inputFile);
+    std::string l;
+    while (std::getline(in, l)) {
+      if (!l.empty() && l.back() == '\r') l.pop_back();
+      lines.push_back(l);
+    }
+  }
+  std::string trace = Absolute(opt.traceFile);
+
+  struct Action {
+    std::string verb, rest;
+    std::vector<std::string> args;
+  };
+  std::vector<Action> actions;
+  for (std::string& l : lines) {
+    size_t hash = l.find('#');
+    std::string body = l;
+    std::istringstream ss(body);
+    Action a;
+    if (!(ss >> a.verb) || a.verb[0] == '#') continue;
+    std::getline(ss, a.rest);
+    size_t b = a.rest.find_first_not_of(" \t");
+    a.rest = b == std::string::npos ? "" : a.rest.substr(b);
+    // Comments end every action but the texts of input and savefile.
+    if (a.verb != "input" && a.verb != "savefile" && hash != std::string::npos) {
+      size_t h = a.rest.find('#');
+      if (h != std::string::npos) a.rest.resize(h);
+      while (!a.rest.empty() && (a.rest.back() == ' ' || a.rest.back() == '\t')) a.rest.pop_back();
+    }
+    std::istringstream rs(a.rest);
+    for (std::string w; rs >> w;) a.args.push_back(w);
+    static const char* kVerbs[] = {"wait", "click", "rclick", "move", "press", "release",
+                                   "key", "menu", "answer", "input", "savefile",
+                                   "screenshot", "dump"};
+    bool known = false;
+    for (const char* v : kVerbs) known |= a.verb == v;
+    if (!known) return fail("unknown action: " + a.verb);
+    if (a.verb == "screenshot" || a.verb == "dump") a.rest = Absolute(a.rest);
+    actions.push_back(a);
+  }
+
+  HeadlessPlatform platform(opt.virtualTime);
+  if (opt.maxTime) platform.setTimeLimit(*opt.maxTime);
+  Player player(platform);
+  platform.setEventHandler(&player);
+  if (!trace.empty()) player.trace.Open(trace);
+  if (!opt.gameDir.empty()) SetCurrentDirectory(opt.gameDir);
+  Driver d{platform, player};
+
+  int code = 0;
+  try {
+    player.FormCreate();
+    // Let the first tick's click start the story.
+    while (!player.closed() && player.firstTickClick) d.Pass(1);
+    for (const Action& a : actions) {
+      if (player.closed()) break;
+      auto xy = [&](size_t i) { return std::atoi(a.args[i].c_str()); };
+      if (a.verb == "wait") {
+        d.Pass(a.args.empty() ? 0 : static_cast<uint32_t>(std::max(0, xy(0))));
+      } else if (a.verb == "click" || a.verb == "press") {
+        if (a.args.size() >= 2) d.MoveTo(xy(0), xy(1));
+        platform.setLeftButton(true);
+        player.formMouseDown(MouseButton::Left, d.pointerX, d.pointerY);
+        if (a.verb == "click") {
+          platform.setLeftButton(false);
+          if (!player.closed()) player.formClick();
+        }
+      } else if (a.verb == "release") {
+        platform.setLeftButton(false);
+        player.formClick();
+      } else if (a.verb == "rclick") {
+        if (a.args.size() >= 2) d.MoveTo(xy(0), xy(1));
+        player.formMouseDown(MouseButton::Right, d.pointerX, d.pointerY);
+      } else if (a.verb == "move") {
+        if (a.args.size() >= 2) d.MoveTo(xy(0), xy(1));
+      } else if (a.verb == "key") {
+        int k = KeyCode(a.rest);
+        if (k >= 0) player.formKeyDown(k);
+      } else if (a.verb == "menu") {
+        player.menuActivated(a.rest);
+      } else if (a.verb == "answer") {
+        platform.answers.push_back(a.rest != "no");
+      } else if (a.verb == "input") {
+        if (a.rest.empty()) platform.inputs.push_back(std::nullopt);
+        else platform.inputs.push_back(utf8ToCp932(a.rest));
+      } else if (a.verb == "savefile") {
+        platform.saveFiles.push_back(a.rest.empty() ? "" : Absolute(a.rest));
+      } else if (a.verb == "screenshot") {
+        SavePng(platform.window().isNull() ? player.layers.screen : platform.window(), a.rest);
+      } else if (a.verb == "dump") {
+        std::ofstream(a.rest) << DumpState(player) << "\n";
+      }
+    }
+    if (!player.closed()) player.menuActivated("N5");
+  } catch (const TimeLimitReached&) {
+    code = 3;
+  }
+  platform.setTimeLimit(0xFFFFFFFFu);
+  player.FormDestroy();
+  return code;
+}
+
+}  // namespace mirt

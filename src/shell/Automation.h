@@ -1,0 +1,31 @@
+// Runs the player headless under a script of input actions, one a line:
+//   wait MS | click [X Y] | rclick [X Y] | move X Y | press [X Y] | release
+//   key NAME | menu ITEM | answer yes|no | input [TEXT] | savefile [NAME]
+//   screenshot FILE | dump FILE
+// Actions run while the player is idle; after the last one the main window
+// closes as the menu's end-of-game entry closes it.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace mirt {
+
+class Player;
+
+struct AutomationOptions {
+  std::string gameDir;    // host path
+  std::string inputFile;  // host path or ""
+  std::string traceFile;  // host path or ""
+  bool virtualTime = false;
+  std::optional<uint32_t> maxTime;
+};
+
+// Returns the process exit code: 0 normally, 3 when --max-time ended the
+// run, 2 when the input file cannot be read or holds an unknown action.
+int RunAutomation(const AutomationOptions& options, std::string* error = nullptr);
+
+// The state dump, as JSON.
+std::string DumpState(Player& p);
+
+}  // namespace mirt

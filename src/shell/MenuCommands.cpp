@@ -1,0 +1,55 @@
+// The menu's entries.
+#include "shell/Player.h"
+
+namespace mirt {
+
+void Player::ChooseSpeed(int n) {
+  for (int i = 1; i <= 5; ++i) Menu("vol" + std::to_string(i))->checked = (i == n);
+  charDelay = scenario.defs.speeds[n - 1];
+  state.speedIndex = static_cast<uint8_t>(n);
+  MenuChanged();
+}
+
+void Player::ReturnToTitle() {
+  if (!Question(Sjis("タイトルに戻りますか？"), std::string(state.caption))) return;
+  layers.FillAll(qRgb(0, 0, 0));
+  ResetStory();
+  InitStory();
+  text.pageFull = 0;
+  formClick();
+}
+
+void Player::menuActivated(const std::string& item) {
+  if (item == "N5") {
+    RequestClose();
+  } else if (item == "N1") {
+    ReturnToTitle();
+  } else if (item == "SKIP") {
+    SkipClick();
+  } else if (item == "P1") {
+    P1Click();
+  } else if (item.size() == 4 && item.compare(0, 3, "vol") == 0 && item[3] >= '1' && item[3] <= '5') {
+    ChooseSpeed(item[3] - '0');
+  } else if (item == "FullMode") {
+    fullScreen = true;
+    platform.setFullScreen(true);
+    Menu("FullMode")->checked = true;
+    Menu("WindowMode")->checked = false;
+    input.menuMayHide = true;
+    MenuChanged();
+  } else if (item == "WindowMode") {
+    fullScreen = false;
+    platform.setFullScreen(false);
+    Menu("FullMode")->checked = false;
+    Menu("WindowMode")->checked = true;
+    input.menuMayHide = false;
+    platform.setMenuBarVisible(true);
+    platform.centreWindow();
+    MenuChanged();
+  } else if (item == "About1") {
+    Message("Mirt Ver 2.33");
+  }
+  // Save, load, capture and volume entries arrive with their subsystems.
+}
+
+}  // namespace mirt

@@ -1,0 +1,42 @@
+// The player's trace: JSON Lines, one object per event, each with the player
+// time "t" in milliseconds since start-up and the event name "ev".
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace mirt {
+
+// Builds one JSON object; strings given as CP932 are written as UTF-8.
+class JsonObject {
+ public:
+  JsonObject& Str(const char* key, const std::string& cp932);
+  JsonObject& Utf8(const char* key, const std::string& utf8);
+  JsonObject& Int(const char* key, long long v);
+  JsonObject& Bool(const char* key, bool v);
+  JsonObject& Null(const char* key);
+  JsonObject& Raw(const char* key, const std::string& json);
+  std::string Done() const { return body_ + "}"; }
+
+ private:
+  void Key(const char* key);
+  std::string body_ = "{";
+};
+
+std::string JsonQuote(const std::string& utf8);
+
+class Trace {
+ public:
+  ~Trace() { Close(); }
+  bool Open(const std::string& hostPath);
+  void Close();
+  bool enabled() const { return file_ != nullptr; }
+  // Writes {"t":now,"ev":ev, ...fields}; fields is a JsonObject without "t"/"ev".
+  void Event(uint32_t t, const char* ev, const JsonObject& fields = JsonObject());
+
+ private:
+  FILE* file_ = nullptr;
+};
+
+}  // namespace mirt

@@ -1,0 +1,286 @@
+// The interpreter, the variables and the flow commands, end to end through
+// the headless player on the virtual clock.
+#include <gtest/gtest.h>
+
+#include "GameFixture.h"
+#include "script/Scenario.h"
+
+using mirt_test::GameDir;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+std::string Ini(int full, int page, int top, int left, int speed) {
+  int32_t v[5] = {full, page, top, left, speed};
+  return std::string(reinterpret_cast<char*>(v), 20);
+}
+
+}  // namespace
+
+TEST(Interpreter, WaitEndsTheLineAndTextJoinsAcrossLines) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt",
+                "\"first\"\\n\"never\"\n"
+                "\"a b\tc\"\n"
+                "\"same line\"\\n\n"
+                "\"open\n"
+                "\"\\n literal\"\\n\n");
+  EXPECT_EQ(g.Run("click\nclick\nclick\n"), 0);
+  EXPECT_EQ(g.Texts(), (Strings{"first", "abc", "sameline", "open", "\\\\nliteral"}));
+  // the pen stays after a text that ends its line without an escape
+  auto texts = g.Events("\"ev\":\"text\"");
+  ASSERT_EQ(texts.size(), 5u);
+  EXPECT_NE(texts[1].find("\"x\":0,"), std::string::npos);  // the line break went to the origin
+  EXPECT_EQ(texts[2].find("\"x\":0,"), std::string::npos);  // after "abc"
+}
+
+TEST(Interpreter, PageModeGoesOnWithoutWaiting) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteBytes("mirt.ini", Ini(0, 1, 10, 20, 0));
+  g.WriteScript("start.txt", "\"one\"\\n\"lost\"\n\"two\"\\n\n\"three\"\\p\n\"four\"\\n\n");
+  EXPECT_EQ(g.Run(std::string("dump ") + g.Path("d.json") + "\nclick\n"), 0);
+  EXPECT_EQ(g.Texts(), (Strings{"one", "two", "three", "four"}));
+  EXPECT_NE(g.Read("d.json").find("\"pageMode\":true"), std::string::npos);
+  // page mode also skips the per-character pauses: all three texts at once
+  auto t = g.Events("\"ev\":\"text\"");
+  EXPECT_EQ(t[0].substr(0, 10), t[2].substr(0, 10));
+}
+
+TEST(Interpreter, RevealTimeFollowsSpeedAndPauseEscape) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt",
+                "~WAIT 500,\"ab\"\\w\"c\"\\n\n"
+                "\"x\"\\w\"y\"\\n\n");
+  EXPECT_EQ(g.Run("click\n"), 0);
+  auto t = g.Events("\"ev\":\"text\"");
+  ASSERT_EQ(t.size(), 4u);
+  // start at 100 ms; "ab" takes 2 x 50 ms, then 500 ms of pause
+  EXPECT_NE(t[0].find("{\"t\":100,"), std::string::npos) << t[0];
+  EXPECT_NE(t[1].find("{\"t\":700,"), std::string::npos) << t[1];
+  EXPECT_NE(g.Read("trace.jsonl").find("\"name\":\"WAIT\""), std::string::npos);
+}
+
+TEST(Interpreter, HeldButtonCutsEveryPauseShort) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", "\"go\"\\n\n~WAIT 5000,\"abcdef\"\\w\"g\"\\n\n");
+  EXPECT_EQ(g.Run("press\nrelease\ndump " + g.Path("d.json") + "\n"), 0);
+  auto t = g.Events("\"ev\":\"text\"");
+  ASSERT_EQ(t.size(), 3u);
+  // the release is at time 200 (go takes 100 ms after the start tick);
+  // with the button up again the reveal of abcdef runs at 50 ms a unit
+  EXPECT_NE(t[2].find("\"text\":\"g\""), std::string::npos);
+}
+
+TEST(Variables, AssignmentsAndReferences) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt",
+                "!a:5!\n!b:a!\n!c:x!\n!d:-7!\n!e:12ab!\n!a:1!\n!flag\n!my var:3!\n"
+                "!averyveryverylongvariablename:9!\n"
+                "&s:\"a b\"\n&t:abc\n&s:\"new%\"\n"
+                "\"n=\"'b'\"!\"%s%\\n\n");
+  EXPECT_EQ(g.Run(std::string("dump ") + g.Path("d.json") + "\n"), 0);
+  std::string d = g.Read("d.json");
+  EXPECT_NE(d.find("\"ints\":[{\"name\":\"a\",\"value\":1},{\"name\":\"b\",\"value\":5},"
+                   "{\"name\":\"c\",\"value\":0},{\"name\":\"d\",\"value\":-7},"
+                   "{\"name\":\"e\",\"value\":12},{\"name\":\"flag\",\"value\":0},"
+                   "{\"name\":\"myvar\",\"value\":3},"
+                   "{\"name\":\"averyveryverylongva\",\"value\":9}]"),
+            std::string::npos)
+      << d;
+  EXPECT_NE(d.find("\"strings\":[{\"name\":\"s\",\"value\":\"new%\"},{\"name\":\"t\",\"value\":\"\"}]"),
+            std::string::npos)
+      << d;
+  EXPECT_EQ(g.Texts(), (Strings{"n=", "5", "!", "new%"}));
+}
+
+TEST(Variables, TableFullIsRefusedWithoutOverflow) {
+  GameDir g;
+  g.InitDef("start.txt");
+  std::string s;
+  for (int i = 0; i < 258; ++i) s += "!v" + std::to_string(i) + ":" + std::to_string(i) + "!\n";
+  for (int i = 0; i < 42; ++i) s += "&s" + std::to_string(i) + ":\"x\"\n";
+  s += "'v255'\\n\n";
+  g.WriteScript("start.txt", s);
+  EXPECT_EQ(g.Run(std::string("dump ") + g.Path("d.json") + "\n"), 0);
+  std::string d = g.Read("d.json");
+  EXPECT_NE(d.find("\"intCount\":256"), std::string::npos);
+  EXPECT_NE(d.find("\"stringCount\":40"), std::string::npos);
+  EXPECT_EQ(g.Events("\"ev\":\"message\"").size(), 4u);  // v256, v257, s40, s41
+  EXPECT_EQ(g.Texts(), (Strings{"255"}));
+}
+
+TEST(Variables, MissingSeparatorBeforeLineFeedEndsTheProgram) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", "\"x\"\n!bad\n:1\n\"never\"\\n\n");
+  // the LF belongs to the line because the file uses CR LF only at the end
+  g.WriteBytes("start.txt", "\"x\"\r\n!bad\n:1\r\n\"never\"\\n\r\n");
+  EXPECT_EQ(g.Run("click\n"), 0);
+  auto m = g.Events("\"ev\":\"message\"");
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_NE(m[0].find("変数の指定がありません。"), std::string::npos);
+  EXPECT_EQ(g.Texts(), (Strings{"x"}));
+}
+
+TEST(Commands, DispatchIsCaseInsensitiveAndExact) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt",
+                "~Wait 10,\"w\"\n"
+                "~wait\t5\n"
+                "~ 5\n"
+                "~GOTO1\n"
+                "~goto *END\n"
+                "\"skipped\"\n"
+                "*END\n"
+                "\"end\"\\n\n");
+  EXPECT_EQ(g.Run("click\nclick\nclick\n"), 0);
+  auto m = g.Events("\"ev\":\"message\"");
+  ASSERT_GE(m.size(), 3u);
+  EXPECT_NE(m[0].find("指定されたスクリプトは存在しません：　WAIT\\t5"), std::string::npos) << m[0];
+  EXPECT_NE(m[1].find("存在しません：　\""), std::string::npos) << m[1];
+  EXPECT_NE(m[2].find("存在しません：　GOTO1\""), std::string::npos) << m[2];
+  EXPECT_EQ(g.Texts(), (Strings{"w", "end"}));
+}
+
+TEST(Flow, LabelsAreWholeLinesAndTheFirstWins) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt",
+                "~GOTO * S T\n"
+                "*ST\n"
+                "\"first\"\\n\n"
+                "~GOTO *ST \n"
+                "*ST\n"
+                "\"second\"\\n\n");
+  EXPECT_EQ(g.Run("click\nclick\n"), 0);
+  // the second GOTO goes to the first label again
+  EXPECT_EQ(g.Texts(), (Strings{"first", "first", "first"}));
+}
+
+TEST(Flow, MissingLabelRunsToTheEndAndCloses) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", "*START \n~GOTO *START\n\"no\"\n");
+  EXPECT_EQ(g.Run("click\nclick\n"), 0);
+  auto m = g.Events("\"ev\":\"message\"");
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_NE(m[0].find("ファイルの最後まで読みこみました。終了します。"), std::string::npos);
+  EXPECT_TRUE(g.Texts().empty());
+  EXPECT_EQ(g.Events("\"ev\":\"exit\"").size(), 1u);
+}
+
+TEST(Flow, ExitFinishesItsLineThenCloses) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", "~EXIT,\"after\"\n\"next\"\\n\n\"never\"\\n\n");
+  EXPECT_EQ(g.Run("click\nclick\n"), 0);
+  EXPECT_EQ(g.Texts(), (Strings{"after", "next"}));
+  EXPECT_EQ(g.Events("\"ev\":\"exit\"").size(), 1u);
+  // settings are written at exit: no speed chosen since the reset
+  std::string ini = g.Read("mirt.ini");
+  ASSERT_EQ(ini.size(), 20u);
+  EXPECT_EQ(ini[16], 0);
+}
+
+TEST(Flow, ScenarioSwitchAndRun) {
+  GameDir g;
+  g.InitDef("Start.TXT");
+  g.WriteScript("start.txt", "~RUN \"readme.txt\"\n~GOTO !Next.txt\n");
+  g.WriteScript("NEXT.TXT", "\"in next\"\\n\n");
+  EXPECT_EQ(g.Run(std::string("dump ") + g.Path("d.json") + "\n"), 0);
+  EXPECT_EQ(g.Texts(), (Strings{"innext"}));
+  EXPECT_EQ(g.Events("\"ev\":\"run\",\"target\":\"readme.txt\"").size(), 1u);
+  EXPECT_NE(g.Read("d.json").find("\"scenario\":\"Next.txt\""), std::string::npos);
+}
+
+TEST(Scenario, ArchiveModeInvertsEntryZero) {
+  GameDir g;
+  g.InitDef("story.Dat");
+  auto entry = [](const std::string& text) {
+    std::string inv;
+    for (char c : text) inv += static_cast<char>(~c);
+    return inv;
+  };
+  std::string a = entry("\"from_archive\"\r\n~GOTO !chapter2.txt\r\n");
+  std::string b = entry("\"chapter_two\"\\n\r\n");
+  std::string arc;
+  auto le = [](uint32_t v) { return std::string(reinterpret_cast<char*>(&v), 4); };
+  arc += le(2);
+  uint32_t off = 4 + 2 * 52;
+  auto rec = [&](uint32_t size, uint32_t offset, const std::string& name) {
+    std::string r = le(size) + le(offset) + std::string(2, '\0') + name;
+    r.resize(52, '\0');
+    return r;
+  };
+  arc += rec(a.size(), off, "First.txt");
+  arc += rec(b.size(), off + a.size(), "Chapter2.TXT");
+  arc += a + b;
+  g.WriteBytes("story.Dat", arc);
+  EXPECT_EQ(g.Run(std::string("dump ") + g.Path("d.json") + "\n"), 0);
+  EXPECT_EQ(g.Texts(), (Strings{"from_archive", "chapter_two"}));
+  EXPECT_NE(g.Read("d.json").find("\"scenario\":\"chapter2.txt\""), std::string::npos);
+}
+
+TEST(Scenario, StartupDefinitionLines) {
+  mirt::StartupDefinitions d;
+  std::string text = "  -5\r\n+30\r\n40ms\r\n\r\nx\r\ngame.txt\r\ngraphic.dat\r\n\r\nmidi.dat";
+  mirt::ParseStartupDefinitions(std::vector<uint8_t>(text.begin(), text.end()), d);
+  EXPECT_EQ(d.speeds[0], -5);
+  EXPECT_EQ(d.speeds[1], 30);
+  EXPECT_EQ(d.speeds[2], 40);
+  EXPECT_EQ(d.speeds[3], 0);
+  EXPECT_EQ(d.speeds[4], 0);
+  EXPECT_EQ(d.scenarioSource, "game.txt");
+  EXPECT_EQ(d.graphicsArchive, "graphic.dat");
+  EXPECT_EQ(d.waveArchive, "");
+  EXPECT_EQ(d.midiArchive, "midi.dat");
+
+  mirt::StartupDefinitions shortFile;
+  std::string two = "1\r\n2";
+  mirt::ParseStartupDefinitions(std::vector<uint8_t>(two.begin(), two.end()), shortFile);
+  EXPECT_EQ(shortFile.speeds[1], 2);
+  EXPECT_EQ(shortFile.speeds[2], 50);  // the lines it lacks keep their defaults
+}
+
+TEST(Scenario, LongAndLfOnlyLines) {
+  GameDir g;
+  g.InitDef("start.txt");
+  // 300 bytes without CR LF: the first 256 form one line
+  std::string lfOnly = "\"a\"\n\"b\"" + std::string(300, ' ') + "\"tail\"\\n";
+  g.WriteBytes("start.txt", lfOnly);
+  EXPECT_EQ(g.Run("click\nclick\n"), 0);
+  EXPECT_EQ(g.Texts(), (Strings{"a", "tail"}));
+}
+
+TEST(Startup, MissingInitDefAndSettings) {
+  GameDir g;
+  EXPECT_EQ(g.Run(""), 0);
+  auto m = g.Events("\"ev\":\"message\"");
+  ASSERT_GE(m.size(), 1u);
+  EXPECT_NE(m[0].find("\"text\":\"init.def\""), std::string::npos);
+
+  GameDir h;
+  h.InitDef("start.txt");
+  h.WriteScript("start.txt", "\"x\"\\n\n");
+  h.WriteBytes("mirt.ini", Ini(0, 0, 10, 20, 7));
+  EXPECT_EQ(h.Run("dump " + h.Path("d.json") + "\nmenu vol1\ndump " + h.Path("e.json") + "\n"), 0);
+  EXPECT_NE(h.Read("d.json").find("\"charDelay\":50"), std::string::npos);
+  EXPECT_NE(h.Read("e.json").find("\"charDelay\":10"), std::string::npos);
+  std::string ini = h.Read("mirt.ini");
+  ASSERT_EQ(ini.size(), 20u);
+  EXPECT_EQ(ini.substr(8, 8), Ini(0, 0, 10, 20, 1).substr(8, 8));  // position kept
+  EXPECT_EQ(ini[16], 1);
+}
+
+TEST(Automation, EndlessLoopHitsTheTimeLimit) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", "*L\n~GOTO *L\n");
+  EXPECT_EQ(g.Run("wait 100\n", 2000), 3);
+}
