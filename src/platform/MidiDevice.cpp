@@ -1,0 +1,128 @@
+#include "platform/MidiDevice.h"
+
+#include <time.h>
+
+#include <cerrno>
+
+namespace mirt {
+namespace {
+
+int64_t monotonicNs() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+void sleepUntil(int64_t ns) {
+  timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+  }
+}
+
+constexpr int64_t kMs = 1000000;
+
+}  // namespace
+
+ThreadTimer::ThreadTimer() : worker_([this] { run(); }) {}
+
+ThreadTimer::~ThreadTimer() {
+  {
+    std::lock_guard<std::mutex> l(mutex_);
+    quit_ = true;
+    events_.clear();
+  }
+  changed_.notify_all();
+  worker_.join();
+}
+
+uint32_t ThreadTimer::timeGetTime() { return uint32_t(monotonicNs() / kMs); }
+
+uint32_t ThreadTimer::timeSetEvent(uint32_t delayMs, uint32_t, TimerCallback cb,
+                                   uintptr_t user) {
+  if (!cb) return 0;
+  if (delayMs == 0) delayMs = 1;
+  std::lock_guard<std::mutex> l(mutex_);
+  if (quit_) return 0;
+  uint32_t id = nextId_++;
+  if (nextId_ == 0) nextId_ = 1;
+  events_[id] = Event{delayMs, monotonicNs() + int64_t(delayMs) * kMs, cb, user};
+  changed_.notify_all();
+  return id;
+}
+
+bool ThreadTimer::timeKillEvent(uint32_t id) {
+  std::unique_lock<std::mutex> l(mutex_);
+  bool found = events_.erase(id) > 0;
+  // The timer thread may kill the timer it is running; it cannot wait for
+  // itself.
+  if (std::this_thread::get_id() != worker_.get_id())
+    changed_.wait(l, [&] { return runningId_ != id; });
+  return found;
+}
+
+void ThreadTimer::run() {
+  std::unique_lock<std::mutex> l(mutex_);
+  while (!quit_) {
+    if (events_.empty()) {
+      changed_.wait(l, [&] { return quit_ || !events_.empty(); });
+      continue;
+    }
+    int64_t now = monotonicNs();
+    int64_t next = now + kMs;  // wake at least every millisecond for new timers
+    for (auto& [id, e] : events_) next = std::min(next, e.deadlineNs);
+    if (next > now) {
+      l.unlock();
+      sleepUntil(next);
+      l.lock();
+      continue;
+    }
+    // Fire every due timer once, in id order; the set may change meanwhile.
+    uint32_t after = 0;
+    for (;;) {
+      auto it = events_.upper_bound(after);
+      while (it != events_.end() && it->second.deadlineNs > now) ++it;
+      if (it == events_.end()) break;
+      uint32_t id = it->first;
+      after = id;
+      Event e = it->second;
+      it->second.deadlineNs += int64_t(e.period) * kMs;
+      // A timer that fell far behind does not burst.
+      if (it->second.deadlineNs < now - 100 * kMs) it->second.deadlineNs = now;
+      runningId_ = id;
+      l.unlock();
+      e.cb(id, 0, e.user, 0, 0);
+      l.lock();
+      runningId_ = 0;
+      changed_.notify_all();
+    }
+  }
+}
+
+uint32_t ManualTimer::timeSetEvent(uint32_t delayMs, uint32_t, TimerCallback cb,
+                                   uintptr_t user) {
+  if (!cb) return 0;
+  if (delayMs == 0) delayMs = 1;
+  uint32_t id = nextId_++;
+  events_[id] = Event{delayMs, now_ + delayMs, cb, user};
+  return id;
+}
+
+bool ManualTimer::timeKillEvent(uint32_t id) { return events_.erase(id) > 0; }
+
+void ManualTimer::advance(uint32_t ms) {
+  for (uint32_t k = 0; k < ms; ++k) {
+    now_ += 1;
+    uint32_t after = 0;
+    for (;;) {
+      auto it = events_.upper_bound(after);
+      while (it != events_.end() && it->second.deadline != now_) ++it;
+      if (it == events_.end()) break;
+      after = it->first;
+      it->second.deadline += it->second.period;
+      Event e = it->second;
+      e.cb(after, 0, e.user, 0, 0);
+    }
+  }
+}
+
+}  // namespace mirt

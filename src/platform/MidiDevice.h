@@ -1,0 +1,116 @@
+// MIDI output and the periodic multimedia timer, as the sequencer uses them.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace mirt {
+
+class MidiOut {
+ public:
+  virtual ~MidiOut() = default;
+  virtual bool open() = 0;
+  virtual void shortMsg(uint32_t msg) = 0;  // status | d1 << 8 | d2 << 16
+  virtual void longMsg(const uint8_t* data, size_t length) = 0;
+  virtual void reset() = 0;
+  virtual void close() = 0;
+};
+
+// timeSetEvent / timeKillEvent semantics: a periodic callback every N ms on
+// the timer's own thread, identified by a non-zero id.
+using TimerCallback = void (*)(uint32_t id, uint32_t msg, uintptr_t user,
+                               uintptr_t dw1, uintptr_t dw2);
+
+class MultimediaTimer {
+ public:
+  struct Caps { uint32_t periodMin = 1, periodMax = 1000000; };
+  virtual ~MultimediaTimer() = default;
+  virtual Caps getDevCaps() { return Caps{}; }
+  virtual void beginPeriod(uint32_t) {}
+  virtual void endPeriod(uint32_t) {}
+  // Returns the new timer's id, 0 on failure. Periodic only.
+  virtual uint32_t timeSetEvent(uint32_t delayMs, uint32_t resolution,
+                                TimerCallback cb, uintptr_t user) = 0;
+  // After this returns, the timer's callback does not start again. Called
+  // from another thread, it also waits for a running callback of that timer.
+  virtual bool timeKillEvent(uint32_t id) = 0;
+  virtual uint32_t timeGetTime() = 0;  // milliseconds, wraps
+};
+
+// The real timer: one worker thread with absolute CLOCK_MONOTONIC deadlines.
+class ThreadTimer final : public MultimediaTimer {
+ public:
+  ThreadTimer();
+  ~ThreadTimer() override;
+  uint32_t timeSetEvent(uint32_t delayMs, uint32_t resolution, TimerCallback cb,
+                        uintptr_t user) override;
+  bool timeKillEvent(uint32_t id) override;
+  uint32_t timeGetTime() override;
+
+ private:
+  struct Event { uint32_t period; int64_t deadlineNs; TimerCallback cb; uintptr_t user; };
+  void run();
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::map<uint32_t, Event> events_;
+  uint32_t nextId_ = 1;
+  uint32_t runningId_ = 0;
+  bool quit_ = false;
+  std::thread worker_;
+};
+
+// A virtual timer for tests: time moves only in advance(), which fires every
+// due callback once per virtual millisecond, in id order, on the caller's
+// thread.
+class ManualTimer final : public MultimediaTimer {
+ public:
+  uint32_t timeSetEvent(uint32_t delayMs, uint32_t resolution, TimerCallback cb,
+                        uintptr_t user) override;
+  bool timeKillEvent(uint32_t id) override;
+  uint32_t timeGetTime() override { return now_; }
+  void advance(uint32_t ms);
+  size_t activeCount() const { return events_.size(); }
+
+ private:
+  struct Event { uint32_t period; uint32_t deadline; TimerCallback cb; uintptr_t user; };
+  std::map<uint32_t, Event> events_;
+  uint32_t nextId_ = 1;
+  uint32_t now_ = 0;
+};
+
+// Records everything sent, for tests.
+class RecordingMidiOut final : public MidiOut {
+ public:
+  enum Kind { kOpen, kShort, kLong, kReset, kClose };
+  struct Record { Kind kind; uint32_t msg; std::vector<uint8_t> data; uint32_t time; };
+  explicit RecordingMidiOut(MultimediaTimer* clock = nullptr) : clock_(clock) {}
+  bool open() override { add({kOpen, 0, {}, 0}); return openResult; }
+  void shortMsg(uint32_t msg) override { add({kShort, msg, {}, 0}); }
+  void longMsg(const uint8_t* d, size_t n) override { add({kLong, 0, {d, d + n}, 0}); }
+  void reset() override { add({kReset, 0, {}, 0}); }
+  void close() override { add({kClose, 0, {}, 0}); }
+  std::vector<Record> take() {
+    std::lock_guard<std::mutex> l(mutex_);
+    std::vector<Record> r;
+    r.swap(log_);
+    return r;
+  }
+  bool openResult = true;
+
+ private:
+  void add(Record r) {
+    r.time = clock_ ? clock_->timeGetTime() : 0;
+    std::lock_guard<std::mutex> l(mutex_);
+    log_.push_back(std::move(r));
+  }
+  MultimediaTimer* clock_;
+  std::mutex mutex_;
+  std::vector<Record> log_;
+};
+
+}  // namespace mirt

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/MidiDevice.h"
+#include "sound/CDxMusic.h"
+
+namespace mirt {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Rec = RecordingMidiOut::Record;
+
+Bytes smf1(const Bytes& track, uint16_t division) {
+  Bytes b = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, uint8_t(division >> 8), uint8_t(division),
+             'M', 'T', 'r', 'k', 0, 0, uint8_t(track.size() >> 8), uint8_t(track.size())};
+  b.insert(b.end(), track.begin(), track.end());
+  return b;
+}
+
+Bytes tempo(uint8_t delta, uint32_t t) {
+  return {delta, 0xFF, 0x51, 0x03, uint8_t(t >> 16), uint8_t(t >> 8), uint8_t(t)};
+}
+Bytes cat(std::initializer_list<Bytes> parts) {
+  Bytes r;
+  for (const Bytes& p : parts) r.insert(r.end(), p.begin(), p.end());
+  return r;
+}
+
+struct Rig {
+  ManualTimer timer;
+  RecordingMidiOut out{&timer};
+  CDxMusic music{out, timer};
+  void load(const Bytes& b) { music.loadImage(b.data(), b.size()); }
+  std::vector<Rec> shorts() {
+    std::vector<Rec> r;
+    for (Rec& x : out.take())
+      if (x.kind == RecordingMidiOut::kShort) r.push_back(x);
+    return r;
+  }
+};
+
+uint32_t cc(int c, int n, int v) { return uint32_t(0xB0 | c) | n << 8 | v << 16; }
+
+// Virtual time of each note-on (0x9n) sent.
+std::vector<uint32_t> noteOnTimes(const std::vector<Rec>& log) {
+  std::vector<uint32_t> t;
+  for (const Rec& r : log)
+    if (r.kind == RecordingMidiOut::kShort && (r.msg & 0xF0) == 0x90) t.push_back(r.time);
+  return t;
+}
+
+TEST(Sequencer, NoteOnTimesFollowTempoChanges) {
+  // Division 100 at the default 400000 us: a tick every 4 ms, the first at
+  // ms 4. The tempo entry's tick counts as the first tick of the new base.
+  Bytes track = cat({{0x00, 0x90, 0x3C, 0x40},           // tick 0      -> ms 4
+                     {0x0A, 0x91, 0x3C, 0x40},           // tick 10     -> ms 44
+                     tempo(10, 1000000),                 // tick 20 at ms 84: 0.1 tick/ms
+                     {0x05, 0x92, 0x3C, 0x40},           // 5 on        -> 84 + 60
+                     tempo(5, 100000),                   // 10 on at 84 + 110: 1 tick/ms
+                     {0x14, 0x93, 0x3C, 0x40},           // 20 on       -> 194 + 21
+                     tempo(0, 1000),                     // at 215: 100 ticks/ms, 10 a ms
+                     {0x32, 0x94, 0x3C, 0x40},           // 50 on       -> 215 + 5
+                     {0x00, 0xFF, 0x2F, 0x00}});
+  Rig r;
+  r.music.setLoop(0);
+  r.load(smf1(track, 100));
+  ASSERT_EQ(r.music.play(), 1);
+  r.timer.advance(300);
+  std::vector<uint32_t> want = {4, 44, 144, 215, 220};
+  EXPECT_EQ(noteOnTimes(r.out.take()), want);
+}
+
+TEST(Sequencer, DefaultTempoAndTickTarget) {
+  {
+    // No tempo event: 150 quarter notes a minute, so 480 ticks take 400 ms;
+    // the first entry sounds on the first tick although its delta is 480.
+    Rig r;
+    r.music.setLoop(0);
+    r.load(smf1({0x83, 0x60, 0x90, 0x3C, 0x40, 0x83, 0x60, 0x90, 0x3E, 0x40, 0x00, 0xFF, 0x2F, 0x00},
+                480));
+    r.music.play();
+    r.timer.advance(500);
+    std::vector<uint32_t> want = {1, 401};
+    EXPECT_EQ(noteOnTimes(r.out.take()), want);
+  }
+  {
+    // Division 480, tempo 500000: 1000 firings after the tempo entry's
+    // restart give 960 ticks.
+    Rig r;
+    r.load(smf1(cat({tempo(0, 500000), {0xBF, 0x7F, 0x90, 0x3E, 0x40}}), 480));
+    r.music.play();
+    r.timer.advance(1);  // the tempo entry goes out on the first tick
+    EXPECT_EQ(r.music.tempo(), 500000u);
+    r.timer.advance(1000);
+    EXPECT_EQ(r.music.targetTicks(), 960u);
+  }
+}
+
+TEST(Sequencer, ControllerShadowAndLoopRestoresChannels) {
+  Bytes track = {0x00, 0xC3, 0x05, 0x00, 0xB3, 0x07, 0x64, 0x00, 0xB3, 0x0A, 0x20,
+                 0x00, 0xB3, 0x00, 0x02, 0x00, 0xB3, 0x5B, 0x11, 0x00, 0xB3, 0x5D, 0x22,
+                 0x00, 0x93, 0x3C, 0x40, 0x0A, 0x83, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+  Rig r;
+  r.load(smf1(track, 1000));  // 2.5 ticks a ms
+  r.music.play();
+  r.timer.advance(4);
+  EXPECT_EQ(r.music.channel(3).volume, 100);
+  EXPECT_EQ(r.music.channel(3).volumeSent, 100);
+  EXPECT_EQ(r.music.channel(3).notes[0x3C >> 3], 1 << (0x3C & 7));
+  r.timer.advance(10);
+  std::vector<Rec> log = r.out.take();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log[0].kind, RecordingMidiOut::kOpen);
+  for (const Rec& x : log) {
+    EXPECT_NE(x.kind, RecordingMidiOut::kReset);
+    EXPECT_NE(x.kind, RecordingMidiOut::kClose);
+  }
+  // Find the loop point: right after the note-off, 96 restore messages.
+  size_t off = 0;
+  while (off < log.size() && log[off].msg != 0x003C83) ++off;
+  ASSERT_LT(off + 96 + 7, log.size());
+  std::vector<uint32_t> restore;
+  for (size_t k = off + 1; k <= off + 96; ++k) restore.push_back(log[k].msg);
+  std::vector<uint32_t> want;
+  for (int c = 0; c < 16; ++c) want.push_back(uint32_t(0xC0 | c) | (c == 3 ? 5 : 0) << 8);
+  for (int c = 0; c < 16; ++c) want.push_back(cc(c, 0, c == 3 ? 2 : 0));
+  for (int c = 0; c < 16; ++c) want.push_back(cc(c, 10, c == 3 ? 0x20 : 0));
+  for (int c = 0; c < 16; ++c) want.push_back(cc(c, 91, c == 3 ? 0x11 : 0));
+  for (int c = 0; c < 16; ++c) want.push_back(cc(c, 93, c == 3 ? 0x22 : 0));
+  for (int c = 0; c < 16; ++c) want.push_back(cc(c, 7, c == 3 ? 100 : 0));
+  EXPECT_EQ(restore, want);
+  EXPECT_EQ(log[off + 97].msg, 0x0005C3u);  // the song again from its first entry
+}
+
+TEST(Sequencer, PlayOnceStopsItselfInOrder) {
+  Rig r;
+  r.music.setLoop(0);
+  r.load(smf1({0x00, 0xB0, 0x07, 0x50, 0x00, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00}, 480));
+  r.music.play();
+  r.timer.advance(20);
+  std::vector<Rec> log = r.out.take();
+  ASSERT_EQ(log.size(), 1u + 2 + 16 + 2);
+  EXPECT_EQ(log[1].msg, cc(0, 7, 0x50));
+  for (int c = 0; c < 16; ++c) EXPECT_EQ(log[3 + c].msg, cc(c, 7, 0));
+  EXPECT_EQ(log[19].kind, RecordingMidiOut::kReset);
+  EXPECT_EQ(log[20].kind, RecordingMidiOut::kClose);
+  EXPECT_EQ(r.timer.activeCount(), 0u);
+  EXPECT_EQ(r.music.channel(0).notes[0x3C >> 3], 0);
+  EXPECT_EQ(r.music.stop(), 1);  // already stopped: the closed device gets nothing
+  EXPECT_TRUE(r.out.take().empty());
+}
+
+TEST(Sequencer, StopPlayAgainAndUnload) {
+  Rig r;
+  EXPECT_EQ(r.music.play(), 0);
+  EXPECT_EQ(r.music.unload(), 0);
+  EXPECT_EQ(r.music.stop(), 1);
+  EXPECT_TRUE(r.out.take().empty());
+
+  r.load(smf1({0x00, 0x90, 0x3C, 0x40, 0x00, 0xF0, 0x02, 0x41, 0xF7, 0x60, 0x80, 0x3C, 0x00}, 480));
+  r.music.play();
+  r.timer.advance(10);
+  std::vector<Rec> first = r.out.take();
+  ASSERT_EQ(first.size(), 3u);
+  EXPECT_EQ(first[2].kind, RecordingMidiOut::kLong);
+  EXPECT_EQ(first[2].data, (Bytes{0xF0, 0x41, 0xF7}));
+
+  r.music.play();  // stops the first playback, then starts from the top
+  r.timer.advance(1);
+  std::vector<Rec> again = r.out.take();
+  ASSERT_EQ(again.size(), 16u + 2 + 1 + 2);
+  EXPECT_EQ(again[16].kind, RecordingMidiOut::kReset);
+  EXPECT_EQ(again[17].kind, RecordingMidiOut::kClose);
+  EXPECT_EQ(again[18].kind, RecordingMidiOut::kOpen);
+  EXPECT_EQ(again[19].msg, 0x403C90u);
+  EXPECT_EQ(r.timer.activeCount(), 1u);
+
+  EXPECT_EQ(r.music.unload(), 1);
+  EXPECT_EQ(r.timer.activeCount(), 0u);
+  EXPECT_FALSE(r.music.song().hasSong());
+  r.timer.advance(100);
+  std::vector<Rec> tail = r.out.take();
+  EXPECT_EQ(tail.size(), 16u + 2);  // the stop inside unload, then silence
+}
+
+TEST(Sequencer, MissingFileLeavesNoSong) {
+  Rig r;
+  r.load(smf1({0x00, 0x90, 0x3C, 0x40}, 480));
+  ASSERT_TRUE(r.music.song().hasSong());
+  r.music.setArchiveName("/nonexistent/midi.arc");
+  EXPECT_EQ(r.music.load("/nonexistent/song.mid"), 1);
+  EXPECT_FALSE(r.music.song().hasSong());
+  EXPECT_EQ(r.music.play(), 0);
+}
+
+}  // namespace
+}  // namespace mirt
