@@ -1,0 +1,649 @@
+#include "platform/qt/QtPlatform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProcess>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+
+#include "platform/Encoding.h"
+
+namespace mirt {
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+
+QString fromCp932(const std::string& s) {
+  return QString::fromStdString(cp932ToUtf8(s));
+}
+
+std::string toCp932(const QString& s) { return utf8ToCp932(s.toStdString()); }
+
+bool g_quitRequested = false;
+
+// The 640 x 480 picture. Mouse input is handed to the platform, which
+// decides whether it reaches the engine now or later.
+class PictureWidget : public QWidget {
+ public:
+  PictureWidget(QtPlatform& p, QWidget* parent) : QWidget(parent), p_(p) {
+    setFixedSize(kWidth, kHeight);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QImage& img = p_.presentedImage();
+    if (img.isNull()) {
+      painter.fillRect(rect(), Qt::black);
+      return;
+    }
+    painter.drawImage(0, 0, img);
+    if (img.width() < kWidth || img.height() < kHeight) {
+      painter.fillRect(img.width(), 0, kWidth - img.width(), kHeight, Qt::black);
+      painter.fillRect(0, img.height(), img.width(), kHeight - img.height(), Qt::black);
+    }
+  }
+  void mousePressEvent(QMouseEvent* e) override {
+    QPoint pos = e->position().toPoint();
+    p_.mousePressed(e->button(), pos.x(), pos.y());
+  }
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    QPoint pos = e->position().toPoint();
+    p_.mouseReleased(e->button(), pos.x(), pos.y(), rect().contains(pos));
+  }
+  void mouseMoveEvent(QMouseEvent* e) override {
+    QPoint pos = e->position().toPoint();
+    p_.mouseMoved(pos.x(), pos.y());
+  }
+
+ private:
+  QtPlatform& p_;
+};
+
+// Central area: exactly the picture in window display, the whole screen on
+// black in full-screen display.
+class PictureArea : public QWidget {
+ public:
+  PictureArea(QtPlatform& p, QWidget* parent) : QWidget(parent), p_(p) {
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent*) override { p_.layoutPicture(); }
+
+ private:
+  QtPlatform& p_;
+};
+
+class MainWindow : public QMainWindow {
+ public:
+  explicit MainWindow(QtPlatform& p) : p_(p) {}
+  bool allowClose = false;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override { p_.keyPressed(e->key()); }
+  void closeEvent(QCloseEvent* e) override {
+    if (allowClose) {
+      e->accept();
+      return;
+    }
+    e->ignore();
+    p_.closeBoxPressed();
+  }
+
+ private:
+  QtPlatform& p_;
+};
+
+Qt::WindowFlags windowedFlags() {
+  return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+}
+
+}  // namespace
+
+// ---- construction -----------------------------------------------------------
+
+QtPlatform::QtPlatform() {
+  clock_.start();
+  auto* win = new MainWindow(*this);
+  window_ = win;
+  window_->setWindowFlags(windowedFlags());
+  window_->setAttribute(Qt::WA_QuitOnClose, false);
+  container_ = new PictureArea(*this, window_);
+  picture_ = new PictureWidget(*this, container_);
+  window_->setCentralWidget(container_);
+  window_->menuBar()->setNativeMenuBar(false);
+
+  timer2_ = new QTimer(window_);
+  timer2_->setInterval(100);
+  timer2_->setTimerType(Qt::PreciseTimer);
+  QObject::connect(timer2_, &QTimer::timeout, window_, [this] { timerTick(); });
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, window_,
+                   [this] { quitting_ = true; });
+
+  image_ = QImage(kWidth, kHeight, QImage::Format_RGB32);
+  image_.fill(Qt::black);
+
+  updateFixedSize();
+  centreWindow();
+  placed_ = false;
+  window_->show();
+  picture_->setFocus();
+}
+
+QtPlatform::~QtPlatform() {
+  events_ = nullptr;
+  delete window_;
+}
+
+void QtPlatform::setEventHandler(WindowEvents* events) { events_ = events; }
+
+// ---- dispatch gate ------------------------------------------------------------
+
+void QtPlatform::post(Input in) {
+  if (in.kind == Input::MouseMove && !queue_.empty() &&
+      queue_.back().kind == Input::MouseMove) {
+    queue_.back() = std::move(in);  // only the latest position matters
+  } else {
+    queue_.push_back(std::move(in));
+  }
+  scheduleDrain();
+}
+
+void QtPlatform::scheduleDrain() {
+  if (drainScheduled_) return;
+  drainScheduled_ = true;
+  QTimer::singleShot(0, window_, [this] {
+    drainScheduled_ = false;
+    drain();
+  });
+}
+
+// Hands on everything queued, in order, while no handler or platform call
+// is running. Items queued by the handlers themselves are handed on too.
+void QtPlatform::drain() {
+  while (!busy() && !queue_.empty()) {
+    Input in = std::move(queue_.front());
+    queue_.pop_front();
+    dispatch(in);
+  }
+}
+
+void QtPlatform::dispatch(const Input& in) {
+  if (in.kind == Input::Close) {
+    if (events_ && !closed_) {
+      ++handlerDepth_;
+      events_->closeRequested();
+      --handlerDepth_;
+    }
+    finishClose();
+    return;
+  }
+  if (!events_ || closed_) return;
+  ++handlerDepth_;
+  switch (in.kind) {
+    case Input::Click: events_->formClick(); break;
+    case Input::MouseDown: events_->formMouseDown(in.button, in.x, in.y); break;
+    case Input::MouseMove: events_->formMouseMove(in.x, in.y); break;
+    case Input::KeyDown: events_->formKeyDown(in.key); break;
+    case Input::Menu: events_->menuActivated(in.item); break;
+    case Input::Close: break;
+  }
+  --handlerDepth_;
+}
+
+void QtPlatform::timerTick() {
+  // A tick that finds a handler running is lost, as a window timer's would be.
+  if (busy() || !events_ || closed_) return;
+  ++handlerDepth_;
+  events_->timer2Timer();
+  --handlerDepth_;
+  drain();
+}
+
+void QtPlatform::processEvents() {
+  ++platformDepth_;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  leavePlatformCall();
+}
+
+// Input queued during a platform call made outside any handler (start-up,
+// say) would otherwise wait for the next event; the loop hands it on.
+void QtPlatform::leavePlatformCall() {
+  --platformDepth_;
+  if (!busy() && !queue_.empty()) scheduleDrain();
+}
+
+void QtPlatform::mousePressed(Qt::MouseButton b, int x, int y) {
+  MouseButton mb;
+  if (b == Qt::LeftButton) {
+    leftDown_ = true;
+    leftPressedOnPicture_ = true;
+    mb = MouseButton::Left;
+  } else if (b == Qt::RightButton) {
+    mb = MouseButton::Right;
+  } else if (b == Qt::MiddleButton) {
+    mb = MouseButton::Middle;
+  } else {
+    return;
+  }
+  Input in(Input::MouseDown);
+  in.button = mb;
+  in.x = x;
+  in.y = y;
+  post(std::move(in));
+}
+
+void QtPlatform::mouseReleased(Qt::MouseButton b, int, int, bool inside) {
+  if (b != Qt::LeftButton) return;
+  leftDown_ = false;
+  bool click = leftPressedOnPicture_ && inside;
+  leftPressedOnPicture_ = false;
+  if (click) post(Input(Input::Click));
+}
+
+void QtPlatform::mouseMoved(int x, int y) {
+  Input in(Input::MouseMove);
+  in.x = x;
+  in.y = y;
+  post(std::move(in));
+}
+
+void QtPlatform::keyPressed(int qtKey) {
+  int vk = virtualKeyFor(qtKey);
+  if (vk == 0) return;
+  Input in(Input::KeyDown);
+  in.key = vk;
+  post(std::move(in));
+}
+
+void QtPlatform::closeBoxPressed() { requestClose(); }
+
+int QtPlatform::virtualKeyFor(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return kKeyEnter;
+    case Qt::Key_Escape: return kKeyEscape;
+    case Qt::Key_Space: return kKeySpace;
+    case Qt::Key_Up: return kKeyUp;
+    case Qt::Key_Down: return kKeyDown;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: return 9;
+    default: break;
+  }
+  if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return 'A' + (qtKey - Qt::Key_A);
+  if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return '0' + (qtKey - Qt::Key_0);
+  if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) return 112 + (qtKey - Qt::Key_F1);
+  return 0;
+}
+
+// ---- clock ----------------------------------------------------------------------
+
+uint32_t QtPlatform::tickCount() { return static_cast<uint32_t>(clock_.elapsed()); }
+
+void QtPlatform::sleepMs(uint32_t ms) {
+  const qint64 end = clock_.elapsed() + ms;
+  processEvents();
+  for (;;) {
+    qint64 left = end - clock_.elapsed();
+    if (left <= 0) break;
+    QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 1)));
+    processEvents();
+  }
+}
+
+void QtPlatform::yieldCpu() {
+  processEvents();
+  QThread::yieldCurrentThread();
+}
+
+bool QtPlatform::sleepUnlessLeftDown(uint32_t ms) {
+  const qint64 end = clock_.elapsed() + ms;
+  for (;;) {
+    processEvents();
+    if (leftDown_) return false;
+    if (clock_.elapsed() >= end) return true;
+    QThread::msleep(1);
+  }
+}
+
+// ---- input ----------------------------------------------------------------------
+
+bool QtPlatform::leftButtonDown() {
+  processEvents();
+  return leftDown_;
+}
+
+bool QtPlatform::pumpOneMessage() {
+  if (quitting_) return false;
+  processEvents();
+  if (!queue_.empty()) {
+    Input in = std::move(queue_.front());
+    queue_.pop_front();
+    dispatch(in);
+  }
+  return !quitting_;
+}
+
+// ---- window ---------------------------------------------------------------------
+
+void QtPlatform::setCaption(const std::string& caption) {
+  window_->setWindowTitle(fromCp932(caption));
+}
+
+void QtPlatform::setApplicationTitle(const std::string& title) {
+  appTitle_ = fromCp932(title);
+}
+
+void QtPlatform::present(const QImage& screen) {
+  image_ = screen.copy();
+  picture_->repaint();
+}
+
+void QtPlatform::setTimer2(bool running) {
+  if (running) {
+    timer2_->start();
+  } else {
+    timer2_->stop();
+  }
+}
+
+bool QtPlatform::timer2Running() const { return timer2_->isActive(); }
+
+void QtPlatform::requestClose() {
+  if (closeQueued_ || closed_) return;
+  closeQueued_ = true;
+  post(Input(Input::Close));
+}
+
+void QtPlatform::finishClose() {
+  if (closed_) return;
+  closed_ = true;
+  closeQueued_ = true;
+  timer2_->stop();
+  static_cast<MainWindow*>(window_)->allowClose = true;
+  window_->close();
+  quitting_ = true;
+  g_quitRequested = true;
+  QCoreApplication::quit();
+}
+
+bool QtPlatform::windowExists() { return !closed_; }
+
+void QtPlatform::moveWindow(int left, int top) {
+  placed_ = true;
+  if (fullScreen_) {
+    windowedPos_ = QPoint(left, top);
+    return;
+  }
+  window_->move(left, top);
+}
+
+int QtPlatform::windowLeft() { return fullScreen_ ? windowedPos_.x() : window_->x(); }
+
+int QtPlatform::windowTop() { return fullScreen_ ? windowedPos_.y() : window_->y(); }
+
+void QtPlatform::centreWindow() {
+  placed_ = true;
+  if (fullScreen_) return;
+  QScreen* screen = window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  QRect avail = screen->geometry();
+  QSize frame = window_->frameGeometry().size();
+  if (!window_->isVisible()) frame = window_->size();
+  window_->move(avail.x() + (avail.width() - frame.width()) / 2,
+                avail.y() + (avail.height() - frame.height()) / 2);
+}
+
+int QtPlatform::menuBarHeight() const {
+  if (!menuVisible_) return 0;
+  QMenuBar* bar = window_->menuBar();
+  int h = bar->heightForWidth(kWidth);
+  return h > 0 ? h : bar->sizeHint().height();
+}
+
+void QtPlatform::updateFixedSize() {
+  if (fullScreen_) return;
+  container_->setFixedSize(kWidth, kHeight);
+  window_->setFixedSize(kWidth, kHeight + menuBarHeight());
+}
+
+void QtPlatform::layoutPicture() {
+  if (!fullScreen_) {
+    picture_->move(0, 0);
+    return;
+  }
+  // Centred on the screen, whether or not the menu bar is shown above.
+  int x = (window_->width() - kWidth) / 2 - container_->x();
+  int y = (window_->height() - kHeight) / 2 - container_->y();
+  picture_->move(x, y);
+}
+
+void QtPlatform::setMenuBarVisible(bool visible) {
+  if (visible == menuVisible_) return;
+  menuVisible_ = visible;
+  window_->menuBar()->setVisible(visible);
+  updateFixedSize();
+  layoutPicture();
+}
+
+void QtPlatform::setFullScreen(bool on) {
+  if (on == fullScreen_) {
+    if (on) window_->showFullScreen();
+    return;
+  }
+  if (on) {
+    windowedPos_ = window_->pos();
+    fullScreen_ = true;
+    window_->setMinimumSize(0, 0);
+    window_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    container_->setMinimumSize(0, 0);
+    container_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    window_->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    if (QScreen* s = window_->screen()) window_->setGeometry(s->geometry());
+    window_->showFullScreen();
+  } else {
+    fullScreen_ = false;
+    window_->setWindowFlags(windowedFlags());
+    window_->showNormal();
+    updateFixedSize();
+    window_->move(windowedPos_);
+    window_->show();
+  }
+  layoutPicture();
+  picture_->setFocus();
+}
+
+// ---- menu -----------------------------------------------------------------------
+
+bool QtPlatform::sameShape(const std::vector<MenuEntry>& bar,
+                           const std::vector<MenuNode>& nodes) const {
+  if (bar.size() != nodes.size()) return false;
+  for (size_t i = 0; i < bar.size(); ++i) {
+    const MenuEntry& e = bar[i];
+    const MenuNode& n = nodes[i];
+    if (e.name != n.name) return false;
+    if ((e.caption == "-") != (n.action && n.action->isSeparator())) return false;
+    if (e.children.empty() != (n.menu == nullptr)) return false;
+    if (!sameShape(e.children, n.children)) return false;
+  }
+  return true;
+}
+
+void QtPlatform::applyEntry(const MenuEntry& e, MenuNode& node) {
+  node.checked = e.checked;
+  QAction* a = node.action;
+  if (!a->isSeparator()) {
+    QString text = fromCp932(e.caption);
+    if (node.menu) node.menu->setTitle(text);
+    a->setText(text);
+    if (!node.menu) {
+      a->setCheckable(e.checked);
+      a->setChecked(e.checked);
+      a->setProperty("mirtChecked", e.checked);
+    }
+  }
+  a->setEnabled(e.enabled);
+  a->setVisible(e.visible);
+}
+
+void QtPlatform::buildMenu(QWidget* parent, const std::vector<MenuEntry>& entries,
+                           std::vector<MenuNode>& nodes) {
+  nodes.clear();
+  nodes.resize(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const MenuEntry& e = entries[i];
+    MenuNode& node = nodes[i];
+    node.name = e.name;
+    if (!e.children.empty()) {
+      auto* sub = new QMenu(fromCp932(e.caption), parent);
+      node.menu = sub;
+      node.action = sub->menuAction();
+      parent->addAction(node.action);
+      buildMenu(sub, e.children, node.children);
+    } else if (e.caption == "-") {
+      node.action = new QAction(parent);
+      node.action->setSeparator(true);
+      parent->addAction(node.action);
+    } else {
+      QAction* a = new QAction(parent);
+      a->setData(QString::fromStdString(e.name));
+      node.action = a;
+      parent->addAction(a);
+      QObject::connect(a, &QAction::triggered, window_, [this, a] { menuTriggered(a); });
+    }
+    applyEntry(e, node);
+  }
+}
+
+void QtPlatform::updateMenu(const std::vector<MenuEntry>& entries,
+                            std::vector<MenuNode>& nodes) {
+  for (size_t i = 0; i < entries.size(); ++i) {
+    applyEntry(entries[i], nodes[i]);
+    updateMenu(entries[i].children, nodes[i].children);
+  }
+}
+
+void QtPlatform::setMenu(const std::vector<MenuEntry>& bar) {
+  if (sameShape(bar, menu_)) {
+    updateMenu(bar, menu_);
+    return;
+  }
+  // Rebuild. The old actions may be the sender of a signal being handled,
+  // so they go later, from the event loop.
+  QMenuBar* mb = window_->menuBar();
+  for (QAction* a : mb->actions()) {
+    mb->removeAction(a);
+    if (QMenu* m = a->menu()) {
+      m->deleteLater();
+    } else {
+      a->deleteLater();
+    }
+  }
+  buildMenu(mb, bar, menu_);
+  updateFixedSize();
+  if (!placed_) centreWindow();  // the height has changed with the menu bar
+}
+
+void QtPlatform::menuTriggered(QAction* a) {
+  // The engine owns the check marks; undo Qt's own toggling.
+  a->setChecked(a->property("mirtChecked").toBool());
+  Input in(Input::Menu);
+  in.item = a->data().toString().toStdString();
+  post(std::move(in));
+}
+
+// ---- dialogs --------------------------------------------------------------------
+
+void QtPlatform::messageBox(const std::string& text) {
+  ++platformDepth_;
+  QMessageBox box(QMessageBox::NoIcon, appTitle_, fromCp932(text), QMessageBox::Ok,
+                  window_);
+  box.exec();
+  leavePlatformCall();
+}
+
+bool QtPlatform::question(const std::string& text, const std::string& title) {
+  ++platformDepth_;
+  QMessageBox box(QMessageBox::Question, fromCp932(title), fromCp932(text),
+                  QMessageBox::Yes | QMessageBox::No, window_);
+  box.setDefaultButton(QMessageBox::Yes);
+  bool yes = box.exec() == QMessageBox::Yes;
+  leavePlatformCall();
+  return yes;
+}
+
+std::optional<std::string> QtPlatform::inputDialog(const std::string& caption,
+                                                   const std::string& prompt,
+                                                   const std::string& initial) {
+  ++platformDepth_;
+  bool ok = false;
+  QString s = QInputDialog::getText(window_, fromCp932(caption), fromCp932(prompt),
+                                    QLineEdit::Normal, fromCp932(initial), &ok);
+  leavePlatformCall();
+  if (!ok) return std::nullopt;
+  return toCp932(s);
+}
+
+QString QtPlatform::qtFileFilter(const QString& windowsFilter) {
+  if (windowsFilter.isEmpty()) return QString();
+  QStringList parts = windowsFilter.split(QLatin1Char('|'));
+  QStringList out;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)
+                           .join(QLatin1Char(' '))
+                           .trimmed();
+    out << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+  }
+  if (parts.size() % 2 == 1 && !parts.back().isEmpty()) out << parts.back();
+  return out.join(QStringLiteral(";;"));
+}
+
+std::optional<std::string> QtPlatform::saveFileDialog(const std::string& title,
+                                                      const std::string& filter) {
+  ++platformDepth_;
+  QString path = QFileDialog::getSaveFileName(window_, fromCp932(title), QString(),
+                                              qtFileFilter(fromCp932(filter)));
+  leavePlatformCall();
+  if (path.isEmpty()) return std::nullopt;
+  return path.toStdString();
+}
+
+// ---- shell ----------------------------------------------------------------------
+
+void QtPlatform::shellOpen(const std::string& hostPath) {
+  QProcess::startDetached(QStringLiteral("xdg-open"),
+                          {QString::fromStdString(hostPath)});
+}
+
+int RunQtEventLoop() {
+  if (g_quitRequested) return 0;
+  return QApplication::exec();
+}
+
+}  // namespace mirt

@@ -1,0 +1,162 @@
+// The real window: Platform on Qt 6 Widgets.
+//
+// Only the mirt executable compiles this; nothing else includes QtWidgets.
+// Handlers run on the GUI thread and never nest: input that arrives while
+// one runs (the engine pumps events from its sleeps) only updates the left
+// button state and is queued, and the queue is handed on after the
+// outermost handler returns, or one item at a time by pumpOneMessage().
+#pragma once
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QString>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+class QAction;
+class QMainWindow;
+class QMenu;
+class QMenuBar;
+class QTimer;
+class QWidget;
+
+namespace mirt {
+
+class QtPlatform : public Platform {
+ public:
+  // A QApplication must exist. Creates, centres and shows the main window.
+  QtPlatform();
+  ~QtPlatform() override;
+  QtPlatform(const QtPlatform&) = delete;
+  QtPlatform& operator=(const QtPlatform&) = delete;
+
+  void setEventHandler(WindowEvents* events) override;
+
+  uint32_t tickCount() override;
+  void sleepMs(uint32_t ms) override;
+  void yieldCpu() override;
+  bool sleepUnlessLeftDown(uint32_t ms) override;
+
+  bool leftButtonDown() override;
+  bool pumpOneMessage() override;
+
+  void setCaption(const std::string& caption) override;
+  void setApplicationTitle(const std::string& title) override;
+  void present(const QImage& screen) override;
+  void setMenu(const std::vector<MenuEntry>& bar) override;
+  void setMenuBarVisible(bool visible) override;
+  void setTimer2(bool running) override;
+  bool timer2Running() const override;
+  void requestClose() override;
+  bool windowExists() override;
+  void moveWindow(int left, int top) override;
+  int windowLeft() override;
+  int windowTop() override;
+  void centreWindow() override;
+  void setFullScreen(bool on) override;
+
+  void messageBox(const std::string& text) override;
+  bool question(const std::string& text, const std::string& title) override;
+  std::optional<std::string> inputDialog(const std::string& caption,
+                                         const std::string& prompt,
+                                         const std::string& initial) override;
+  std::optional<std::string> saveFileDialog(const std::string& title,
+                                            const std::string& filter) override;
+
+  void shellOpen(const std::string& hostPath) override;
+
+  // ---- beyond Platform -----------------------------------------------------
+  QMainWindow* mainWindow() const { return window_; }
+  QWidget* pictureWidget() const { return picture_; }
+  // The picture as last presented (what the window paints).
+  const QImage& presentedImage() const { return image_; }
+  bool fullScreen() const { return fullScreen_; }
+
+  // "desc|*.bmp|desc2|*.a;*.b" -> "desc (*.bmp);;desc2 (*.a *.b)".
+  static QString qtFileFilter(const QString& windowsFilter);
+  // Qt key code -> the Windows virtual key, 0 when the engine has none.
+  static int virtualKeyFor(int qtKey);
+
+  // Called by the window widgets; not for the engine.
+  struct Input {
+    enum Kind { Click, MouseDown, MouseMove, KeyDown, Menu, Close };
+    explicit Input(Kind k) : kind(k) {}
+    Kind kind;
+    MouseButton button = MouseButton::Left;
+    int x = 0;
+    int y = 0;
+    int key = 0;
+    std::string item;
+  };
+  void mousePressed(Qt::MouseButton b, int x, int y);
+  void mouseReleased(Qt::MouseButton b, int x, int y, bool inside);
+  void mouseMoved(int x, int y);
+  void keyPressed(int qtKey);
+  void closeBoxPressed();
+  void layoutPicture();
+
+ private:
+  struct MenuNode {
+    QAction* action = nullptr;
+    QMenu* menu = nullptr;
+    std::string name;
+    bool checked = false;
+    std::vector<MenuNode> children;
+  };
+
+  bool busy() const { return handlerDepth_ + platformDepth_ > 0; }
+  void post(Input in);
+  void scheduleDrain();
+  void drain();
+  void dispatch(const Input& in);
+  void timerTick();
+  void finishClose();
+  void processEvents();
+  void leavePlatformCall();
+  void updateFixedSize();
+  int menuBarHeight() const;
+
+  bool sameShape(const std::vector<MenuEntry>& bar,
+                 const std::vector<MenuNode>& nodes) const;
+  void buildMenu(QWidget* parentMenu, const std::vector<MenuEntry>& entries,
+                 std::vector<MenuNode>& nodes);
+  void updateMenu(const std::vector<MenuEntry>& entries, std::vector<MenuNode>& nodes);
+  void applyEntry(const MenuEntry& e, MenuNode& node);
+  void menuTriggered(QAction* action);
+
+  WindowEvents* events_ = nullptr;
+  QMainWindow* window_ = nullptr;
+  QWidget* container_ = nullptr;
+  QWidget* picture_ = nullptr;
+  QTimer* timer2_ = nullptr;
+  QElapsedTimer clock_;
+  QImage image_;
+  QString appTitle_;
+
+  std::deque<Input> queue_;
+  int handlerDepth_ = 0;
+  int platformDepth_ = 0;
+  bool drainScheduled_ = false;
+  bool leftDown_ = false;
+  bool leftPressedOnPicture_ = false;
+
+  bool closeQueued_ = false;
+  bool closed_ = false;
+  bool quitting_ = false;
+
+  bool fullScreen_ = false;
+  bool menuVisible_ = true;
+  QPoint windowedPos_;
+  bool placed_ = false;  // moved by the engine; no automatic centring
+
+  std::vector<MenuNode> menu_;
+};
+
+// Runs the Qt event loop until the main window has closed; the exit code.
+int RunQtEventLoop();
+
+}  // namespace mirt

@@ -1,0 +1,45 @@
+# Writes the demo game (Shift-JIS, CR LF) and its archived twin.
+import struct, os
+d=os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'demo')
+def sj(s): return s.replace('\n','\r\n').encode('cp932')
+story = '''/ mirt demo: a short story of our own
+~FONTCOLOR 255,255,255,0
+~FONTSIZE 20
+~BOXSIZE 20,330,620,470
+~BOXCOL 0,0,96,160
+~TXTPOS 40,350
+~TXTSPR 8
+~NVMODE 1,1,500
+!visits:0!
+*TOP
+!visits:1!
+"ようこそ、Ｍｉｒｔの世界へ。"\\n
+"これは我々が作った小さなデモです。"\\n
+"文字は一文字ずつ表示されます。"\\p
+&name:"旅人"
+"あなたの名前は「"%name%"」です。"\\n
+"クリックで次へ進みます。"\\r
+"これは待たない改行です。"\\n
+~WAIT 600
+"少し"\\w"待って"\\w"から、続きます。"\\p
+~GOTO !chapter2.txt
+'''
+ch2 = '''/ chapter two
+"第二章：終わりに"\\n
+"訪問回数は"'visits'"回です。"\\n
+"右クリックでメッセージを隠せます。"\\p
+"おしまい。ありがとうございました。"\\n
+~EXIT
+'''
+init = '10\n25\n50\n75\n100\nstart.txt\n\n\n\n'
+open(d+'/init.def','wb').write(sj(init))
+open(d+'/start.txt','wb').write(sj(story))
+open(d+'/chapter2.txt','wb').write(sj(ch2))
+# the same story as a scenario archive with inverted bytes
+os.makedirs(d+'/archived', exist_ok=True)
+entries=[('start.txt',sj(story)),('chapter2.txt',sj(ch2))]
+off=4+52*len(entries); dirb=struct.pack('<I',len(entries)); data=b''
+for n,b in entries:
+    dirb+=struct.pack('<II',len(b),off+len(data))+b'\0\0'+n.encode().ljust(42,b'\0'); data+=bytes(255-x for x in b)
+open(d+'/archived/scenario.dat','wb').write(dirb+data)
+open(d+'/archived/init.def','wb').write(sj(init.replace('start.txt','scenario.dat')))
