@@ -1,0 +1,84 @@
+// The advance cycle: clicks, keys, skip mode, hiding the message window,
+// the first tick and the return to the title.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "GameFixture.h"
+
+using mirt_test::GameDir;
+using Strings = std::vector<std::string>;
+
+namespace {
+const char* kPages = "\"1\"\\n\n\"2\"\\n\n\"3\"\\p\n\"4\"\\n\n\"5\"\\n\n\"6\"\\n\n";
+}
+
+TEST(Input, StoryStartsAtTheFirstTickAndEnterAdvances) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", kPages);
+  EXPECT_EQ(g.Run("key Enter\nkey A\nkey Escape\nkey Enter\n"), 0);
+  EXPECT_EQ(g.Texts(), (Strings{"1", "2", "3"}));
+  EXPECT_EQ(g.Trace()[0].rfind("{\"t\":0,\"ev\":\"start\"", 0), 0u);
+  EXPECT_NE(g.Events("\"ev\":\"text\"")[0].find("\"t\":100,"), std::string::npos);
+}
+
+TEST(Input, SkipModeAdvancesEveryTickAndAClickOnlyEndsIt) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", kPages);
+  EXPECT_EQ(g.Run("menu SKIP\nwait 250\nclick\ndump " + g.Path("d.json") + "\nwait 500\n"), 0);
+  // 1 at the start, then one advance per 100 ms tick: 2 and 3
+  EXPECT_EQ(g.Texts(), (Strings{"1", "2", "3"}));
+  EXPECT_NE(g.Read("d.json").find("\"skipMode\":false"), std::string::npos);
+}
+
+TEST(Input, RightClickHidesTheBoxAndALeftClickBringsItBack) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", kPages);
+  std::string a = g.Path("a.png"), b = g.Path("b.png"), c = g.Path("c.png");
+  EXPECT_EQ(g.Run("screenshot " + a + "\nrclick 5 5\nscreenshot " + b + "\ndump " +
+                  g.Path("d.json") + "\nrclick\nclick\nscreenshot " + c + "\n"),
+            0);
+  QImage before(QString::fromStdString(a)), hidden(QString::fromStdString(b)),
+      after(QString::fromStdString(c));
+  ASSERT_FALSE(before.isNull());
+  EXPECT_NE(before, hidden);  // the text is gone with the box
+  EXPECT_EQ(before, after);   // and back as it was; the click did not advance
+  EXPECT_NE(g.Read("d.json").find("\"storyState\":0"), std::string::npos);
+  EXPECT_EQ(g.Texts(), (Strings{"1"}));
+}
+
+TEST(Input, ReturnToTitleAsksFirst) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", "!n:1!\n" + std::string(kPages));
+  EXPECT_EQ(g.Run("click\nanswer no\nmenu N1\nanswer yes\nmenu N1\ndump " + g.Path("d.json") + "\n"), 0);
+  EXPECT_EQ(g.Texts(), (Strings{"1", "2", "1"}));
+  auto q = g.Events("\"ev\":\"question\"");
+  ASSERT_EQ(q.size(), 2u);
+  EXPECT_NE(q[0].find("タイトルに戻りますか？"), std::string::npos);
+  EXPECT_NE(q[0].find("\"answer\":\"no\""), std::string::npos);
+  std::string d = g.Read("d.json");
+  EXPECT_NE(d.find("\"intCount\":1"), std::string::npos);  // the reset, then the first line again
+  EXPECT_NE(d.find("\"caption\":\"Mirt Ver 2.33\""), std::string::npos);
+}
+
+TEST(Input, MenuModelCaptionsAndChecks) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", kPages);
+  EXPECT_EQ(g.Run("menu vol5\nmenu P1\ndump " + g.Path("d.json") + "\n"), 0);
+  std::string d = g.Read("d.json");
+  EXPECT_NE(d.find("\"SaveDat3\":{\"caption\":\"3: ---- --/-- --:--:--\""), std::string::npos);
+  EXPECT_NE(d.find("\"vol5\":{\"caption\":\"遅い\",\"checked\":true"), std::string::npos);
+  EXPECT_NE(d.find("\"vol3\":{\"caption\":\"標準\",\"checked\":false"), std::string::npos);
+  EXPECT_NE(d.find("\"N3\":{\"caption\":\"常に手前で表示\",\"checked\":true,\"enabled\":true,\"visible\":false}"),
+            std::string::npos);
+  EXPECT_NE(d.find("\"charDelay\":50"), std::string::npos);  // vol5 of this init.def is 50
+  std::string ini = g.Read("mirt.ini");
+  ASSERT_EQ(ini.size(), 20u);
+  EXPECT_EQ(ini[4], 1);   // page mode
+  EXPECT_EQ(ini[16], 5);  // speed
+}
