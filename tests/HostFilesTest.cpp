@@ -1,0 +1,100 @@
+// Game file names on a case-sensitive file system.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/Encoding.h"
+#include "platform/HostFiles.h"
+#include "script/Archive.h"
+#include "script/CFile.h"
+
+namespace fs = std::filesystem;
+
+class HostFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/mirt-files-XXXXXX";
+    dir_ = mkdtemp(tmpl);
+    origin_ = fs::current_path();
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    fs::current_path(origin_);
+    fs::remove_all(dir_);
+  }
+  static void Write(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+  std::string dir_;
+  fs::path origin_;
+};
+
+TEST_F(HostFiles, ResolvesCaseBackslashAndShiftJisNames) {
+  fs::create_directory("Data");
+  Write("Data/Scene01.TXT", "x");
+  Write("背景.bmp", "y");
+  EXPECT_EQ(mirt::ResolveExisting("data\\scene01.txt"), "Data/Scene01.TXT");
+  EXPECT_EQ(mirt::ResolveExisting("DATA/SCENE01.txt"), "Data/Scene01.TXT");
+  EXPECT_EQ(mirt::ResolveExisting(mirt::utf8ToCp932("背景.BMP")), "背景.bmp");
+  EXPECT_EQ(mirt::ResolveExisting("data/missing.txt"), "");
+  // a backslash that is the second byte of a two-byte character is no separator
+  std::string so = mirt::utf8ToCp932("ソ.txt");  // 0x83 0x5C
+  ASSERT_EQ(so[1], '\\');
+  Write("ソ.txt", "z");
+  EXPECT_EQ(mirt::ResolveExisting(so), "ソ.txt");
+  // created files take the UTF-8 name unless a match exists
+  EXPECT_EQ(mirt::ResolveForCreate("data\\new.dat"), "Data/new.dat");
+  EXPECT_EQ(mirt::ResolveForCreate("DATA_0.DAT"), "DATA_0.DAT");
+  Write("data_0.dat", "s");
+  EXPECT_EQ(mirt::ResolveForCreate("Data_0.dat"), "data_0.dat");
+}
+
+TEST_F(HostFiles, ReadOnlyFilesStillOpenAndWritesAreAtomic) {
+  Write("ro.txt", "hello");
+  chmod("ro.txt", 0444);
+  mirt::CFile f;
+  if (geteuid() != 0) {  // root may write anyway
+    ASSERT_TRUE(f.Open("RO.TXT", mirt::CFile::kExisting));
+    EXPECT_EQ(f.Write("x", 1), 0u);
+  }
+  ASSERT_TRUE(f.Open("RO.TXT", mirt::CFile::kExisting));
+  std::vector<uint8_t> all;
+  f.ReadAll(all);
+  EXPECT_EQ(std::string(all.begin(), all.end()), "hello");
+  EXPECT_TRUE(mirt::FileExists("ro.TXT"));
+  EXPECT_FALSE(mirt::FileExists("none.txt"));
+
+  Write("mirt.ini", "old");
+  ASSERT_TRUE(mirt::WriteFileAtomically("MIRT.INI", "new!", 4));
+  std::ifstream in("mirt.ini");
+  std::string s;
+  in >> s;
+  EXPECT_EQ(s, "new!");
+  EXPECT_FALSE(fs::exists("MIRT.INI"));
+  for (auto& e : fs::directory_iterator(".")) EXPECT_EQ(e.path().string().find(".tmp-"), std::string::npos);
+}
+
+TEST_F(HostFiles, ArchiveDirectoryIsBoundedByTheFile) {
+  auto le = [](uint32_t v) { return std::string(reinterpret_cast<char*>(&v), 4); };
+  auto rec = [&](uint32_t size, uint32_t off, const std::string& name) {
+    std::string r = le(size) + le(off) + std::string(2, '\0') + name;
+    r.resize(52, '\0');
+    return r;
+  };
+  // a count far beyond the directory, an entry past the end, two names in different case
+  std::string arc = le(1000000) + rec(3, 160, "a.txt") + rec(50, 160, "Past.txt") + rec(1, 162, "A.TXT");
+  arc.resize(160, '\0');
+  arc += "xyz";
+  Write("pack.dat", arc);
+  auto dir = mirt::ParseArchiveDirectory(reinterpret_cast<const uint8_t*>(arc.data()), arc.size());
+  EXPECT_EQ(dir.size(), 3u);
+  auto a = mirt::ReadArchiveMember("PACK.DAT", "A.txt");
+  ASSERT_TRUE(a.has_value());
+  EXPECT_EQ(std::string(a->begin(), a->end()), "xyz");  // the first of the two wins
+  EXPECT_FALSE(mirt::ReadArchiveMember("pack.dat", "past.txt").has_value());
+  EXPECT_FALSE(mirt::ReadArchiveMember("pack.dat", "a").has_value());
+  EXPECT_FALSE(mirt::ReadArchiveMember("nothere.dat", "a.txt").has_value());
+}
