@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   mirt::HeadlessPlatform platform(true);
-  platform.setTimeLimit(3000);
+  platform.setTimeLimit(1000);
   mirt::Player player(platform);
   platform.setEventHandler(&player);
   try {

@@ -1,6 +1,4 @@
 // What clicks, keys, pointer movement and the timer mean in each state.
-#include <QPainter>
-
 #include "shell/Player.h"
 
 namespace mirt {
@@ -22,17 +20,7 @@ void Player::Advance() {
   }
   if (input.choicePending || input.pictureChoicePending) return;  // choices come later
   if (text.pageFull) {
-    QRect box(state.boxLeft, state.boxTop, state.boxRight - state.boxLeft,
-              state.boxBottom - state.boxTop);
-    if (box.width() > 0 && box.height() > 0) {
-      QPainter painter(&layers.screen);
-      painter.drawImage(box.topLeft(), layers.box, box);
-    }
-    layers.text.fill(qRgb(255, 0, 0));
-    Repaint();
-    text.pageFull = 0;
-    text.penY = state.textOriginY;
-    text.penX = state.textOriginX;
+    ClearMessageWindow();
     TakeSavePoint();
   }
   text.Run();

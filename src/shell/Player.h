@@ -17,6 +17,7 @@
 #include "script/Scenario.h"
 #include "script/StringTok.h"
 #include "shell/Trace.h"
+#include "text/WaitIndicator.h"
 #include "vars/VariableStore.h"
 
 namespace mirt {
@@ -123,6 +124,7 @@ class Player : public WindowEvents {
   CommandTable commands;
   Layers layers;
   InputState input;
+  WaitIndicator indicator;
   QImage windowImage;  // what the window shows
   std::vector<MenuEntry> menuBar;
 

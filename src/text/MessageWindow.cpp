@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "platform/Encoding.h"
+#include "platform/HostFiles.h"
 #include "shell/Player.h"
 #include "text/TextUnits.h"
 
@@ -81,11 +82,65 @@ void Player::ClearMessageWindow() {
   text.penY = state.textOriginY;
 }
 
-void Player::EraseWaitIndicator() {
-  // The indicator pictures arrive with NVMODE.
+// The picture of the wait in progress and where it goes on the window.
+static const QImage& CurrentWaitPicture(const Player& p) {
+  return p.text.pageFull ? p.indicator.pageWait : p.indicator.lineWait;
 }
 
-void Player::BlinkStep() {}
+static QRect WaitIndicatorRect(const Player& p) {
+  const QImage& picture = CurrentWaitPicture(p);
+  int x = p.state.boxRight - picture.width() - 5;
+  int y = p.state.indicatorMode == 1
+              ? p.state.boxBottom - p.indicator.lineWait.height()
+              : p.text.penY - (p.state.lineSpacing + p.state.fontSize);
+  return QRect(x, y, picture.width(), picture.height());
+}
+
+static void CopyFromBox(const Player& p, QImage& target, const QRect& rect) {
+  QRect r = rect.intersected(p.layers.box.rect());
+  if (r.isEmpty()) return;
+  QPainter painter(&target);
+  painter.drawImage(r.topLeft(), p.layers.box, r);
+}
+
+void Player::EraseWaitIndicator() {
+  if (!state.indicatorEnabled) return;
+  CopyFromBox(*this, layers.screen, WaitIndicatorRect(*this));
+  if (input.storyState != 0) Repaint();
+}
+
+void Player::BlinkStep() {
+  if (!state.indicatorEnabled || input.storyState != 1) return;
+  if (input.choicePending || input.pictureChoicePending) return;
+  if (++input.blinkCounter * 100 < state.indicatorPeriod) return;
+  input.blinkCounter = 0;
+  input.blinkPhase = !input.blinkPhase;
+  QRect rect = WaitIndicatorRect(*this);
+  if (input.blinkPhase) {
+    const QImage& picture = CurrentWaitPicture(*this);
+    if (picture.isNull()) return;
+    QPainter painter(&windowImage);
+    painter.drawImage(rect.topLeft(), picture);
+  } else {
+    CopyFromBox(*this, windowImage, rect);
+  }
+  PresentWindow();
+}
+
+void LoadIndicatorPicture(const std::string& cp932Name, QImage& out) {
+  std::string path = ResolveExisting(cp932Name);
+  if (path.empty()) return;
+  QImage picture(QString::fromStdString(path));
+  if (picture.isNull()) return;
+  picture = picture.convertToFormat(QImage::Format_ARGB32);
+  QRgb key = picture.pixel(0, picture.height() - 1) | 0xFF000000u;
+  for (int y = 0; y < picture.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+    for (int x = 0; x < picture.width(); ++x)
+      if ((row[x] | 0xFF000000u) == key) row[x] = 0;
+  }
+  out = picture;
+}
 
 void Player::AppendHistory(const std::string& piece) { history.back().back() += piece; }
 

@@ -31,7 +31,7 @@ void HeadlessPlatform::yieldCpu() {
   // A story that loops without ever waiting still lets virtual time pass,
   // slowly, so a time limit ends it.
   if (virtual_) {
-    if (++yields_ % 1000 == 0) ++now_;
+    if (++yields_ % 100 == 0) ++now_;
   } else {
     sched_yield();
   }

@@ -1,0 +1,230 @@
+// The commands that set how story text, the message box and the text
+// history look. Each stores its arguments into the game state.
+#include <QPainter>
+#include <algorithm>
+
+#include "script/Commands.h"
+#include "script/Scenario.h"
+#include "shell/Player.h"
+#include "vars/Arguments.h"
+#include "vars/VariableStore.h"
+
+namespace mirt {
+
+namespace {
+
+constexpr int kTokenMax = 256;
+
+// Three values as bytes, red in the low byte (0x00BBGGRR).
+int32_t PackColour(int32_t r, int32_t g, int32_t b) {
+  return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
+}
+
+void ReadRect(Player& p, int32_t& left, int32_t& top, int32_t& right, int32_t& bottom) {
+  left = ReadIntArgument(p);
+  top = ReadIntArgument(p);
+  right = ReadIntArgument(p);
+  bottom = ReadIntArgument(p);
+}
+
+// A name between two double quotes, spaces kept; cut to the field.
+void ReadQuotedName(Player& p, char* field, size_t size) {
+  p.tok.SetDelimiters("\"");
+  std::string skipped, name;
+  p.tok.ReadToken(skipped, kTokenMax, false);
+  p.tok.ReadToken(name, kTokenMax, false);
+  CopyField(field, size, name);
+}
+
+// A fatal setting: the story cannot go on.
+int Refuse(Player& p) {
+  p.Message("x");
+  p.RequestClose();
+  return 0;
+}
+
+// The tinted box over the finished scene: BoxImage becomes the screen with
+// every pixel pulled towards the box colour by the opacity, and the box
+// rectangle of it goes back onto the screen.
+void TintMessageBox(Player& p, int opacity, int red, int green, int blue) {
+  QImage& box = p.layers.box;
+  box = p.layers.screen.convertToFormat(QImage::Format_RGB32);
+  auto mix = [opacity](int k, int v) { return ((k - v) * opacity + v * 256) / 256; };
+  for (int y = 0; y < box.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(box.scanLine(y));
+    for (int x = 0; x < box.width(); ++x) {
+      QRgb c = row[x];
+      row[x] = qRgb(mix(red, qRed(c)), mix(green, qGreen(c)), mix(blue, qBlue(c)));
+    }
+  }
+  const GameState& s = p.state;
+  QRect rect = QRect(s.boxLeft, s.boxTop, s.boxRight - s.boxLeft, s.boxBottom - s.boxTop)
+                   .intersected(box.rect());
+  if (rect.isEmpty()) return;
+  QPainter painter(&p.layers.screen);
+  painter.drawImage(rect.topLeft(), box, rect);
+}
+
+// ScreenImage := SceneImage with the box tinted over it.
+void RetintBox(Player& p) {
+  p.layers.screen = p.layers.scene.copy();
+  TintMessageBox(p, p.state.boxOpacity, p.state.boxColour[0], p.state.boxColour[1],
+                 p.state.boxColour[2]);
+}
+
+}  // namespace
+
+int CmdFONTCOLOR(Player& p) {
+  int32_t r = ReadIntArgument(p);
+  int32_t g = ReadIntArgument(p);
+  int32_t b = ReadIntArgument(p);
+  int32_t target = ReadIntArgument(p);
+  int32_t colour = PackColour(r, g, b);
+  switch (target) {
+    case 0:
+      p.textColour = colour;
+      p.state.textColour = colour;
+      break;
+    case 1: p.state.choiceColour = colour; break;
+    case 2: p.state.highlightColour = colour; break;
+    default: break;
+  }
+  return 1;
+}
+
+int CmdFONTSIZE(Player& p) {
+  p.tok.SetDelimiters(",!");
+  std::string token;
+  if (p.tok.ReadToken(token, kTokenMax, true) == '!')
+    p.state.fontSize = ValueOfNamedInteger(p) & 0xFF;
+  else
+    p.state.fontSize = ParseDecimal(token.c_str());
+  return 1;
+}
+
+int CmdFONTNAME(Player& p) {
+  ReadQuotedName(p, p.state.fontName, sizeof p.state.fontName);
+  return 1;
+}
+
+int CmdTXTPOS(Player& p) {
+  p.state.textOriginX = ReadIntArgument(p);
+  p.state.textOriginY = ReadIntArgument(p);
+  p.text.penX = p.state.textOriginX;
+  p.text.penY = p.state.textOriginY;
+  return 1;
+}
+
+int CmdTXTSPR(Player& p) {
+  p.state.lineSpacing = ReadIntArgument(p);
+  return 1;
+}
+
+int CmdBOXCOL(Player& p) {
+  int32_t r = ReadIntArgument(p);
+  int32_t g = ReadIntArgument(p);
+  int32_t b = ReadIntArgument(p);
+  int32_t opacity = ReadIntArgument(p);
+  p.state.boxColour[0] = static_cast<uint8_t>(r);
+  p.state.boxColour[1] = static_cast<uint8_t>(g);
+  p.state.boxColour[2] = static_cast<uint8_t>(b);
+  p.state.boxOpacity = static_cast<uint8_t>(std::clamp(opacity, 0, 255));
+  p.text.penX = p.state.textOriginX;
+  p.text.penY = p.state.textOriginY;
+  RetintBox(p);
+  return 1;
+}
+
+int CmdBOXSIZE(Player& p) {
+  ReadRect(p, p.state.boxLeft, p.state.boxTop, p.state.boxRight, p.state.boxBottom);
+  RetintBox(p);
+  return 1;
+}
+
+int CmdSETSPEED(Player& p) {
+  int32_t n = ReadIntArgument(p);
+  p.state.speedIndex = static_cast<uint8_t>(n);
+  if (n >= 1 && n <= 5) p.ChooseSpeed(n);
+  return 1;
+}
+
+int CmdNVMODE(Player& p) {
+  p.EraseWaitIndicator();
+  p.state.indicatorEnabled = static_cast<uint8_t>(ReadIntArgument(p));
+  p.state.indicatorMode = static_cast<uint8_t>(ReadIntArgument(p));
+  p.state.indicatorPeriod = static_cast<uint8_t>(ReadIntArgument(p));
+  if (!p.state.indicatorEnabled) return 1;
+  LoadIndicatorPicture("icon1.bmp", p.indicator.lineWait);
+  LoadIndicatorPicture("icon2.bmp", p.indicator.pageWait);
+  return 1;
+}
+
+// ---- text history ---------------------------------------------------------
+
+int CmdTMODE(Player& p) {
+  int32_t mode = ReadIntArgument(p);
+  if (mode != 0 && mode != 1) return Refuse(p);
+  p.state.historyEnabled = mode;
+  return 1;
+}
+
+int CmdTFONTSIZE(Player& p) {
+  int32_t size = ReadIntArgument(p);
+  if (size <= 0) return Refuse(p);
+  p.state.historyFontSize = size;
+  return 1;
+}
+
+int CmdTFONTNAME(Player& p) {
+  ReadQuotedName(p, p.state.historyFontName, sizeof p.state.historyFontName);
+  return 1;
+}
+
+int CmdTFONTCOLOR(Player& p) {
+  int32_t r = ReadIntArgument(p);
+  int32_t g = ReadIntArgument(p);
+  int32_t b = ReadIntArgument(p);
+  p.state.historyTextColour = PackColour(r, g, b);
+  return 1;
+}
+
+int CmdTBOXSIZE(Player& p) {
+  ReadRect(p, p.state.historyLeft, p.state.historyTop, p.state.historyRight,
+           p.state.historyBottom);
+  return 1;
+}
+
+int CmdTTXTPOS(Player& p) {
+  p.state.historyOriginX = ReadIntArgument(p);
+  p.state.historyOriginY = ReadIntArgument(p);
+  return 1;
+}
+
+int CmdTTXTSPR(Player& p) {
+  p.state.historyLineSpacing = ReadIntArgument(p);
+  return 1;
+}
+
+int CmdTSCREENMODE(Player& p) {
+  p.state.historyMode = ReadIntArgument(p);
+  return 1;
+}
+
+int CmdTSCREENCG(Player& p) {
+  std::string name;
+  ReadStringArgument(p, name);
+  CopyField(p.state.historyPicture, sizeof p.state.historyPicture, name);
+  p.tok.SetDelimiters("\n,!");
+  std::string rest;
+  p.tok.ReadToken(rest, kTokenMax, true);
+  p.state.historyPictureX = ReadIntArgument(p);
+  p.state.historyPictureY = ReadIntArgument(p);
+  return 1;
+}
+
+int CmdTSCREENCOLOR(Player& p) {
+  for (uint8_t& v : p.state.historyTint) v = static_cast<uint8_t>(ReadIntArgument(p));
+  return 1;
+}
+
+}  // namespace mirt
