@@ -71,9 +71,13 @@ class GameDir {
     return out;
   }
   // Texts drawn, in order.
-  std::vector<std::string> Texts() const {
+  std::vector<std::string> Texts() const { return TextFields("\"ev\":\"text\""); }
+  // Texts of the message boxes shown, in order.
+  std::vector<std::string> Messages() const { return TextFields("\"ev\":\"message\""); }
+  // The "text" field of every event holding needle (the field ends its line).
+  std::vector<std::string> TextFields(const std::string& needle) const {
     std::vector<std::string> out;
-    for (const std::string& l : Events("\"ev\":\"text\"")) {
+    for (const std::string& l : Events(needle)) {
       size_t p = l.find("\"text\":\"");
       out.push_back(l.substr(p + 8, l.rfind('"') - p - 8));
     }

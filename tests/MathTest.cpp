@@ -34,14 +34,7 @@ std::string IntOf(const std::string& dump, const std::string& name) {
   return dump.substr(p, dump.find('}', p) - p);
 }
 
-Strings MessageTexts(const GameDir& g) {
-  Strings out;
-  for (const std::string& l : g.Events("\"ev\":\"message\"")) {
-    size_t p = l.find("\"text\":\"");
-    out.push_back(l.substr(p + 8, l.rfind('"') - p - 8));
-  }
-  return out;
-}
+Strings MessageTexts(const GameDir& g) { return g.Messages(); }
 
 }  // namespace
 

@@ -29,14 +29,7 @@ std::string ValueOf(const std::string& dump, const std::string& name, bool quote
 std::string IntOf(const std::string& d, const std::string& n) { return ValueOf(d, n, false); }
 std::string StrOf(const std::string& d, const std::string& n) { return ValueOf(d, n, true); }
 
-Strings MessageTexts(const GameDir& g) {
-  Strings out;
-  for (const std::string& l : g.Events("\"ev\":\"message\"")) {
-    size_t p = l.find("\"text\":\"");
-    out.push_back(l.substr(p + 8, l.rfind('"') - p - 8));
-  }
-  return out;
-}
+Strings MessageTexts(const GameDir& g) { return g.Messages(); }
 
 }  // namespace
 
