@@ -82,3 +82,15 @@ TEST(Input, MenuModelCaptionsAndChecks) {
   EXPECT_EQ(ini[4], 1);   // page mode
   EXPECT_EQ(ini[16], 5);  // speed
 }
+
+TEST(Input, ScreenCaptureWritesA24BitBmpUnderTheChosenName) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", kPages);
+  EXPECT_EQ(g.Run("savefile " + g.Path("shot") + "\nmenu N2\nsavefile\nmenu N2\n"), 0);
+  std::string bmp = g.Read("shot");
+  ASSERT_EQ(bmp.size(), 921654u);
+  EXPECT_EQ(bmp.substr(0, 2), "BM");
+  EXPECT_EQ(bmp[28], 24);
+  EXPECT_EQ(g.Messages(), (Strings{"保存完了しました。"}));  // the cancelled one says nothing
+}

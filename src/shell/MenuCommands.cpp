@@ -1,4 +1,7 @@
 // The menu's entries.
+#include <fstream>
+
+#include "graphics/BmpDecoder.h"
 #include "shell/Player.h"
 
 namespace mirt {
@@ -17,6 +20,18 @@ void Player::ReturnToTitle() {
   InitStory();
   text.pageFull = 0;
   formClick();
+}
+
+void Player::CaptureScreen() {
+  auto file = platform.saveFileDialog(Sjis("画面の保存"),
+                                      Sjis("フルカラービットマップファイル（*.bmp）|*.bmp"));
+  if (!file) return;
+  std::vector<uint8_t> bmp = EncodeBmp24(layers.screen);
+  std::ofstream out(*file, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+  out.close();
+  // A file that could not be written is reported instead of claiming success.
+  Message(out ? Sjis("保存完了しました。") : Sjis("画面の保存に失敗しました。"));
 }
 
 void Player::menuActivated(const std::string& item) {
@@ -46,6 +61,8 @@ void Player::menuActivated(const std::string& item) {
     platform.setMenuBarVisible(true);
     platform.centreWindow();
     MenuChanged();
+  } else if (item == "N2") {
+    CaptureScreen();
   } else if (item == "About1") {
     Message("Mirt Ver 2.33");
   }

@@ -82,6 +82,7 @@ class Player : public WindowEvents {
   void P1Click();
   void ChooseSpeed(int n);
   void ReturnToTitle();
+  void CaptureScreen();  // the screen to a 24-bit BMP file
   void BlinkStep();  // the speed menu entries vol1..vol5
 
   // ---- services for the engine ------------------------------------------
