@@ -15,8 +15,26 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   return 0;
 }
 
+namespace {
+
+// Ends a run after a fixed number of statements, so that loops of costly
+// commands stay quick to fuzz.
+class BoundedPlatform : public mirt::HeadlessPlatform {
+ public:
+  BoundedPlatform() : HeadlessPlatform(true) {}
+  void yieldCpu() override {
+    if (++statements_ > 1000) throw mirt::TimeLimitReached();
+    HeadlessPlatform::yieldCpu();
+  }
+
+ private:
+  int statements_ = 0;
+};
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  mirt::HeadlessPlatform platform(true);
+  BoundedPlatform platform;
   platform.setTimeLimit(1000);
   mirt::Player player(platform);
   platform.setEventHandler(&player);
