@@ -1,5 +1,7 @@
 #include "vars/Arguments.h"
 
+#include <optional>
+
 #include "script/Scenario.h"
 #include "shell/Player.h"
 
@@ -106,33 +108,41 @@ bool StringAssignment(Player& p) {
   return true;
 }
 
-bool IntegerReference(Player& p) {
+namespace {
+
+// Reads a variable name ended by one of delimiters; nothing when a line
+// feed comes first (with the message).
+std::optional<std::string> ReadReferenceName(Player& p, const char* delimiters) {
   std::string name;
-  p.tok.SetDelimiters("',\n");
+  p.tok.SetDelimiters(delimiters);
   if (p.tok.ReadToken(name, kMax, true) == '\n') {
     p.Message(Sjis("変数の指定がありません。"));
-    return false;
+    return std::nullopt;
   }
-  int i = p.vars.FindInteger(name);
-  if (i < 0) return true;  // no such variable: nothing to show
-  std::string text = std::to_string(p.vars.ints[i].value);
+  return name;
+}
+
+// Shows a variable's value as story text.
+void ShowValue(Player& p, const std::string& text) {
   p.DrawMessageText(text);
   p.AppendHistory(text);
+}
+
+}  // namespace
+
+bool IntegerReference(Player& p) {
+  auto name = ReadReferenceName(p, "',\n");
+  if (!name) return false;
+  int i = p.vars.FindInteger(*name);
+  if (i >= 0) ShowValue(p, std::to_string(p.vars.ints[i].value));  // no such variable: nothing shown
   return true;
 }
 
 bool StringReference(Player& p) {
-  std::string name;
-  p.tok.SetDelimiters("%,\n");
-  if (p.tok.ReadToken(name, kMax, true) == '\n') {
-    p.Message(Sjis("変数の指定がありません。"));
-    return false;
-  }
-  int i = p.vars.FindString(name);
-  if (i < 0) return true;
-  std::string text = p.vars.StringValue(i);
-  p.DrawMessageText(text);
-  p.AppendHistory(text);
+  auto name = ReadReferenceName(p, "%,\n");
+  if (!name) return false;
+  int i = p.vars.FindString(*name);
+  if (i >= 0) ShowValue(p, p.vars.StringValue(i));
   return true;
 }
 
