@@ -22,7 +22,7 @@ story = '''/ mirt demo: a short story of our own
 "これは待たない改行です。"\\n
 ~WAIT 600
 "少し"\\w"待って"\\w"から、続きます。"\\p
-~GOTO !chapter2.txt
+~GOTO !pictures.txt
 '''
 ch2 = '''/ chapter two
 "第二章：終わりに"\\n
@@ -31,13 +31,20 @@ ch2 = '''/ chapter two
 "おしまい。ありがとうございました。"\\n
 ~EXIT
 '''
+# Further chapters, each its own file under tools/demo/ (UTF-8, LF), played
+# in this order between start.txt and chapter2.txt.
+chapters = ['pictures.txt', 'sounds.txt', 'words.txt']
+extra = [(n, sj(open(os.path.join(os.path.dirname(os.path.abspath(__file__)), 'demo', n),
+                     encoding='utf-8').read())) for n in chapters]
 init = '10\n25\n50\n75\n100\nstart.txt\n\n\n\n'
 open(d+'/init.def','wb').write(sj(init))
 open(d+'/start.txt','wb').write(sj(story))
 open(d+'/chapter2.txt','wb').write(sj(ch2))
+for n, b in extra:
+    open(d+'/'+n,'wb').write(b)
 # the same story as a scenario archive with inverted bytes
 os.makedirs(d+'/archived', exist_ok=True)
-entries=[('start.txt',sj(story)),('chapter2.txt',sj(ch2))]
+entries=[('start.txt',sj(story)),('chapter2.txt',sj(ch2))]+extra
 off=4+52*len(entries); dirb=struct.pack('<I',len(entries)); data=b''
 for n,b in entries:
     dirb+=struct.pack('<II',len(b),off+len(data))+b'\0\0'+n.encode().ljust(42,b'\0'); data+=bytes(255-x for x in b)

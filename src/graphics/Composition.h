@@ -1,0 +1,37 @@
+// How a frame is built from its layers: the scene (background and
+// characters), the translucent message box and the text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mirt {
+
+class Player;
+
+// Rebuilds SceneImage from BackgroundBuffer and the shown, in-scene
+// character slots. With restoreBoxArea the window first gets the box
+// rectangle of the previous scene, so a transition starts without box/text.
+void ComposeScene(Player& p, bool restoreBoxArea);
+// BoxImage := ScreenImage with every pixel tinted towards the box colour by
+// the opacity; the box rectangle of it goes back onto ScreenImage.
+void TintMessageBox(Player& p, int opacity, int red, int green, int blue);
+// ScreenImage := scene, tinted box, text; then repainted to the window.
+void PresentFrame(Player& p);
+// Background and the characters marked show-while-box-hidden, straight
+// into the window; the layers stay as they are.
+void ShowSceneWithoutBox(Player& p);
+// One character slot (modes other than 2) into a 640x480 24-bit bottom-up
+// pixel buffer.
+void DrawSprite(Player& p, int slot, std::vector<uint8_t>& rows);
+// A mask-mode picture (image left half, mask right half) into such a buffer.
+void DrawMaskedSprite(Player& p, const std::string& cp932Name, int x, int y,
+                      std::vector<uint8_t>& rows);
+// Loads the background named in the state into BackgroundBuffer (black
+// when it cannot be loaded).
+void LoadBackground(Player& p);
+// Transitions run only with page mode off and skip mode off.
+bool TransitionsEnabled(Player& p);
+
+}  // namespace mirt
