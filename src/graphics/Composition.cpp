@@ -1,18 +1,190 @@
-// Placeholder: the composition of a frame is being written.
+// How a frame is built: the background and the character slots are drawn
+// into a 24-bit bottom-up byte buffer, which becomes SceneImage; the screen
+// is the scene with the tinted box and the text over it.
 #include "graphics/Composition.h"
 
 #include <QPainter>
+#include <algorithm>
+#include <cstring>
 
+#include "graphics/PictureCache.h"
 #include "shell/Player.h"
 
 namespace mirt {
 
-void ComposeScene(Player&, bool) {}
-void PresentFrame(Player& p) { p.Repaint(); }
-void ShowSceneWithoutBox(Player&) {}
-void DrawSprite(Player&, int, std::vector<uint8_t>&) {}
-void DrawMaskedSprite(Player&, const std::string&, int, int, std::vector<uint8_t>&) {}
-void LoadBackground(Player&) {}
+namespace {
+
+constexpr int kRowBytes = kScreenWidth * 3;
+constexpr size_t kBufferBytes = size_t(kRowBytes) * kScreenHeight;
+
+// Byte offset of window pixel (x, y) in a bottom-up 24-bit buffer.
+inline size_t PixelOffset(int x, int y) {
+  return size_t(kScreenHeight - 1 - y) * kRowBytes + size_t(x) * 3;
+}
+
+// The part of a w x h sprite at (x, y) that lies on the screen: window
+// columns x0..x1-1 and rows y0..y1-1.
+struct Clip {
+  int x0, x1, y0, y1;
+  bool Empty() const { return x0 >= x1 || y0 >= y1; }
+};
+
+Clip ClipSprite(int x, int y, int w, int h) {
+  // 64-bit so that positions near the ends of the int range cannot wrap.
+  auto clamp = [](int64_t v, int64_t lo, int64_t hi) { return int(std::clamp(v, lo, hi)); };
+  return Clip{clamp(x, 0, kScreenWidth), clamp(int64_t(x) + w, 0, kScreenWidth),
+              clamp(y, 0, kScreenHeight), clamp(int64_t(y) + h, 0, kScreenHeight)};
+}
+
+// Draws the background and the slots that pass the filter, in slot order.
+template <typename Filter>
+void BuildScene(Player& p, std::vector<uint8_t>& rows, Filter drawn) {
+  rows = p.layers.background;
+  rows.resize(kBufferBytes, 0);
+  for (int slot = 0; slot < kCharacterSlots; ++slot) {
+    if (!p.state.charShown[slot] || !drawn(slot)) continue;
+    if (p.state.charMode[slot] == 2)
+      DrawMaskedSprite(p, FieldString(p.state.charName[slot], sizeof p.state.charName[slot]),
+                       p.state.charX[slot], p.state.charY[slot], rows);
+    else
+      DrawSprite(p, slot, rows);
+  }
+}
+
+}  // namespace
+
+bool LoadGamePicture(Player& p, const std::string& cp932Name, QImage& out) {
+  std::string error;
+  bool ok = p.pictureCache.Load(cp932Name, p.scenario.defs.graphicsArchive, out, &error);
+  if (!error.empty()) p.Message(error);
+  return ok;
+}
+
+void RowsToImage(const std::vector<uint8_t>& rows, QImage& image) {
+  if (image.width() != kScreenWidth || image.height() != kScreenHeight ||
+      image.format() != QImage::Format_RGB32)
+    image = QImage(kScreenWidth, kScreenHeight, QImage::Format_RGB32);
+  for (int y = 0; y < kScreenHeight; ++y) {
+    const uint8_t* src = rows.data() + PixelOffset(0, y);
+    auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < kScreenWidth; ++x, src += 3)
+      dst[x] = 0xFF000000u | (uint32_t(src[2]) << 16) | (uint32_t(src[1]) << 8) | src[0];
+  }
+}
+
+void ComposeScene(Player& p, bool restoreBoxArea) {
+  if (restoreBoxArea) {
+    const GameState& s = p.state;
+    QRect box = QRect(s.boxLeft, s.boxTop, s.boxRight - s.boxLeft, s.boxBottom - s.boxTop)
+                    .intersected(QRect(0, 0, kScreenWidth, kScreenHeight));
+    if (!box.isEmpty() && !p.windowImage.isNull() && !p.layers.scene.isNull()) {
+      QPainter painter(&p.windowImage);
+      painter.setCompositionMode(QPainter::CompositionMode_Source);
+      painter.drawImage(box.topLeft(), p.layers.scene, box);
+      painter.end();
+      p.PresentWindow();
+    }
+  }
+  std::vector<uint8_t> rows;
+  BuildScene(p, rows, [&](int slot) { return p.state.charInScene[slot] != 0; });
+  RowsToImage(rows, p.layers.scene);
+}
+
+void DrawSprite(Player& p, int slot, std::vector<uint8_t>& rows) {
+  if (slot < 0 || slot >= kCharacterSlots || rows.size() < kBufferBytes) return;
+  QImage picture;
+  if (!LoadGamePicture(p, FieldString(p.state.charName[slot], sizeof p.state.charName[slot]),
+                       picture) ||
+      picture.isNull())
+    return;
+  const int x = p.state.charX[slot], y = p.state.charY[slot];
+  const Clip c = ClipSprite(x, y, picture.width(), picture.height());
+  if (c.Empty()) return;
+  const bool keyed = p.state.charMode[slot] == 1;
+  const QRgb key = picture.pixel(0, 0) & 0xFFFFFFu;
+  for (int wy = c.y0; wy < c.y1; ++wy) {
+    const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(wy - y));
+    uint8_t* dst = rows.data() + PixelOffset(c.x0, wy);
+    for (int wx = c.x0; wx < c.x1; ++wx, dst += 3) {
+      const QRgb v = src[wx - x] & 0xFFFFFFu;
+      if (keyed && v == key) continue;
+      dst[0] = uint8_t(v);
+      dst[1] = uint8_t(v >> 8);
+      dst[2] = uint8_t(v >> 16);
+    }
+  }
+}
+
+void DrawMaskedSprite(Player& p, const std::string& cp932Name, int x, int y,
+                      std::vector<uint8_t>& rows) {
+  if (rows.size() < kBufferBytes) return;
+  QImage picture;
+  if (!LoadGamePicture(p, cp932Name, picture) || picture.isNull()) return;
+  const int w = picture.width() / 2;
+  const Clip c = ClipSprite(x, y, w, picture.height());
+  if (c.Empty()) return;
+  // d' = d + floor((255 - m) * (c - d) / 256), per channel with its own mask.
+  auto blend = [](int d, int c, int m) { return uint8_t(d + (((255 - m) * (c - d)) >> 8)); };
+  for (int wy = c.y0; wy < c.y1; ++wy) {
+    const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(wy - y));
+    uint8_t* dst = rows.data() + PixelOffset(c.x0, wy);
+    for (int wx = c.x0; wx < c.x1; ++wx, dst += 3) {
+      const QRgb img = src[wx - x], mask = src[wx - x + w];
+      dst[0] = blend(dst[0], qBlue(img), qBlue(mask));
+      dst[1] = blend(dst[1], qGreen(img), qGreen(mask));
+      dst[2] = blend(dst[2], qRed(img), qRed(mask));
+    }
+  }
+}
+
+void LoadBackground(Player& p) {
+  QImage picture;
+  const bool loaded = LoadGamePicture(
+      p, FieldString(p.state.backgroundName, sizeof p.state.backgroundName), picture);
+  std::vector<uint8_t>& rows = p.layers.background;
+  rows.assign(kBufferBytes, 0);
+  if (!loaded || picture.isNull()) return;
+  // A picture of another size lies at the top-left, cut at the edges;
+  // whatever it does not reach stays black.
+  const Clip c = ClipSprite(0, 0, picture.width(), picture.height());
+  for (int y = c.y0; y < c.y1; ++y) {
+    const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+    uint8_t* dst = rows.data() + PixelOffset(0, y);
+    for (int x = c.x0; x < c.x1; ++x, dst += 3) {
+      dst[0] = uint8_t(qBlue(src[x]));
+      dst[1] = uint8_t(qGreen(src[x]));
+      dst[2] = uint8_t(qRed(src[x]));
+    }
+  }
+}
+
+void PresentFrame(Player& p) {
+  QImage& screen = p.layers.screen;
+  screen = p.layers.scene.convertToFormat(QImage::Format_RGB32);
+  TintMessageBox(p, p.state.boxOpacity, p.state.boxColour[0], p.state.boxColour[1],
+                 p.state.boxColour[2]);
+  // The text layer's ground is the colour of its bottom-left pixel.
+  const QImage& text = p.layers.text;
+  if (text.width() == screen.width() && text.height() == screen.height() &&
+      text.format() == QImage::Format_RGB32) {
+    const QRgb key = text.pixel(0, text.height() - 1) & 0xFFFFFFu;
+    for (int y = 0; y < screen.height(); ++y) {
+      const auto* src = reinterpret_cast<const QRgb*>(text.constScanLine(y));
+      auto* dst = reinterpret_cast<QRgb*>(screen.scanLine(y));
+      for (int x = 0; x < screen.width(); ++x)
+        if ((src[x] & 0xFFFFFFu) != key) dst[x] = src[x] | 0xFF000000u;
+    }
+  }
+  p.Repaint();
+}
+
+void ShowSceneWithoutBox(Player& p) {
+  std::vector<uint8_t> rows;
+  BuildScene(p, rows, [&](int slot) { return p.state.charShowWhileHidden[slot] != 0; });
+  RowsToImage(rows, p.windowImage);
+  p.PresentWindow();
+}
+
 // The tinted box over the finished scene: BoxImage becomes the screen with
 // the box rectangle's pixels pulled towards the box colour by the opacity,
 // and that rectangle goes back onto the screen.

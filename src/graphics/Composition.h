@@ -2,6 +2,7 @@
 // characters), the translucent message box and the text.
 #pragma once
 
+#include <QImage>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,6 +32,13 @@ void DrawMaskedSprite(Player& p, const std::string& cp932Name, int x, int y,
 // Loads the background named in the state into BackgroundBuffer (black
 // when it cannot be loaded).
 void LoadBackground(Player& p);
+// A picture for the screen (archive first, then a plain file) through the
+// player's picture cache, as RGB32 (null when the file holds no picture of
+// a known kind); a decoder's message is shown. False when nothing of that
+// name exists.
+bool LoadGamePicture(Player& p, const std::string& cp932Name, QImage& out);
+// A 640x480 24-bit bottom-up buffer as an RGB32 picture.
+void RowsToImage(const std::vector<uint8_t>& rows, QImage& image);
 // Transitions run only with page mode off and skip mode off.
 bool TransitionsEnabled(Player& p);
 

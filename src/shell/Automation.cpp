@@ -73,6 +73,16 @@ bool SavePng(const QImage& img, const std::string& path) {
   return img.save(QString::fromStdString(path), "PNG");
 }
 
+// The screen layers by their names, for the layer action.
+QImage Layers::*LayerByName(const std::string& name) {
+  if (name == "ScreenImage") return &Layers::screen;
+  if (name == "SceneImage") return &Layers::scene;
+  if (name == "BoxImage") return &Layers::box;
+  if (name == "TextImage") return &Layers::text;
+  if (name == "SavedWindowImage") return &Layers::savedWindow;
+  return nullptr;
+}
+
 }  // namespace
 
 std::string DumpState(Player& p) {
@@ -115,6 +125,31 @@ std::string DumpState(Player& p) {
   };
   walk(p.menuBar);
   o.Raw("menu", menu + "}");
+  // Pictures: the background, the ten character slots, the box.
+  o.Str("background", FieldString(p.state.backgroundName, sizeof p.state.backgroundName));
+  o.Int("backgroundLoaded", p.state.backgroundLoaded).Int("fadeColour", p.state.fadeColour);
+  std::string chars = "[";
+  for (int i = 0; i < kCharacterSlots; ++i) {
+    if (i) chars += ",";
+    chars += JsonObject()
+                 .Str("name", FieldString(p.state.charName[i], sizeof p.state.charName[i]))
+                 .Int("x", p.state.charX[i]).Int("y", p.state.charY[i])
+                 .Int("mode", p.state.charMode[i]).Int("shown", p.state.charShown[i])
+                 .Int("keep", p.state.charKeep[i])
+                 .Int("showWhileHidden", p.state.charShowWhileHidden[i])
+                 .Int("inScene", p.state.charInScene[i]).Done();
+  }
+  o.Raw("characters", chars + "]");
+  o.Raw("box", JsonObject()
+                   .Int("opacity", p.state.boxOpacity)
+                   .Raw("colour", "[" + std::to_string(p.state.boxColour[0]) + "," +
+                                      std::to_string(p.state.boxColour[1]) + "," +
+                                      std::to_string(p.state.boxColour[2]) + "]")
+                   .Raw("rect", "[" + std::to_string(p.state.boxLeft) + "," +
+                                    std::to_string(p.state.boxTop) + "," +
+                                    std::to_string(p.state.boxRight) + "," +
+                                    std::to_string(p.state.boxBottom) + "]")
+                   .Done());
   return o.Done();
 }
 
@@ -159,11 +194,16 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
     for (std::string w; rs >> w;) a.args.push_back(w);
     static const char* kVerbs[] = {"wait", "click", "rclick", "move", "press", "release",
                                    "key", "menu", "answer", "input", "savefile",
-                                   "screenshot", "dump"};
+                                   "screenshot", "dump", "layer"};
     bool known = false;
     for (const char* v : kVerbs) known |= a.verb == v;
     if (!known) return fail("unknown action: " + a.verb);
     if (a.verb == "screenshot" || a.verb == "dump") a.rest = Absolute(a.rest);
+    if (a.verb == "layer") {
+      if (a.args.size() != 2 || !LayerByName(a.args[0]))
+        return fail("layer needs a layer name and a file: " + a.rest);
+      a.args[1] = Absolute(a.args[1]);
+    }
     actions.push_back(a);
   }
 
@@ -215,6 +255,8 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
         platform.saveFiles.push_back(a.rest.empty() ? "" : Absolute(a.rest));
       } else if (a.verb == "screenshot") {
         SavePng(platform.window().isNull() ? player.layers.screen : platform.window(), a.rest);
+      } else if (a.verb == "layer") {
+        SavePng(player.layers.*LayerByName(a.args[0]), a.args[1]);
       } else if (a.verb == "dump") {
         std::ofstream(a.rest) << DumpState(player) << "\n";
       }

@@ -1,4 +1,5 @@
 // What clicks, keys, pointer movement and the timer mean in each state.
+#include "graphics/Composition.h"
 #include "shell/Player.h"
 
 namespace mirt {
@@ -53,8 +54,7 @@ void Player::formMouseDown(MouseButton b, int, int) {
   if (input.storyState == 1) {
     blinking = false;
     layers.savedWindow = windowImage.copy();
-    windowImage = layers.scene.copy();  // the scene without box and text
-    PresentWindow();
+    ShowSceneWithoutBox(*this);
     input.storyState = 0;
     platform.sleepMs(500);
   } else if (input.storyState == 0 && state.historyEnabled) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/PictureCache.h"
 #include "platform/Platform.h"
 #include "save/GameState.h"
 #include "script/CText.h"
@@ -124,6 +125,7 @@ class Player : public WindowEvents {
   CText text;
   CommandTable commands;
   Layers layers;
+  PictureCache pictureCache;  // decoded backgrounds and sprites
   InputState input;
   WaitIndicator indicator;
   QImage windowImage;  // what the window shows

@@ -1,0 +1,128 @@
+// The background and character commands: LOADBG, LOADCHAR, CHARCLR,
+// CHARPOS, CHARMODE and TITLE.
+#include <string>
+
+#include "graphics/Composition.h"
+#include "graphics/Transitions.h"
+#include "script/Commands.h"
+#include "shell/Player.h"
+#include "vars/Arguments.h"
+#include "vars/VariableStore.h"
+
+namespace mirt {
+
+namespace {
+
+constexpr int kTokenMax = 256;
+
+bool ValidSlot(int32_t slot) { return slot >= 0 && slot < kCharacterSlots; }
+
+// Whatever follows a string argument up to one of delimiters is dropped.
+void DropRest(Player& p, const char* delimiters) {
+  std::string rest;
+  p.tok.SetDelimiters(delimiters);
+  p.tok.ReadToken(rest, kTokenMax, true);
+}
+
+// Effect numbers outside 0..20 are refused with a message and act as 0.
+int32_t CheckedEffect(Player& p, int32_t effect) {
+  if (effect >= 0 && effect <= 20) return effect;
+  p.Message(Sjis("存在しないエフェクトＮＯを選択しました。"));
+  return 0;
+}
+
+// The new scene onto the window, with the transition when they are on.
+void Show(Player& p, int32_t effect, int32_t speed) {
+  if (TransitionsEnabled(p))
+    RunTransition(p, static_cast<unsigned>(effect), speed, p.layers.scene);
+  PresentFrame(p);
+}
+
+}  // namespace
+
+int CmdLOADBG(Player& p) {
+  std::string name;
+  ReadStringArgument(p, name);
+  CopyField(p.state.backgroundName, sizeof p.state.backgroundName, name);
+  DropRest(p, ",");
+  int32_t effect = ReadIntArgument(p);
+  const int32_t speed = ReadIntArgument(p);
+  LoadBackground(p);
+  p.state.backgroundLoaded = 1;
+  for (int i = 0; i < kCharacterSlots; ++i)
+    if (!p.state.charKeep[i]) p.state.charShown[i] = 0;
+  p.blinking = false;
+  ComposeScene(p, false);
+  effect = CheckedEffect(p, effect);
+  Show(p, effect, speed);
+  p.state.fadeColour = 0;
+  p.blinking = true;
+  return 1;
+}
+
+int CmdLOADCHAR(Player& p) {
+  std::string name;
+  ReadStringArgument(p, name);
+  DropRest(p, ",\n!");
+  const int32_t slot = ReadIntArgument(p);
+  int32_t effect = ReadIntArgument(p);
+  const int32_t speed = ReadIntArgument(p);
+  if (!ValidSlot(slot)) return 1;
+  CopyField(p.state.charName[slot], sizeof p.state.charName[slot], name);
+  p.state.charShown[slot] = 1;
+  p.state.charInScene[slot] = 1;
+  effect = CheckedEffect(p, effect);
+  ComposeScene(p, false);
+  Show(p, effect, speed);
+  return 1;
+}
+
+int CmdCHARCLR(Player& p) {
+  const int32_t slot = ReadIntArgument(p);
+  const int32_t effect = ReadIntArgument(p);
+  const int32_t speed = ReadIntArgument(p);
+  if (!ValidSlot(slot)) return 1;
+  p.state.charShown[slot] = 0;
+  CopyField(p.state.charName[slot], sizeof p.state.charName[slot], "");
+  p.state.charInScene[slot] = 1;
+  ComposeScene(p, true);
+  Show(p, effect, speed);  // no range check here: other numbers just do nothing
+  return 1;
+}
+
+int CmdCHARPOS(Player& p) {
+  const int32_t slot = ReadIntArgument(p);
+  const int32_t x = ReadIntArgument(p);
+  const int32_t y = ReadIntArgument(p);
+  if (!ValidSlot(slot)) return 1;
+  p.state.charX[slot] = x;
+  p.state.charY[slot] = y < 1 ? 1 : y;
+  return 1;
+}
+
+int CmdCHARMODE(Player& p) {
+  const int32_t slot = ReadIntArgument(p);
+  const int32_t mode = ReadIntArgument(p);
+  const int32_t keep = ReadIntArgument(p);
+  const int32_t showWhileHidden = ReadIntArgument(p);
+  const int32_t inScene = ReadIntArgument(p);
+  if (!ValidSlot(slot)) return 1;
+  p.state.charMode[slot] = static_cast<uint8_t>(mode);
+  p.state.charKeep[slot] = static_cast<uint8_t>(keep);
+  p.state.charShowWhileHidden[slot] = static_cast<uint8_t>(showWhileHidden);
+  p.state.charInScene[slot] = inScene;
+  return 1;
+}
+
+int CmdTITLE(Player& p) {
+  std::string skipped, title;
+  p.tok.SetDelimiters("\"");
+  p.tok.ReadToken(skipped, kTokenMax, true);
+  p.tok.ReadToken(title, kTokenMax, true);
+  const std::string caption = title + Sjis("　【") + "Mirt Ver 2.33" + Sjis("】");
+  p.SetCaption(caption);
+  p.platform.setApplicationTitle(caption);
+  return 1;
+}
+
+}  // namespace mirt
