@@ -49,4 +49,6 @@ off=4+52*len(entries); dirb=struct.pack('<I',len(entries)); data=b''
 for n,b in entries:
     dirb+=struct.pack('<II',len(b),off+len(data))+b'\0\0'+n.encode().ljust(42,b'\0'); data+=bytes(255-x for x in b)
 open(d+'/archived/scenario.dat','wb').write(dirb+data)
-open(d+'/archived/init.def','wb').write(sj(init.replace('start.txt','scenario.dat')))
+# the archived twin takes its pictures from the graphics archive (line 7),
+# written by build/make_demo_pictures
+open(d+'/archived/init.def','wb').write(sj(init.replace('start.txt','scenario.dat').replace('.dat\n\n', '.dat\ngraphic.dat\n', 1)))

@@ -1,0 +1,353 @@
+// Writes the demo game's pictures, drawn here from simple shapes:
+//
+//   room.jpg      background, JPEG
+//   sky.ccg       background, packed 4-bit bitmap
+//   night.bmp     background, RLE8 bitmap
+//   portrait.bmp  opaque character (a framed picture), RLE8 bitmap
+//   girl.ccg      colour-key character (magenta ground), packed 8-bit bitmap
+//   boy.jpg       mask character: image left, mask right, JPEG
+//   ghost.ccg     mask character with a grey (half see-through) mask, packed
+//
+// and the same set as the graphics archive archived/graphic.dat.
+//
+//   make_demo_pictures DEMO_DIR
+//
+// The output is the same on every run; the files are kept small on purpose.
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <cstdio>
+#include <fstream>
+#include <jpeglib.h>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "graphics/PackedPicture.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+void Put16(Bytes& v, size_t o, uint32_t x) {
+  v[o] = uint8_t(x);
+  v[o + 1] = uint8_t(x >> 8);
+}
+void Put32(Bytes& v, size_t o, uint32_t x) {
+  Put16(v, o, x & 0xFFFF);
+  Put16(v, o + 2, x >> 16);
+}
+
+// An indexed BMP file (4 or 8 bits, or 8 bits RLE8) of a picture drawn in
+// at most 16 or 256 exact colours.
+Bytes IndexedBmp(const QImage& src, int bits, bool rle) {
+  const QImage img = src.convertToFormat(QImage::Format_RGB32);
+  std::map<QRgb, int> index;
+  std::vector<QRgb> palette;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) {
+      QRgb c = img.pixel(x, y) & 0xFFFFFF;
+      if (index.emplace(c, int(palette.size())).second) palette.push_back(c);
+    }
+  if (palette.size() > (1u << bits)) {
+    std::fprintf(stderr, "too many colours: %zu\n", palette.size());
+    std::exit(1);
+  }
+  const int w = img.width(), h = img.height();
+  Bytes pixels;
+  if (rle) {
+    for (int y = h - 1; y >= 0; --y) {
+      for (int x = 0; x < w;) {
+        int c = index[img.pixel(x, y) & 0xFFFFFF], n = 1;
+        while (x + n < w && n < 255 && index[img.pixel(x + n, y) & 0xFFFFFF] == c) ++n;
+        pixels.push_back(uint8_t(n));
+        pixels.push_back(uint8_t(c));
+        x += n;
+      }
+      pixels.push_back(0);
+      pixels.push_back(y == 0 ? 1 : 0);  // end of line, end of bitmap
+    }
+  } else {
+    const int stride = (w * bits + 31) / 32 * 4;
+    pixels.assign(size_t(stride) * h, 0);
+    for (int y = 0; y < h; ++y) {
+      uint8_t* row = pixels.data() + size_t(h - 1 - y) * stride;
+      for (int x = 0; x < w; ++x) {
+        int c = index[img.pixel(x, y) & 0xFFFFFF];
+        if (bits == 8) row[x] = uint8_t(c);
+        else row[x / 2] |= uint8_t(x % 2 ? c : c << 4);
+      }
+    }
+  }
+  const size_t colours = size_t(1) << bits;
+  Bytes f(54 + colours * 4, 0);
+  f[0] = 'B';
+  f[1] = 'M';
+  Put32(f, 10, uint32_t(f.size()));
+  Put32(f, 14, 40);
+  Put32(f, 18, uint32_t(w));
+  Put32(f, 22, uint32_t(h));
+  Put16(f, 26, 1);
+  Put16(f, 28, uint32_t(bits));
+  Put32(f, 30, rle ? 1 : 0);
+  Put32(f, 34, uint32_t(pixels.size()));
+  Put32(f, 46, uint32_t(colours));
+  for (size_t i = 0; i < palette.size(); ++i) {
+    f[54 + i * 4] = uint8_t(qBlue(palette[i]));
+    f[55 + i * 4] = uint8_t(qGreen(palette[i]));
+    f[56 + i * 4] = uint8_t(qRed(palette[i]));
+  }
+  f.insert(f.end(), pixels.begin(), pixels.end());
+  Put32(f, 2, uint32_t(f.size()));
+  return f;
+}
+
+Bytes Jpeg(const QImage& src, int quality) {
+  const QImage img = src.convertToFormat(QImage::Format_RGB888);
+  jpeg_compress_struct c;
+  jpeg_error_mgr e;
+  c.err = jpeg_std_error(&e);
+  jpeg_create_compress(&c);
+  unsigned char* buf = nullptr;
+  unsigned long len = 0;
+  jpeg_mem_dest(&c, &buf, &len);
+  c.image_width = JDIMENSION(img.width());
+  c.image_height = JDIMENSION(img.height());
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, quality, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW row = const_cast<uchar*>(img.constScanLine(int(c.next_scanline)));
+    jpeg_write_scanlines(&c, &row, 1);
+  }
+  jpeg_finish_compress(&c);
+  Bytes out(buf, buf + len);
+  jpeg_destroy_compress(&c);
+  std::free(buf);
+  return out;
+}
+
+Bytes Packed(const Bytes& bmp) { return mirt::EncodePacked(bmp.data(), bmp.size()); }
+
+// A reproducible sequence for the stars.
+struct Lcg {
+  uint32_t s = 12345;
+  int Next(int n) {
+    s = s * 1103515245u + 12345u;
+    return int((s >> 16) % uint32_t(n));
+  }
+};
+
+QImage Canvas(int w, int h, QRgb fill) {
+  QImage img(w, h, QImage::Format_RGB32);
+  img.fill(fill);
+  return img;
+}
+
+QImage Room() {
+  QImage img = Canvas(640, 480, qRgb(0, 0, 0));
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient wall(0, 0, 0, 340);
+  wall.setColorAt(0, QColor(236, 214, 180));
+  wall.setColorAt(1, QColor(196, 160, 120));
+  p.fillRect(0, 0, 640, 340, wall);
+  QLinearGradient floor(0, 340, 0, 480);
+  floor.setColorAt(0, QColor(120, 76, 40));
+  floor.setColorAt(1, QColor(70, 42, 20));
+  p.fillRect(0, 340, 640, 140, floor);
+  p.setPen(QPen(QColor(60, 36, 18), 2));
+  for (int y = 360; y < 480; y += 24) p.drawLine(0, y, 640, y);
+  // the window with the sky behind it
+  QLinearGradient sky(0, 60, 0, 250);
+  sky.setColorAt(0, QColor(90, 150, 230));
+  sky.setColorAt(1, QColor(200, 230, 255));
+  p.fillRect(380, 60, 180, 190, sky);
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(QColor(250, 250, 245), 10));
+  p.drawRect(380, 60, 180, 190);
+  p.drawLine(470, 60, 470, 250);
+  p.drawLine(380, 155, 560, 155);
+  // a shelf with books
+  p.fillRect(60, 170, 200, 10, QColor(110, 70, 36));
+  const QColor books[] = {QColor(170, 40, 40), QColor(40, 90, 160), QColor(60, 130, 60),
+                          QColor(200, 160, 40), QColor(120, 60, 140)};
+  for (int i = 0; i < 10; ++i)
+    p.fillRect(70 + i * 18, 120 + (i % 3) * 6, 14, 50 - (i % 3) * 6, books[i % 5]);
+  return img;
+}
+
+QImage Sky() {  // sixteen colours at most
+  QImage img = Canvas(640, 480, qRgb(60, 110, 200));
+  QPainter p(&img);
+  const QRgb bands[] = {qRgb(60, 110, 200), qRgb(80, 130, 215), qRgb(100, 150, 225),
+                        qRgb(125, 170, 235), qRgb(150, 190, 245)};
+  for (int i = 0; i < 5; ++i) p.fillRect(0, i * 60, 640, 60, QColor(bands[i]));
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(255, 220, 90));
+  p.drawEllipse(QPoint(520, 90), 45, 45);
+  p.setBrush(QColor(250, 250, 250));
+  for (auto [x, y] : {std::pair{120, 80}, std::pair{300, 140}})
+    for (int k = 0; k < 3; ++k) p.drawEllipse(QPoint(x + k * 35, y - (k == 1) * 12), 30, 20);
+  p.setBrush(QColor(70, 150, 70));
+  p.drawEllipse(QPoint(150, 520), 330, 230);
+  p.setBrush(QColor(50, 120, 55));
+  p.drawEllipse(QPoint(560, 540), 300, 220);
+  return img;
+}
+
+QImage Night() {
+  QImage img = Canvas(640, 480, qRgb(10, 14, 40));
+  QPainter p(&img);
+  p.fillRect(0, 200, 640, 280, QColor(16, 24, 60));
+  Lcg r;
+  for (int i = 0; i < 90; ++i) img.setPixel(r.Next(640), r.Next(300), qRgb(250, 250, 210));
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(245, 240, 200));
+  p.drawEllipse(QPoint(110, 90), 36, 36);
+  p.setBrush(QColor(10, 14, 40));
+  p.drawEllipse(QPoint(126, 80), 32, 32);  // a crescent
+  const int tops[] = {300, 250, 330, 270, 310, 230, 290, 340};
+  for (int i = 0; i < 8; ++i) {
+    int x = i * 80, top = tops[i];
+    p.fillRect(x, top, 70, 480 - top, QColor(30, 30, 40));
+    for (int wy = top + 15; wy < 470; wy += 30)
+      for (int wx = x + 10; wx < x + 60; wx += 20)
+        if (r.Next(3)) p.fillRect(wx, wy, 10, 14, QColor(240, 200, 90));
+  }
+  return img;
+}
+
+QImage Portrait() {
+  QImage img = Canvas(120, 90, qRgb(120, 80, 30));
+  QPainter p(&img);
+  p.fillRect(8, 8, 104, 74, QColor(150, 200, 240));
+  p.fillRect(8, 55, 104, 27, QColor(80, 160, 80));
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(250, 240, 120));
+  p.drawEllipse(QPoint(90, 25), 9, 9);
+  p.setBrush(QColor(60, 110, 60));
+  p.drawPolygon(QPolygon({QPoint(20, 60), QPoint(45, 25), QPoint(70, 60)}));
+  return img;
+}
+
+// A standing figure in a few flat colours; no smoothing, so that the
+// ground colour stays exact.
+void Figure(QPainter& p, int w, QColor hair, QColor clothes, QColor skin, bool face = true) {
+  p.setPen(Qt::NoPen);
+  const int cx = w / 2;
+  p.setBrush(clothes);
+  p.drawPolygon(QPolygon({QPoint(cx - 25, 110), QPoint(cx + 25, 110), QPoint(cx + 60, 295),
+                          QPoint(cx - 60, 295)}));
+  p.setBrush(skin);
+  p.drawRect(cx - 8, 90, 16, 24);
+  p.setBrush(hair);
+  p.drawEllipse(QPoint(cx, 58), 42, 46);
+  p.setBrush(skin);
+  p.drawEllipse(QPoint(cx, 66), 32, 34);
+  p.setBrush(hair);
+  p.drawRect(cx - 34, 30, 68, 18);
+  if (!face) return;
+  p.setBrush(QColor(40, 30, 30));
+  p.drawEllipse(QPoint(cx - 12, 66), 4, 6);
+  p.drawEllipse(QPoint(cx + 12, 66), 4, 6);
+  p.setBrush(QColor(200, 90, 90));
+  p.drawRect(cx - 6, 84, 12, 3);
+}
+
+QImage Girl() {
+  QImage img = Canvas(160, 300, qRgb(255, 0, 255));
+  QPainter p(&img);
+  Figure(p, 160, QColor(90, 50, 30), QColor(200, 50, 70), QColor(250, 215, 185));
+  return img;
+}
+
+QImage Boy() {  // image 160 x 300 on the left, its mask on the right
+  QImage img = Canvas(320, 300, qRgb(255, 255, 255));
+  QPainter p(&img);
+  p.fillRect(0, 0, 160, 300, QColor(0, 0, 0));
+  Figure(p, 160, QColor(30, 30, 40), QColor(50, 90, 170), QColor(240, 205, 170));
+  // the mask: black where the figure is, white around it, soft at the edge
+  QImage shape = Canvas(160, 300, qRgb(255, 255, 255));
+  QPainter m(&shape);
+  m.setRenderHint(QPainter::Antialiasing);
+  Figure(m, 160, Qt::black, Qt::black, Qt::black, false);
+  m.end();
+  p.drawImage(160, 0, shape);
+  return img;
+}
+
+QImage Ghost() {  // 120 x 160 image, then its grey mask
+  QImage img = Canvas(240, 160, qRgb(255, 255, 255));
+  QPainter p(&img);
+  p.setPen(Qt::NoPen);
+  auto body = [&](int dx, QColor c) {
+    QPainterPath path;
+    path.moveTo(dx + 15, 150);
+    path.lineTo(dx + 15, 60);
+    path.arcTo(dx + 15, 10, 90, 100, 180, -180);
+    path.lineTo(dx + 105, 150);
+    for (int i = 0; i < 6; ++i) path.lineTo(dx + 105 - 15 * (i + 1), i % 2 ? 150 : 135);
+    path.closeSubpath();
+    p.setBrush(c);
+    p.drawPath(path);
+  };
+  p.fillRect(0, 0, 120, 160, QColor(0, 0, 0));
+  body(0, QColor(225, 235, 255));
+  p.setBrush(QColor(40, 40, 80));
+  p.drawEllipse(QPoint(45, 60), 7, 10);
+  p.drawEllipse(QPoint(75, 60), 7, 10);
+  body(120, QColor(110, 110, 110));  // about half see-through
+  p.setBrush(QColor(30, 30, 30));
+  p.drawEllipse(QPoint(165, 60), 7, 10);
+  p.drawEllipse(QPoint(195, 60), 7, 10);
+  return img;
+}
+
+bool Write(const std::string& path, const Bytes& b) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+  std::printf("%-28s %7zu bytes\n", path.c_str(), b.size());
+  return bool(out);
+}
+
+// The graphics archive: count, 52-byte entries, the files as they are.
+Bytes Archive(const std::vector<std::pair<std::string, Bytes>>& files) {
+  Bytes out(4 + 52 * files.size(), 0);
+  Put32(out, 0, uint32_t(files.size()));
+  for (size_t i = 0; i < files.size(); ++i) {
+    const size_t e = 4 + 52 * i;
+    Put32(out, e, uint32_t(files[i].second.size()));
+    Put32(out, e + 4, uint32_t(out.size()));
+    for (size_t k = 0; k < files[i].first.size() && k < 41; ++k)
+      out[e + 10 + k] = uint8_t(files[i].first[k]);
+    out.insert(out.end(), files[i].second.begin(), files[i].second.end());
+  }
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_demo_pictures DEMO_DIR\n");
+    return 2;
+  }
+  const std::string dir = argv[1];
+  const std::vector<std::pair<std::string, Bytes>> files = {
+      {"room.jpg", Jpeg(Room(), 70)},
+      {"sky.ccg", Packed(IndexedBmp(Sky(), 4, false))},
+      {"night.bmp", IndexedBmp(Night(), 8, true)},
+      {"portrait.bmp", IndexedBmp(Portrait(), 8, true)},
+      {"girl.ccg", Packed(IndexedBmp(Girl(), 8, false))},
+      {"boy.jpg", Jpeg(Boy(), 85)},
+      {"ghost.ccg", Packed(IndexedBmp(Ghost(), 8, false))},
+  };
+  bool ok = true;
+  for (const auto& [name, bytes] : files) ok &= Write(dir + "/" + name, bytes);
+  ok &= Write(dir + "/archived/graphic.dat", Archive(files));
+  return ok ? 0 : 1;
+}
