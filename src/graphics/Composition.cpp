@@ -130,6 +130,7 @@ void DrawMaskedSprite(Player& p, const std::string& cp932Name, int x, int y,
     uint8_t* dst = rows.data() + PixelOffset(c.x0, wy);
     for (int wx = c.x0; wx < c.x1; ++wx, dst += 3) {
       const QRgb img = src[wx - x], mask = src[wx - x + w];
+      if ((mask & 0xFFFFFFu) == 0xFFFFFFu) continue;  // white: the target stays
       dst[0] = blend(dst[0], qBlue(img), qBlue(mask));
       dst[1] = blend(dst[1], qGreen(img), qGreen(mask));
       dst[2] = blend(dst[2], qRed(img), qRed(mask));
@@ -168,10 +169,11 @@ void PresentFrame(Player& p) {
   if (text.width() == screen.width() && text.height() == screen.height() &&
       text.format() == QImage::Format_RGB32) {
     const QRgb key = text.pixel(0, text.height() - 1) & 0xFFFFFFu;
-    for (int y = 0; y < screen.height(); ++y) {
+    const int w = screen.width(), h = screen.height();
+    for (int y = 0; y < h; ++y) {
       const auto* src = reinterpret_cast<const QRgb*>(text.constScanLine(y));
       auto* dst = reinterpret_cast<QRgb*>(screen.scanLine(y));
-      for (int x = 0; x < screen.width(); ++x)
+      for (int x = 0; x < w; ++x)
         if ((src[x] & 0xFFFFFFu) != key) dst[x] = src[x] | 0xFF000000u;
     }
   }
