@@ -208,3 +208,22 @@ TEST(PictureCommands, TransitionsOnlyWithPageModeAndSkipOff) {
   p.Menu("P1")->checked = true;
   EXPECT_FALSE(mirt::TransitionsEnabled(p));
 }
+
+TEST(PictureCommands, BrokenPackedTreeMessageAndLongNames) {
+  GameDir g;
+  g.InitDef("start.txt");
+  // 256 internal nodes in a row: one more than a tree can have
+  g.WriteBytes("bad.ccg", std::string("ARC1\x10\0\0\0", 8) + std::string(40, '\xFF'));
+  const std::string longName(100, 'a');
+  g.WriteScript("start.txt",
+                "~LOADCHAR \"bad.ccg\",0,0,0\n"
+                "~CHARCLR 1,0,0\n"  // composes again: the picture is loaded again
+                "~LOADBG \"" + longName + "\",0,0\n"
+                "\"x\"\\n\n");
+  ASSERT_EQ(g.Run("dump " + g.Path("d.json") + "\n"), 0);
+  // LOADCHAR and CHARCLR; LOADBG has taken the slot away by its composition
+  EXPECT_EQ(g.Messages(), std::vector<std::string>(2, "エラー"));
+  const std::string d = g.Read("d.json");
+  EXPECT_TRUE(Has(d, "\"background\":\"" + std::string(79, 'a') + "\""));
+  EXPECT_TRUE(Has(SlotJson(d, 0), "\"name\":\"bad.ccg\""));
+}

@@ -165,9 +165,10 @@ void PresentFrame(Player& p) {
   TintMessageBox(p, p.state.boxOpacity, p.state.boxColour[0], p.state.boxColour[1],
                  p.state.boxColour[2]);
   // The text layer's ground is the colour of its bottom-left pixel.
-  const QImage& text = p.layers.text;
-  if (text.width() == screen.width() && text.height() == screen.height() &&
-      text.format() == QImage::Format_RGB32) {
+  const QImage text = p.layers.text.format() == QImage::Format_RGB32
+                         ? p.layers.text
+                         : p.layers.text.convertToFormat(QImage::Format_RGB32);
+  if (text.width() == screen.width() && text.height() == screen.height()) {
     const QRgb key = text.pixel(0, text.height() - 1) & 0xFFFFFFu;
     const int w = screen.width(), h = screen.height();
     for (int y = 0; y < h; ++y) {
