@@ -227,3 +227,35 @@ TEST(PictureCommands, BrokenPackedTreeMessageAndLongNames) {
   EXPECT_TRUE(Has(d, "\"background\":\"" + std::string(79, 'a') + "\""));
   EXPECT_TRUE(Has(SlotJson(d, 0), "\"name\":\"bad.ccg\""));
 }
+
+// The demo and its archived twin (pictures from the graphics archive) draw
+// the same scenes; on the page with three characters the scene holds the
+// opaque portrait, the key-coloured girl without her magenta ground, and
+// the masked boy.
+TEST(PictureCommands, DemoScenesFromFilesAndFromTheArchiveAgree) {
+  namespace fs = std::filesystem;
+  const fs::path demo = fs::path(MIRT_TEST_DIR) / ".." / "demo";
+  std::vector<QImage> scenes;
+  for (const fs::path& game : {demo, demo / "archived"}) {
+    GameDir g;
+    for (const auto& e : fs::directory_iterator(game))
+      if (e.is_regular_file() && e.path().filename() != "mirt.ini")
+        fs::copy_file(e.path(), g.Path(e.path().filename().string()));
+    std::string a;
+    for (int i = 0; i < 13; ++i) a += "click\n";
+    a += "layer SceneImage " + g.Path("scene.png") + "\ndump " + g.Path("d.json") + "\n";
+    ASSERT_EQ(g.Run(a), 0) << game;
+    EXPECT_TRUE(Has(g.Read("d.json"), "\"name\":\"boy.jpg\",\"x\":440,\"y\":90,\"mode\":2,\"shown\":1"))
+        << game;
+    EXPECT_TRUE(g.Messages().empty()) << game;
+    scenes.push_back(Png(g, "scene.png"));
+  }
+  ASSERT_EQ(scenes.size(), 2u);
+  EXPECT_EQ(scenes[0], scenes[1]);
+  const QImage& s = scenes[0];
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) ASSERT_NE(Rgb(s, x, y), qRgb(255, 0, 255) & 0xFFFFFF);
+  EXPECT_EQ(Rgb(s, 320, 125), qRgb(150, 200, 240) & 0xFFFFFF);  // the portrait's sky
+  EXPECT_EQ(Rgb(s, 140, 250), qRgb(200, 50, 70) & 0xFFFFFF);    // the girl's dress
+  EXPECT_NEAR(qBlue(Rgb(s, 520, 300)), 170, 12);                // the boy's shirt (JPEG)
+}
