@@ -17,6 +17,7 @@
 #include "script/Scenario.h"
 #include "script/StringTok.h"
 #include "shell/Trace.h"
+#include "text/TextFont.h"
 #include "text/WaitIndicator.h"
 #include "vars/VariableStore.h"
 
@@ -126,6 +127,7 @@ class Player : public WindowEvents {
   Layers layers;
   InputState input;
   WaitIndicator indicator;
+  StoryFontCache storyFont;
   QImage windowImage;  // what the window shows
   std::vector<MenuEntry> menuBar;
 
