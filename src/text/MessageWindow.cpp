@@ -82,12 +82,16 @@ void Player::DrawMessageText(const std::string& piece) {
   if (charDelay > 0) {
     // Unit by unit on the screen, each shown at once; the pause after each
     // is left out in page mode and cut short while the left button is held.
+    // Once the window shows ScreenImage, each unit goes on both pictures,
+    // which keeps them equal without copying the whole screen per unit.
+    Repaint();
     int x = text.penX;
     for (size_t i = 0; i < piece.size();) {
       size_t n = TextUnitLength(piece, i);
       QString unit = QString::fromStdString(cp932ToUtf8(piece.substr(i, n)));
       DrawAt(layers.screen, font, colour, x, baseline, unit);
-      Repaint();
+      DrawAt(windowImage, font, colour, x, baseline, unit);
+      PresentWindow();
       x += metrics.horizontalAdvance(unit);
       i += n;
       if (!PageMode()) WaitOrClick(charDelay);
