@@ -158,3 +158,25 @@ TEST(TextDump, HoldsTheTextAndHistorySettings) {
                   "\"picture\":{\"name\":\"hist.bmp\",\"x\":8,\"y\":9},\"tint\":[1,2,3,44]}"))
       << d;
 }
+
+TEST(TextReveal, WindowAfterARevealEqualsTextDrawnAtOnce) {
+  QImage shots[2];
+  for (int speed : {1, 2}) {
+    GameDir g;
+    g.InitDef("start.txt", "0\n20\n30\n40\n50\n");  // speed 1 draws at once
+    g.WriteScript("start.txt",
+                  "~BOXSIZE 20,330,620,470\n~BOXCOL 0,48,32,176\n~FONTSIZE 22\n"
+                  "~FONTCOLOR 255,255,255,0\n~TXTPOS 40,350\n~SETSPEED " +
+                      std::to_string(speed) +
+                      "\n\"漢字とｶﾀｶﾅ、gjpqy…「」\"\\n\n\"二行目\"\\n\n");
+    EXPECT_EQ(g.Run("click\nscreenshot " + g.Path("s.png") + "\n"), 0);
+    shots[speed - 1] = QImage(QString::fromStdString(g.Path("s.png")));
+    ASSERT_FALSE(shots[speed - 1].isNull());
+  }
+  QRect diff;
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x)
+      if (shots[0].pixel(x, y) != shots[1].pixel(x, y)) diff |= QRect(x, y, 1, 1);
+  EXPECT_TRUE(diff.isNull()) << diff.x() << "," << diff.y() << " " << diff.width() << "x"
+                             << diff.height();
+}

@@ -62,6 +62,7 @@ const QFont& StoryFont(Player& p) {
     font.setStyleHint(QFont::Serif, QFont::NoAntialias);
     font.setStyleStrategy(QFont::NoAntialias);
     font.setFixedPitch(true);
+    font.setHintingPreference(QFont::PreferFullHinting);  // whole-pixel advances
     font.setPixelSize(FontPixelSize(p.state.fontSize, ppi));
     c.font = font;
     c.name = name;
@@ -82,8 +83,9 @@ void Player::DrawMessageText(const std::string& piece) {
   if (charDelay > 0) {
     // Unit by unit on the screen, each shown at once; the pause after each
     // is left out in page mode and cut short while the left button is held.
-    // Once the window shows ScreenImage, each unit goes on both pictures,
-    // which keeps them equal without copying the whole screen per unit.
+    // Once the window shows ScreenImage, each unit goes on both pictures
+    // and only its own cell is repainted, which keeps them equal without
+    // copying the whole screen per unit.
     Repaint();
     int x = text.penX;
     for (size_t i = 0; i < piece.size();) {
@@ -91,8 +93,11 @@ void Player::DrawMessageText(const std::string& piece) {
       QString unit = QString::fromStdString(cp932ToUtf8(piece.substr(i, n)));
       DrawAt(layers.screen, font, colour, x, baseline, unit);
       DrawAt(windowImage, font, colour, x, baseline, unit);
-      PresentWindow();
-      x += metrics.horizontalAdvance(unit);
+      int advance = metrics.horizontalAdvance(unit);
+      QRect cell = metrics.boundingRect(unit).translated(x, baseline);
+      cell = cell.united(QRect(x, text.penY, advance, metrics.height())).adjusted(-2, -2, 2, 2);
+      platform.presentRect(windowImage, cell.x(), cell.y(), cell.width(), cell.height());
+      x += advance;
       i += n;
       if (!PageMode()) WaitOrClick(charDelay);
     }
@@ -160,7 +165,7 @@ void Player::BlinkStep() {
   } else {
     CopyFromBox(*this, windowImage, rect);
   }
-  PresentWindow();
+  platform.presentRect(windowImage, rect.x(), rect.y(), rect.width(), rect.height());
 }
 
 void LoadIndicatorPicture(const std::string& cp932Name, QImage& out) {
