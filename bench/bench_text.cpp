@@ -33,11 +33,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kUnits = 32;  // units per revealed piece
+constexpr int kUnits = 32;  // units per line of the reference
 
-std::string Line() {
+// A piece of story text of n two-byte units.
+std::string Line(int n) {
   std::string s;
-  for (int i = 0; i < kUnits; ++i) s += mirt::Sjis(i % 2 ? "あ" : "漢");
+  for (int i = 0; i < n; ++i) s += mirt::Sjis(i % 2 ? "あ" : "漢");
   return s;
 }
 
@@ -50,15 +51,18 @@ void SetUpText(mirt::Player& p) {
   p.textColour = 0xFFFFFF;
 }
 
-// Reveals the piece over and over from the origin; per item is one unit.
+// Reveals a piece of range(0) units over and over from the origin; per item
+// is one unit. A piece also costs one whole repaint before its first unit,
+// shared by its units: 1 unit is the worst case, 32 a long line.
 void Reveal(benchmark::State& state, mirt::Player& p) {
-  const std::string piece = Line();
+  const int units = static_cast<int>(state.range(0));
+  const std::string piece = Line(units);
   for (auto _ : state) {
     p.text.penX = p.state.textOriginX;
     p.text.penY = p.state.textOriginY;
     p.DrawMessageText(piece);
   }
-  state.SetItemsProcessed(state.iterations() * kUnits);
+  state.SetItemsProcessed(state.iterations() * units);
 }
 
 // The engine's reveal on the headless platform, virtual clock: a 1 ms delay
@@ -71,7 +75,7 @@ void RevealUnitHeadless(benchmark::State& state) {
   p.charDelay = 1;
   Reveal(state, p);
 }
-BENCHMARK(RevealUnitHeadless)->Unit(benchmark::kMicrosecond);
+BENCHMARK(RevealUnitHeadless)->Arg(1)->Arg(32)->Unit(benchmark::kMicrosecond);
 
 // The same through the real window (Qt Widgets on the platform plugin in
 // use), page mode on so no real delay is waited.
@@ -87,7 +91,7 @@ void RevealUnitQtWindow(benchmark::State& state) {
   p.menuActivated("N5");
   QCoreApplication::processEvents();
 }
-BENCHMARK(RevealUnitQtWindow)->Unit(benchmark::kMicrosecond);
+BENCHMARK(RevealUnitQtWindow)->Arg(1)->Arg(32)->Unit(benchmark::kMicrosecond);
 
 // Reference: QPainter drawText of each unit on a 640 x 480 picture with the
 // story font, a new painter per unit.
