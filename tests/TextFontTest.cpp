@@ -160,6 +160,8 @@ TEST(TextDump, HoldsTheTextAndHistorySettings) {
 }
 
 TEST(TextReveal, WindowAfterARevealEqualsTextDrawnAtOnce) {
+  // also for pieces that follow one another, and after a command that
+  // changed ScreenImage without showing it
   QImage shots[2];
   for (int speed : {1, 2}) {
     GameDir g;
@@ -168,7 +170,9 @@ TEST(TextReveal, WindowAfterARevealEqualsTextDrawnAtOnce) {
                   "~BOXSIZE 20,330,620,470\n~BOXCOL 0,48,32,176\n~FONTSIZE 22\n"
                   "~FONTCOLOR 255,255,255,0\n~TXTPOS 40,350\n~SETSPEED " +
                       std::to_string(speed) +
-                      "\n\"漢字とｶﾀｶﾅ、gjpqy…「」\"\\n\n\"二行目\"\\n\n");
+                      "\n!n:5!\n\"漢字とｶﾀｶﾅ、gjpqy…「」\"\\n\n\"二行目\"'n'\n"
+                      // a new tint on ScreenImage that nothing has shown yet
+                      "~BOXCOL 64,0,0,128\n\"三\n");  // unclosed: waits without a repaint
     EXPECT_EQ(g.Run("click\nscreenshot " + g.Path("s.png") + "\n"), 0);
     shots[speed - 1] = QImage(QString::fromStdString(g.Path("s.png")));
     ASSERT_FALSE(shots[speed - 1].isNull());

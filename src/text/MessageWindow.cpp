@@ -85,8 +85,10 @@ void Player::DrawMessageText(const std::string& piece) {
     // is left out in page mode and cut short while the left button is held.
     // Once the window shows ScreenImage, each unit goes on both pictures
     // and only its own cell is repainted, which keeps them equal without
-    // copying the whole screen per unit.
-    Repaint();
+    // copying the whole screen per unit. While the two still share their
+    // pixels (nothing has drawn on either since the last piece) the window
+    // shows ScreenImage already and the whole repaint is left out.
+    if (windowImage.isNull() || windowImage.cacheKey() != layers.screen.cacheKey()) Repaint();
     int x = text.penX;
     for (size_t i = 0; i < piece.size();) {
       size_t n = TextUnitLength(piece, i);
@@ -101,6 +103,7 @@ void Player::DrawMessageText(const std::string& piece) {
       i += n;
       if (!PageMode()) WaitOrClick(charDelay);
     }
+    windowImage = layers.screen;  // the same pixels: share them again
   } else {
     DrawAt(layers.screen, font, colour, text.penX, baseline, whole);
     Repaint();
