@@ -132,6 +132,23 @@ TEST(TextSpeed, SetSpeedChoosesTheMenuItemOnlyForOneToFive) {
   EXPECT_TRUE(Has(b, "\"vol3\":{\"caption\":\"標準\",\"checked\":false"));
 }
 
+TEST(TextSpeed, SpeedIndexIsKeptInTheSettingsFileAndChosenAgainAtStart) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", "~SETSPEED 4\n\"a\"\\n\n");
+  EXPECT_EQ(g.Run(""), 0);
+  std::string ini = g.Read("mirt.ini");
+  ASSERT_EQ(ini.size(), 20u);
+  EXPECT_EQ(ini[16], 4);
+  g.WriteScript("start.txt", "\"b\"\\n\n");
+  EXPECT_EQ(g.Run("dump " + g.Path("d.json") + "\n"), 0);
+  std::string d = g.Read("d.json");
+  EXPECT_TRUE(Has(d, "\"charDelay\":40"));
+  EXPECT_TRUE(Has(d, "\"speedIndex\":4"));
+  EXPECT_TRUE(Has(d, "\"vol4\":{\"caption\":\"やや遅い\",\"checked\":true"));
+  EXPECT_TRUE(Has(d, "\"vol3\":{\"caption\":\"標準\",\"checked\":false"));
+}
+
 TEST(TextHistorySettings, BadModeOrFontSizeEndsTheStory) {
   for (const char* bad : {"~TMODE 2\n", "~TFONTSIZE 0\n", "~TFONTSIZE -3\n"}) {
     GameDir g;

@@ -52,3 +52,21 @@ open(d+'/archived/scenario.dat','wb').write(dirb+data)
 # the archived twin takes its pictures from the graphics archive (line 7),
 # written by build/make_demo_pictures
 open(d+'/archived/init.def','wb').write(sj(init.replace('start.txt','scenario.dat').replace('.dat\n\n', '.dat\ngraphic.dat\n', 1)))
+# The two wait-indicator pictures: 16 x 16, 24-bit, the lower-left pixel's
+# colour (magenta) transparent. Line wait: a white arrow; page wait: a gold
+# square.
+def bmp24(w, h, pixel):
+    row = (w * 3 + 3) & ~3
+    body = b''
+    for y in range(h - 1, -1, -1):
+        r = b''.join(bytes((b, g, rr)) for rr, g, b in (pixel(x, y) for x in range(w)))
+        body += r + b'\0' * (row - w * 3)
+    head = b'BM' + struct.pack('<IHHI', 54 + len(body), 0, 0, 54)
+    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(body), 2835, 2835, 0, 0)
+    return head + info + body
+key = (255, 0, 255)
+arrow = lambda x, y: (255, 255, 255) if 3 <= y <= 12 and abs(x - 7.5) <= (12 - y) * 0.6 else key
+square = lambda x, y: (255, 200, 0) if 3 <= x <= 12 and 3 <= y <= 12 else key
+for folder in (d, d + '/archived'):
+    open(folder + '/icon1.bmp', 'wb').write(bmp24(16, 16, arrow))
+    open(folder + '/icon2.bmp', 'wb').write(bmp24(16, 16, square))

@@ -79,6 +79,12 @@ class Platform {
   virtual void setCaption(const std::string& caption) = 0;
   virtual void setApplicationTitle(const std::string& title) = 0;
   virtual void present(const QImage& screen) = 0;  // repaint the 640x480 picture
+  // Repaints only the rectangle (x, y, w, h) of the picture; the rest of it
+  // must equal what was presented last.
+  virtual void presentRect(const QImage& screen, int x, int y, int w, int h) {
+    (void)x, (void)y, (void)w, (void)h;
+    present(screen);
+  }
   virtual void setMenu(const std::vector<MenuEntry>& bar) = 0;
   virtual void setMenuBarVisible(bool visible) = 0;
   virtual void setTimer2(bool running) = 0;

@@ -111,6 +111,54 @@ std::string DumpState(Player& p) {
   o.Raw("speeds", speeds + "]");
   o.Str("caption", FieldString(p.state.caption, sizeof p.state.caption));
   o.Int("pauseLength", p.state.pauseLength);
+  {
+    // Text settings of the message window, and those of the history window.
+    const GameState& s = p.state;
+    auto rect = [](int32_t l, int32_t t, int32_t r, int32_t b) {
+      return JsonObject().Int("left", l).Int("top", t).Int("right", r).Int("bottom", b).Done();
+    };
+    auto xy = [](int32_t x, int32_t y) { return JsonObject().Int("x", x).Int("y", y).Done(); };
+    o.Raw("text", JsonObject()
+                      .Str("fontName", FieldString(s.fontName, sizeof s.fontName))
+                      .Int("fontSize", s.fontSize)
+                      .Int("colour", p.textColour)
+                      .Int("choiceColour", s.choiceColour)
+                      .Int("highlightColour", s.highlightColour)
+                      .Raw("origin", xy(s.textOriginX, s.textOriginY))
+                      .Int("lineSpacing", s.lineSpacing)
+                      .Raw("box", rect(s.boxLeft, s.boxTop, s.boxRight, s.boxBottom))
+                      .Raw("boxColour", "[" + std::to_string(s.boxColour[0]) + "," +
+                                            std::to_string(s.boxColour[1]) + "," +
+                                            std::to_string(s.boxColour[2]) + "]")
+                      .Int("boxOpacity", s.boxOpacity)
+                      .Raw("indicator", JsonObject()
+                                            .Bool("enabled", s.indicatorEnabled != 0)
+                                            .Int("mode", s.indicatorMode)
+                                            .Int("period", s.indicatorPeriod)
+                                            .Done())
+                      .Int("speedIndex", s.speedIndex)
+                      .Done());
+    std::string tint = "[";
+    for (int i = 0; i < 4; ++i) tint += (i ? "," : "") + std::to_string(s.historyTint[i]);
+    o.Raw("history", JsonObject()
+                         .Int("enabled", s.historyEnabled)
+                         .Str("fontName", FieldString(s.historyFontName, sizeof s.historyFontName))
+                         .Int("fontSize", s.historyFontSize)
+                         .Int("colour", s.historyTextColour)
+                         .Raw("box", rect(s.historyLeft, s.historyTop, s.historyRight,
+                                          s.historyBottom))
+                         .Raw("origin", xy(s.historyOriginX, s.historyOriginY))
+                         .Int("lineSpacing", s.historyLineSpacing)
+                         .Int("screenMode", s.historyMode)
+                         .Raw("picture", JsonObject()
+                                             .Str("name", FieldString(s.historyPicture,
+                                                                      sizeof s.historyPicture))
+                                             .Int("x", s.historyPictureX)
+                                             .Int("y", s.historyPictureY)
+                                             .Done())
+                         .Raw("tint", tint + "]")
+                         .Done());
+  }
   std::string menu = "{";
   bool first = true;
   std::function<void(const std::vector<MenuEntry>&)> walk = [&](const std::vector<MenuEntry>& list) {

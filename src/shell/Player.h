@@ -18,6 +18,7 @@
 #include "script/Scenario.h"
 #include "script/StringTok.h"
 #include "shell/Trace.h"
+#include "text/TextFont.h"
 #include "text/WaitIndicator.h"
 #include "vars/VariableStore.h"
 
@@ -128,6 +129,7 @@ class Player : public WindowEvents {
   PictureCache pictureCache;  // decoded backgrounds and sprites
   InputState input;
   WaitIndicator indicator;
+  StoryFontCache storyFont;
   QImage windowImage;  // what the window shows
   std::vector<MenuEntry> menuBar;
 

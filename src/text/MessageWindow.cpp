@@ -1,70 +1,114 @@
 // Story text: revealed unit by unit on the screen, kept whole on the text
 // layer, and the text history's page and line bookkeeping.
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
+#include <cstring>
 
 #include "platform/Encoding.h"
 #include "platform/HostFiles.h"
 #include "shell/Player.h"
+#include "text/TextFont.h"
 #include "text/TextUnits.h"
 
 namespace mirt {
 namespace {
 
-// Windows face names of the scripts, mapped to the IPA fonts.
-QString FamilyFor(const std::string& cp932Name) {
-  std::string name = cp932ToUtf8(cp932Name);
-  if (name == "ＭＳ 明朝" || name == "MS Mincho" || name.empty()) return "IPAMincho";
-  if (name == "ＭＳ Ｐ明朝" || name == "MS PMincho") return "IPAPMincho";
-  if (name == "ＭＳ ゴシック" || name == "MS Gothic") return "IPAGothic";
-  if (name == "ＭＳ Ｐゴシック" || name == "MS PGothic") return "IPAPGothic";
-  return QString::fromStdString(name);
-}
-
 QColor ColourOf(int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+// One piece of text at (x, baseline) with a transparent background.
+void DrawAt(QImage& img, const QFont& font, const QColor& colour, int x, int baseline,
+            const QString& s) {
+  QPainter painter(&img);
+  painter.setRenderHint(QPainter::TextAntialiasing, false);
+  painter.setFont(font);
+  painter.setPen(colour);
+  painter.drawText(x, baseline, s);
+}
 
 }  // namespace
 
-QFont StoryFont(const Player& p) {
-  QFont font(FamilyFor(std::string(p.state.fontName, strnlen(p.state.fontName, 64))));
-  font.setStyleHint(QFont::Serif, QFont::NoAntialias);
-  font.setFixedPitch(true);
-  int points = p.state.fontSize > 0 ? p.state.fontSize : 12;
-  font.setPixelSize(std::max(1, (points * 96 + 36) / 72));
-  return font;
+QString FontFamilyFor(const std::string& cp932Name) {
+  std::string name = cp932ToUtf8(cp932Name);
+  if (name.empty() || name == "ＭＳ 明朝" || name == "ＭＳ　明朝" || name == "MS Mincho")
+    return QStringLiteral("IPAMincho");
+  if (name == "ＭＳ Ｐ明朝" || name == "ＭＳ　Ｐ明朝" || name == "MS PMincho")
+    return QStringLiteral("IPAPMincho");
+  if (name == "ＭＳ ゴシック" || name == "ＭＳ　ゴシック" || name == "MS Gothic")
+    return QStringLiteral("IPAGothic");
+  if (name == "ＭＳ Ｐゴシック" || name == "ＭＳ　Ｐゴシック" || name == "MS PGothic" ||
+      name == "MS UI Gothic")
+    return QStringLiteral("IPAPGothic");
+  QString family = QString::fromStdString(name);
+  if (!QFontDatabase::hasFamily(family)) return QStringLiteral("IPAMincho");
+  return family;
+}
+
+int FontPixelSize(int32_t size, int ppi) {
+  if (ppi <= 0) ppi = 96;
+  int64_t points = size > 0 ? static_cast<int64_t>(size) * 96 / ppi : 12 * 96 / ppi;
+  int64_t pixels = (points * ppi + 36) / 72;  // MulDiv(points, ppi, 72)
+  return static_cast<int>(std::clamp<int64_t>(pixels, 1, 4096));
+}
+
+const QFont& StoryFont(Player& p) {
+  StoryFontCache& c = p.storyFont;
+  std::string name(p.state.fontName, strnlen(p.state.fontName, sizeof p.state.fontName));
+  int ppi = p.layers.screen.isNull() ? 96 : p.layers.screen.logicalDpiY();
+  if (!c.valid || c.name != name || c.size != p.state.fontSize || c.ppi != ppi) {
+    QFont font(FontFamilyFor(name));
+    font.setStyleHint(QFont::Serif, QFont::NoAntialias);
+    font.setStyleStrategy(QFont::NoAntialias);
+    font.setFixedPitch(true);
+    font.setHintingPreference(QFont::PreferFullHinting);  // whole-pixel advances
+    font.setPixelSize(FontPixelSize(p.state.fontSize, ppi));
+    c.font = font;
+    c.name = name;
+    c.size = p.state.fontSize;
+    c.ppi = ppi;
+    c.valid = true;
+  }
+  return c.font;
 }
 
 void Player::DrawMessageText(const std::string& piece) {
   TraceEvent("text", JsonObject().Int("x", text.penX).Int("y", text.penY).Str("text", piece));
-  QFont font = StoryFont(*this);
+  const QFont& font = StoryFont(*this);
   QFontMetrics metrics(font);
   QColor colour = ColourOf(textColour);
   int baseline = text.penY + metrics.ascent();
-  auto draw = [&](QImage& img, int x, const QString& s) {
-    QPainter painter(&img);
-    painter.setFont(font);
-    painter.setPen(colour);
-    painter.drawText(x, baseline, s);
-  };
   QString whole = QString::fromStdString(cp932ToUtf8(piece));
   if (charDelay > 0) {
+    // Unit by unit on the screen, each shown at once; the pause after each
+    // is left out in page mode and cut short while the left button is held.
+    // Once the window shows ScreenImage, each unit goes on both pictures
+    // and only its own cell is repainted, which keeps them equal without
+    // copying the whole screen per unit. While the two still share their
+    // pixels (nothing has drawn on either since the last piece) the window
+    // shows ScreenImage already and the whole repaint is left out.
+    if (windowImage.isNull() || windowImage.cacheKey() != layers.screen.cacheKey()) Repaint();
     int x = text.penX;
-    size_t i = 0;
-    while (i < piece.size()) {
+    for (size_t i = 0; i < piece.size();) {
       size_t n = TextUnitLength(piece, i);
       QString unit = QString::fromStdString(cp932ToUtf8(piece.substr(i, n)));
-      draw(layers.screen, x, unit);
-      Repaint();
-      x += metrics.horizontalAdvance(unit);
+      DrawAt(layers.screen, font, colour, x, baseline, unit);
+      DrawAt(windowImage, font, colour, x, baseline, unit);
+      int advance = metrics.horizontalAdvance(unit);
+      QRect cell = metrics.boundingRect(unit).translated(x, baseline);
+      cell = cell.united(QRect(x, text.penY, advance, metrics.height())).adjusted(-2, -2, 2, 2);
+      platform.presentRect(windowImage, cell.x(), cell.y(), cell.width(), cell.height());
+      x += advance;
       i += n;
       if (!PageMode()) WaitOrClick(charDelay);
     }
+    windowImage = layers.screen;  // the same pixels: share them again
   } else {
-    draw(layers.screen, text.penX, whole);
+    DrawAt(layers.screen, font, colour, text.penX, baseline, whole);
     Repaint();
   }
-  draw(layers.text, text.penX, whole);
+  DrawAt(layers.text, font, colour, text.penX, baseline, whole);
   text.penX += metrics.horizontalAdvance(whole);
 }
 
@@ -124,7 +168,7 @@ void Player::BlinkStep() {
   } else {
     CopyFromBox(*this, windowImage, rect);
   }
-  PresentWindow();
+  platform.presentRect(windowImage, rect.x(), rect.y(), rect.width(), rect.height());
 }
 
 void LoadIndicatorPicture(const std::string& cp932Name, QImage& out) {

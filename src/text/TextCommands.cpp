@@ -34,7 +34,7 @@ void ReadQuotedName(Player& p, char* field, size_t size) {
   std::string skipped, name;
   p.tok.ReadToken(skipped, kTokenMax, false);
   p.tok.ReadToken(name, kTokenMax, false);
-  CopyField(field, size, name);
+  CopyText(field, size, name);
 }
 
 // A fatal setting: the story cannot go on.
@@ -192,7 +192,7 @@ int CmdTSCREENMODE(Player& p) {
 int CmdTSCREENCG(Player& p) {
   std::string name;
   ReadStringArgument(p, name);
-  CopyField(p.state.historyPicture, sizeof p.state.historyPicture, name);
+  CopyText(p.state.historyPicture, sizeof p.state.historyPicture, name);
   p.tok.SetDelimiters("\n,!");
   std::string rest;
   p.tok.ReadToken(rest, kTokenMax, true);

@@ -62,6 +62,9 @@ void ReadStringArgument(Player& p, std::string& out) {
     p.tok.ReadToken(name, kMax, true);
     int i = p.vars.FindString(name);
     out = i >= 0 ? p.vars.StringValue(i) : name;
+    // Blanks go as from every token read here, also from a value typed into
+    // an input box.
+    std::erase_if(out, [](char c) { return c == ' ' || c == '\t'; });
   } else if (c == ',') {
     out = token;
   } else {
@@ -104,7 +107,7 @@ bool StringAssignment(Player& p) {
   p.tok.ReadToken(value, kMax, true);
   if (index >= 0 && index >= p.state.stringCount) index = -1;
   if (index < 0) index = NewString(p, name);
-  if (index >= 0) CopyField(p.vars.strs[index].value, kStrValueField, value);
+  if (index >= 0) CopyText(p.vars.strs[index].value, kStrValueField, value);
   return true;
 }
 

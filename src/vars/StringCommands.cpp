@@ -19,7 +19,7 @@ constexpr int kMax = 256;
 bool LineEnded(char d) { return d == '\n' || d == 0; }
 
 void SetString(Player& p, int index, const std::string& value) {
-  CopyField(p.vars.strs[index].value, kStrValueField, value);  // cut to 254 bytes
+  CopyText(p.vars.strs[index].value, kStrValueField, value);  // 254 bytes, whole characters
 }
 
 // Reads the string variable name that opens STRCAT, STRCMP and STRLEN.

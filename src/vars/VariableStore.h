@@ -32,6 +32,19 @@ inline void CopyField(char* field, size_t n, const std::string& s) {
   std::memset(field, 0, n);
   std::memcpy(field, s.data(), len);
 }
+// Copies text into a fixed field like CopyField, but cuts before a two-byte
+// Shift-JIS character that would not fit whole, never through it.
+inline void CopyText(char* field, size_t n, const std::string& s) {
+  size_t len = 0;
+  while (len < s.size()) {
+    unsigned char c = static_cast<unsigned char>(s[len]);
+    size_t step = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && len + 1 < s.size() ? 2 : 1;
+    if (len + step > n - 1) break;
+    len += step;
+  }
+  std::memset(field, 0, n);
+  std::memcpy(field, s.data(), len);
+}
 inline std::string FieldString(const char* field, size_t n) {
   return std::string(field, strnlen(field, n));
 }

@@ -2,6 +2,8 @@
 
 #include <sched.h>
 
+#include <QPainter>
+
 #include <thread>
 
 namespace mirt {
@@ -42,6 +44,18 @@ bool HeadlessPlatform::sleepUnlessLeftDown(uint32_t ms) {
   if (leftDown_) return false;
   advanceTo(tickCount() + ms);
   return true;
+}
+
+void HeadlessPlatform::presentRect(const QImage& screen, int x, int y, int w, int h) {
+  if (window_.size() != screen.size() || window_.format() != screen.format()) {
+    window_ = screen;
+    return;
+  }
+  QRect r = QRect(x, y, w, h).intersected(screen.rect());
+  if (r.isEmpty()) return;
+  QPainter painter(&window_);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(r.topLeft(), screen, r);
 }
 
 void HeadlessPlatform::setTimer2(bool running) {

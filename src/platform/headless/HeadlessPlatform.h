@@ -51,6 +51,7 @@ class HeadlessPlatform : public Platform {
   void setCaption(const std::string& c) override { caption = c; }
   void setApplicationTitle(const std::string&) override {}
   void present(const QImage& screen) override { window_ = screen; }
+  void presentRect(const QImage& screen, int x, int y, int w, int h) override;
   void setMenu(const std::vector<MenuEntry>&) override {}
   void setMenuBarVisible(bool v) override { menuBarVisible = v; }
   void setTimer2(bool running) override;

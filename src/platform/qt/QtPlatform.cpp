@@ -373,6 +373,21 @@ void QtPlatform::setTimer2(bool running) {
   }
 }
 
+void QtPlatform::presentRect(const QImage& screen, int x, int y, int w, int h) {
+  QRect r = QRect(x, y, w, h).intersected(screen.rect());
+  if (image_.size() != screen.size() || image_.format() != screen.format()) {
+    present(screen);
+    return;
+  }
+  if (r.isEmpty()) return;
+  {
+    QPainter painter(&image_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(r.topLeft(), screen, r);
+  }
+  picture_->repaint(r);
+}
+
 bool QtPlatform::timer2Running() const { return timer2_->isActive(); }
 
 void QtPlatform::requestClose() {

@@ -47,6 +47,7 @@ class QtPlatform : public Platform {
   void setCaption(const std::string& caption) override;
   void setApplicationTitle(const std::string& title) override;
   void present(const QImage& screen) override;
+  void presentRect(const QImage& screen, int x, int y, int w, int h) override;
   void setMenu(const std::vector<MenuEntry>& bar) override;
   void setMenuBarVisible(bool visible) override;
   void setTimer2(bool running) override;

@@ -1,0 +1,186 @@
+// The story font (families, sizes, no antialiasing), the reveal units, the
+// text cut of string values, and the text block of the state dump.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <set>
+
+#include "GameFixture.h"
+#include "shell/Player.h"
+#include "text/TextFont.h"
+#include "text/TextUnits.h"
+#include "vars/VariableStore.h"
+
+using mirt_test::GameDir;
+
+namespace {
+
+bool Has(const std::string& text, const std::string& needle) {
+  return text.find(needle) != std::string::npos;
+}
+
+// Renders one line of text under the given settings lines; returns the shot.
+QImage Render(const std::string& settings, const std::string& text) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", settings + "~FONTSIZE 24\n~FONTCOLOR 255,255,255,0\n~TXTPOS 10,20\n\"" +
+                                 text + "\"\\n\n");
+  EXPECT_EQ(g.Run("screenshot " + g.Path("s.png") + "\nclick\n"), 0);
+  return QImage(QString::fromStdString(g.Path("s.png")));
+}
+
+}  // namespace
+
+TEST(TextFont, ScriptFacesMapToIpaAndUnknownFamiliesToMincho) {
+  using mirt::FontFamilyFor;
+  using mirt::Sjis;
+  EXPECT_EQ(FontFamilyFor(Sjis("ＭＳ 明朝")), "IPAMincho");
+  EXPECT_EQ(FontFamilyFor(Sjis("ＭＳ Ｐゴシック")), "IPAPGothic");
+  EXPECT_EQ(FontFamilyFor("MS Gothic"), "IPAGothic");
+  EXPECT_EQ(FontFamilyFor(""), "IPAMincho");
+  // names fontconfig knows are used as they are, in any spelling it knows
+  EXPECT_EQ(FontFamilyFor("IPAPMincho"), "IPAPMincho");
+  EXPECT_EQ(FontFamilyFor(Sjis("IPAゴシック")), QString::fromUtf8("IPAゴシック"));
+  // a face this machine lacks would otherwise draw with a font that has no
+  // Japanese glyphs
+  EXPECT_EQ(FontFamilyFor(Sjis("ＨＧ正楷書体")), "IPAMincho");
+  EXPECT_EQ(FontFamilyFor("No Such Family"), "IPAMincho");
+}
+
+TEST(TextFont, UnknownFaceDrawsExactlyAsTheDefaultMincho) {
+  QImage mincho = Render("", "漢字かなABC");
+  QImage unknown = Render("~FONTNAME \"Nowhere Sans\"\n", "漢字かなABC");
+  ASSERT_FALSE(mincho.isNull());
+  ASSERT_FALSE(unknown.isNull());
+  EXPECT_EQ(mincho, unknown);
+}
+
+TEST(TextFont, SizeIsPointsAtNinetySixPixelsPerInch) {
+  using mirt::FontPixelSize;
+  EXPECT_EQ(FontPixelSize(24, 96), 32);
+  EXPECT_EQ(FontPixelSize(20, 96), 27);  // 26.67 rounds up like the font mapper
+  // at 120 ppi the point size is 24 * 96 / 120 = 19, and the height the same
+  EXPECT_EQ(FontPixelSize(24, 120), 32);
+  EXPECT_EQ(FontPixelSize(0, 96), 16);  // before any FONTSIZE
+  EXPECT_EQ(FontPixelSize(-5, 96), 16);
+}
+
+TEST(TextFont, GlyphsAreDrawnWithoutAntialiasing) {
+  QImage img = Render("~FONTNAME \"ＭＳ ゴシック\"\n", "永あ/W");
+  ASSERT_FALSE(img.isNull());
+  std::set<QRgb> colours;
+  for (int y = 20; y < 60; ++y)
+    for (int x = 10; x < 150; ++x) colours.insert(img.pixel(x, y) & 0xFFFFFF);
+  EXPECT_EQ(colours, (std::set<QRgb>{0u, 0xFFFFFFu}));
+}
+
+TEST(TextReveal, UnitsFollowTheTwoByteClassification) {
+  using mirt::TextUnitLength;
+  auto len = [](const std::string& s) { return TextUnitLength(s, 0); };
+  EXPECT_EQ(len(mirt::Sjis("あ")), 2u);
+  EXPECT_EQ(len("a\x81"), 1u);
+  EXPECT_EQ(len("\x81"), 1u);             // a lead byte at the very end
+  EXPECT_EQ(len("\x81\x7F"), 1u);         // 0x7F is no trail byte
+  EXPECT_EQ(len("\xB1" "b"), 2u);         // half-width katakana takes the next byte
+  EXPECT_EQ(len("\xA4\xA2"), 2u);         // EUC pair
+  EXPECT_EQ(len("\x1B\x24\x42"), 2u);     // JIS escapes
+  EXPECT_EQ(len("\x1B\x28\x4A"), 2u);
+  EXPECT_EQ(len("\x1B\x28\x41"), 1u);
+}
+
+TEST(TextReveal, OneTraceEventAndOnePausePerUnit) {
+  GameDir g;
+  g.InitDef("start.txt");
+  // speed 1 is 10 ms: five units (あ, ｱb, c, 漢, d) take 50 ms
+  g.WriteScript("start.txt", "~SETSPEED 1\n\"あ\xEF\xBD\xB1" "bc漢d\"\"x\"\\n\n");
+  EXPECT_EQ(g.Run("click\n"), 0);
+  auto t = g.Events("\"ev\":\"text\"");
+  ASSERT_EQ(t.size(), 2u);
+  EXPECT_TRUE(Has(t[0], "{\"t\":100,")) << t[0];
+  EXPECT_TRUE(Has(t[1], "{\"t\":150,")) << t[1];
+}
+
+TEST(TextValues, CutsNeverSplitATwoByteCharacter) {
+  char field[8];
+  mirt::CopyText(field, sizeof field, mirt::Sjis("aあいう"));
+  EXPECT_EQ(std::string(field), mirt::Sjis("aあいう"));
+  mirt::CopyText(field, sizeof field, mirt::Sjis("aあいうえ"));
+  EXPECT_EQ(std::string(field), mirt::Sjis("aあいう"));  // 7 bytes, not 7 and a half
+  mirt::CopyText(field, sizeof field, mirt::Sjis("あいうえ"));
+  EXPECT_EQ(std::string(field), mirt::Sjis("あいう"));  // 6 bytes rather than a stray lead
+}
+
+TEST(TextValues, InputBoxTextIsCutWholeAndBlanksLeaveStringArguments) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt",
+                "\"go\"\\n\n&s:\"\"\n&t:\"\"\n"
+                "~INPUTBOX \"c\",\"\",s,0\n"
+                "~INPUTBOX \"c\",\"\",t,0\n"
+                "~TSCREENCG &t&,5,6\n"
+                "\"end\"\\n\n");
+  std::string typed = "a";
+  for (int i = 0; i < 150; ++i) typed += "あ";
+  EXPECT_EQ(g.Run("input " + typed + "\ninput my  pic.bmp\nclick\ndump " + g.Path("d.json") + "\n"), 0);
+  std::string d = g.Read("d.json");
+  std::string cut = "a";
+  for (int i = 0; i < 126; ++i) cut += "あ";  // 253 bytes: the 127th would need 255
+  EXPECT_TRUE(Has(d, "{\"name\":\"s\",\"value\":\"" + cut + "\"}")) << d.substr(0, 400);
+  EXPECT_TRUE(Has(d, "{\"name\":\"t\",\"value\":\"my  pic.bmp\"}"));  // the value keeps them
+  EXPECT_TRUE(Has(d, "\"picture\":{\"name\":\"mypic.bmp\",\"x\":5,\"y\":6}"));
+}
+
+TEST(TextDump, HoldsTheTextAndHistorySettings) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt",
+                "~FONTNAME \"ＭＳ ゴシック\"\n~FONTSIZE 22\n~FONTCOLOR 1,2,3,0\n"
+                "~FONTCOLOR 4,5,6,1\n~FONTCOLOR 7,8,9,2\n~TXTPOS 40,350\n~TXTSPR 6\n"
+                "~BOXSIZE 20,330,620,470\n~BOXCOL 10,20,30,999\n~NVMODE 1,0,300\n~SETSPEED 4\n"
+                "~TMODE 1\n~TFONTSIZE 18\n~TFONTNAME \"IPAGothic\"\n~TFONTCOLOR 255,0,1\n"
+                "~TBOXSIZE 1,2,3,4\n~TTXTPOS 5,6\n~TTXTSPR 7\n~TSCREENMODE 1\n"
+                "~TSCREENCG \"hist.bmp\",8,9\n~TSCREENCOLOR 1,2,3,300\n"
+                "\"end\"\\n\n");
+  EXPECT_EQ(g.Run("dump " + g.Path("d.json") + "\n"), 0);
+  std::string d = g.Read("d.json");
+  EXPECT_TRUE(Has(d,
+                  "\"text\":{\"fontName\":\"ＭＳ ゴシック\",\"fontSize\":22,\"colour\":197121,"
+                  "\"choiceColour\":394500,\"highlightColour\":591879,"
+                  "\"origin\":{\"x\":40,\"y\":350},\"lineSpacing\":6,"
+                  "\"box\":{\"left\":20,\"top\":330,\"right\":620,\"bottom\":470},"
+                  "\"boxColour\":[10,20,30],\"boxOpacity\":255,"
+                  "\"indicator\":{\"enabled\":true,\"mode\":0,\"period\":44},\"speedIndex\":4}"))
+      << d;
+  EXPECT_TRUE(Has(d,
+                  "\"history\":{\"enabled\":1,\"fontName\":\"IPAGothic\",\"fontSize\":18,"
+                  "\"colour\":65791,\"box\":{\"left\":1,\"top\":2,\"right\":3,\"bottom\":4},"
+                  "\"origin\":{\"x\":5,\"y\":6},\"lineSpacing\":7,\"screenMode\":1,"
+                  "\"picture\":{\"name\":\"hist.bmp\",\"x\":8,\"y\":9},\"tint\":[1,2,3,44]}"))
+      << d;
+}
+
+TEST(TextReveal, WindowAfterARevealEqualsTextDrawnAtOnce) {
+  // also for pieces that follow one another, and after a command that
+  // changed ScreenImage without showing it
+  QImage shots[2];
+  for (int speed : {1, 2}) {
+    GameDir g;
+    g.InitDef("start.txt", "0\n20\n30\n40\n50\n");  // speed 1 draws at once
+    g.WriteScript("start.txt",
+                  "~BOXSIZE 20,330,620,470\n~BOXCOL 0,48,32,176\n~FONTSIZE 22\n"
+                  "~FONTCOLOR 255,255,255,0\n~TXTPOS 40,350\n~SETSPEED " +
+                      std::to_string(speed) +
+                      "\n!n:5!\n\"漢字とｶﾀｶﾅ、gjpqy…「」\"\\n\n\"二行目\"'n'\n"
+                      // a new tint on ScreenImage that nothing has shown yet
+                      "~BOXCOL 64,0,0,128\n\"三\n");  // unclosed: waits without a repaint
+    EXPECT_EQ(g.Run("click\nscreenshot " + g.Path("s.png") + "\n"), 0);
+    shots[speed - 1] = QImage(QString::fromStdString(g.Path("s.png")));
+    ASSERT_FALSE(shots[speed - 1].isNull());
+  }
+  QRect diff;
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x)
+      if (shots[0].pixel(x, y) != shots[1].pixel(x, y)) diff |= QRect(x, y, 1, 1);
+  EXPECT_TRUE(diff.isNull()) << diff.x() << "," << diff.y() << " " << diff.width() << "x"
+                             << diff.height();
+}
