@@ -416,6 +416,16 @@ void QtPlatform::moveWindow(int left, int top) {
     windowedPos_ = QPoint(left, top);
     return;
   }
+  // A position from a larger or another monitor must not leave the window
+  // out of reach: keep the whole frame on the screen nearest to it.
+  QScreen* screen = QGuiApplication::screenAt(QPoint(left, top));
+  if (!screen) screen = window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
+  if (screen) {
+    QRect avail = screen->availableGeometry();
+    QSize frame = window_->isVisible() ? window_->frameGeometry().size() : window_->size();
+    left = std::max(avail.left(), std::min(left, avail.right() + 1 - frame.width()));
+    top = std::max(avail.top(), std::min(top, avail.bottom() + 1 - frame.height()));
+  }
   window_->move(left, top);
 }
 
