@@ -169,7 +169,10 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
 
   HeadlessPlatform platform(opt.virtualTime);
   if (opt.maxTime) platform.setTimeLimit(*opt.maxTime);
+  if (!opt.audioOut.empty() && !platform.setAudioOut(Absolute(opt.audioOut)))
+    return fail("cannot write audio file " + opt.audioOut);
   Player player(platform);
+  player.soundOptions = opt.sound;
   platform.setEventHandler(&player);
   if (!trace.empty()) player.trace.Open(trace);
   if (!opt.gameDir.empty()) SetCurrentDirectory(opt.gameDir);
