@@ -32,6 +32,7 @@ bool FluidSynthMidiOut::createSynth() {
   if (!settings_) return false;
   fluid_settings_setnum(settings_, "synth.sample-rate", sampleRate_);
   fluid_settings_setint(settings_, "synth.threadsafe-api", 0);  // one rendering thread
+  fluid_settings_setnum(settings_, "synth.gain", 0.6);  // the GM font is quiet at 0.2
   synth_ = new_fluid_synth(settings_);
   if (synth_) {
     for (const std::string& path : candidates) {
