@@ -115,6 +115,23 @@ std::string DumpState(Player& p) {
   };
   walk(p.menuBar);
   o.Raw("menu", menu + "}");
+  JsonObject snd;
+  snd.Str("midiName", FieldString(p.state.midiName, sizeof p.state.midiName))
+      .Int("midiMode", p.state.midiMode)
+      .Str("waveName", FieldString(p.state.waveName, sizeof p.state.waveName))
+      .Int("waveMode", p.state.waveMode)
+      .Int("cdMode", p.state.cdMode)
+      .Int("cdTrack", p.state.cdTrack);
+  if (p.sound) {
+    snd.Bool("musicPlaying", p.sound->music().isPlaying())
+        .Bool("songLoaded", p.sound->music().song().hasSong())
+        .Bool("wavePlaying", p.sound->mixer().wavePlaying())
+        .Int("cdCurrentTrack", p.sound->mixer().cdCurrentTrack())
+        .Int("waveVolume", p.sound->getVolume(SoundDevice::Wave))
+        .Int("midiVolume", p.sound->getVolume(SoundDevice::Midi))
+        .Int("cdVolume", p.sound->getVolume(SoundDevice::Cd));
+  }
+  o.Raw("sound", snd.Done());
   return o.Done();
 }
 
