@@ -164,18 +164,23 @@ void FluidSynthMidiOut::render(float* out, size_t frames, uint64_t start) {
   }
   auto write = [&](size_t from, size_t to) {
     if (to <= from) return;
-    if (!sounding_ && fluid_synth_get_active_voice_count(synth) == 0) {
-      std::memset(out + 2 * from, 0, (to - from) * 2 * sizeof(float));
-      return;
-    }
+    written_ += to - from;  // always rendered: the synth's blocks stay in step
     float* p = out + 2 * from;
     fluid_synth_write_float(synth, int(to - from), p, 0, 2, p, 1, 2);
   };
   size_t pos = 0;
   for (const Pending& p : due_) {
     size_t offset = p.frame <= start ? 0 : size_t(p.frame - start);
-    write(pos, offset);
-    pos = std::max(pos, offset);
+    // The synth starts what it is told at its next 64-frame block; applying
+    // the message at the block boundary nearest its frame keeps it within
+    // half a block (0.73 ms) of where it belongs.
+    uint64_t at = written_ + (offset - std::min(offset, pos));
+    uint64_t nearest = (at + kSynthBlock / 2) / kSynthBlock * kSynthBlock;
+    size_t to = offset;
+    if (nearest >= written_) to = std::min(frames, pos + size_t(nearest - written_));
+    else to = pos;
+    write(pos, to);
+    pos = std::max(pos, to);
     apply(p);
   }
   due_.clear();
