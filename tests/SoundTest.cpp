@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -13,7 +14,10 @@
 
 #include "GameFixture.h"
 #include "platform/FluidSynthMidiOut.h"
+#include "platform/HostFiles.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "shell/Automation.h"
+#include "shell/Player.h"
 #include "sound/SoundMixer.h"
 
 namespace {
@@ -385,6 +389,54 @@ TEST(CdAudio, LastTrackToTheEndNoDiscAndStopWithoutPlay) {
   ASSERT_EQ(plays.size(), 1u);
   EXPECT_NE(plays[0].find("\"flags\":5,\"from\":2}"), std::string::npos);
   EXPECT_NE(h.Events("\"item\":3,\"value\":2").size(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SoundShell, VolumesGoBackAtExitAndRealTimeTraceLinesStayWhole) {
+  {
+    SoundGame g;
+    g.WriteScript("start.txt", "\"a\"\\n\n");
+    mirt::SetCurrentDirectory(g.Path(""));
+    mirt::HeadlessPlatform platform(true);
+    mirt::Player player(platform);
+    platform.setEventHandler(&player);
+    player.FormCreate();
+    ASSERT_TRUE(player.sound);
+    uint32_t before = player.sound->getVolume(mirt::SoundDevice::Midi);
+    player.sound->setVolume(mirt::SoundDevice::Wave, 0);
+    player.sound->setVolume(mirt::SoundDevice::Midi, 0x9858u * 0x10001u);
+    player.sound->setVolume(mirt::SoundDevice::Cd, 0x1234u);
+    player.FormDestroy();
+    EXPECT_EQ(player.sound->getVolume(mirt::SoundDevice::Wave), player.startupVolumes[0]);
+    EXPECT_EQ(player.sound->getVolume(mirt::SoundDevice::Midi), before);
+    EXPECT_EQ(player.sound->getVolume(mirt::SoundDevice::Cd), player.startupVolumes[2]);
+    EXPECT_EQ(before, 0xFFFFFFFFu);
+  }
+  // Real time: the MIDI messages are traced from the timer thread while the
+  // window thread traces its own events; every line is one whole object.
+  SoundGame g;
+  g.WriteBytes("song.mid", Song(0, 60));
+  g.WriteScript("start.txt", "~MIDIPLAY \"song.mid\",1\n\"abcdefghijklmnop\"\\n\n~MIDISTOP\n\"b\"\\n\n");
+  g.WriteBytes("input.txt", "wait 400\nclick\nwait 50\n");
+  mirt::AutomationOptions o;
+  o.gameDir = g.Path("");
+  o.inputFile = g.Path("input.txt");
+  o.traceFile = g.Path("trace.jsonl");
+  o.maxTime = 5000;
+  ASSERT_EQ(mirt::RunAutomation(o), 0);
+  std::vector<std::string> lines = g.Trace();
+  int midi = 0;
+  for (const std::string& l : lines) {
+    ASSERT_FALSE(l.empty());
+    EXPECT_EQ(l.front(), '{');
+    EXPECT_EQ(l.back(), '}');
+    EXPECT_EQ(std::count(l.begin(), l.end(), '{'), 1) << l;
+    midi += l.find("\"ev\":\"midi\"") != std::string::npos;
+  }
+  EXPECT_GT(midi, 5);
 }
 
 }  // namespace

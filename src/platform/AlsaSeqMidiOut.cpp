@@ -2,13 +2,21 @@
 
 #include <alsa/asoundlib.h>
 
+#include <cstdio>
+
 namespace mirt {
+namespace {
+void Quiet(const char*, int, const char*, int, const char*, ...) {}
+}  // namespace
 
 bool AlsaSeqMidiOut::open() {
   std::lock_guard<std::mutex> l(mutex_);
   if (seq_) return true;
+  snd_lib_error_set_handler(&Quiet);  // one message of our own instead
   if (snd_seq_open(&seq_, "default", SND_SEQ_OPEN_OUTPUT, 0) < 0) {
     seq_ = nullptr;
+    if (!warned_) std::fprintf(stderr, "mirt: cannot open the ALSA sequencer; no music\n");
+    warned_ = true;
     return false;
   }
   snd_seq_set_client_name(seq_, "mirt");
@@ -25,6 +33,8 @@ bool AlsaSeqMidiOut::open() {
       snd_seq_close(seq_);
       seq_ = nullptr;
       coder_ = nullptr;
+      if (!warned_) std::fprintf(stderr, "mirt: no ALSA sequencer port %s; no music\n", destination_.c_str());
+      warned_ = true;
       return false;
     }
     destClient_ = addr.client;

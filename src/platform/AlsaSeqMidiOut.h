@@ -32,6 +32,7 @@ class AlsaSeqMidiOut final : public MidiOut {
   snd_midi_event_t* coder_ = nullptr;
   int port_ = -1;
   int destClient_ = -1, destPort_ = -1;
+  bool warned_ = false;
 };
 
 }  // namespace mirt
