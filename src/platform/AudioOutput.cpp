@@ -1,6 +1,7 @@
 #include "platform/AudioOutput.h"
 
 #include <SDL.h>
+#include <alsa/asoundlib.h>
 #include <time.h>
 
 #include <algorithm>
@@ -125,8 +126,16 @@ void SdlAudioOutput::callback(void* user, uint8_t* stream, int len) {
   self->frame_ += frames;
 }
 
+namespace {
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+}  // namespace
+
 std::unique_ptr<AudioOutput> OpenDefaultAudioOutput() {
+  // SDL tries its back ends in turn; libasound would report every failed
+  // attempt on stderr. One line of our own instead.
+  snd_lib_error_set_handler(&QuietAlsa);
   if (auto sdl = SdlAudioOutput::Open()) return sdl;
+  std::fprintf(stderr, "mirt: no audio device (%s); playing silently\n", SDL_GetError());
   return std::make_unique<NullAudioOutput>();
 }
 

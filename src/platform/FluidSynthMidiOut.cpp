@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace mirt {
@@ -18,6 +19,7 @@ FluidSynthMidiOut::~FluidSynthMidiOut() {
 
 bool FluidSynthMidiOut::createSynth() {
   if (synth_) return true;
+  if (warned_) return false;  // the font did not load before; it will not now
   std::vector<std::string> candidates;
   if (!soundFont_.empty()) {
     candidates.push_back(soundFont_);  // a chosen font is the only one tried
@@ -25,6 +27,7 @@ bool FluidSynthMidiOut::createSynth() {
     candidates = {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2",
                   "/usr/share/sounds/sf2/FluidR3_GM.sf2"};
   }
+  fluid_set_log_function(FLUID_ERR, nullptr, nullptr);  // our own message below
   fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
   fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
   fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
@@ -47,6 +50,10 @@ bool FluidSynthMidiOut::createSynth() {
   delete_fluid_settings(settings_);
   synth_ = nullptr;
   settings_ = nullptr;
+  if (!warned_)
+    std::fprintf(stderr, "mirt: cannot load the sound font %s; no music\n",
+                 soundFont_.empty() ? "/usr/share/sounds/sf2/default-GM.sf2" : soundFont_.c_str());
+  warned_ = true;
   return false;
 }
 

@@ -75,6 +75,7 @@ class FluidSynthMidiOut final : public MidiOut {
   bool sounding_ = false;           // as the renderer sees it
   uint64_t lastFrame_ = 0;          // keeps stamps non-decreasing
   uint64_t nextStart_ = 0;          // for render without a position
+  bool warned_ = false;
   uint64_t written_ = 0;            // frames the synth has rendered
   static constexpr uint64_t kSynthBlock = 64;  // FluidSynth's internal block
 };
