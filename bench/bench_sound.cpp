@@ -261,7 +261,7 @@ long Onset(const std::vector<float>& x, long from, long to, float threshold) {
   return -1;
 }
 
-constexpr float kThreshold = 0.01f;
+constexpr float kThreshold = 0.03f;
 constexpr double kGain = 0.6;  // FluidSynthMidiOut's gain, for equal levels
 
 // Detected onsets (ms, output time minus `latencyFrames`) for every ideal
@@ -275,6 +275,16 @@ std::vector<double> Onsets(const std::vector<float>& left, const std::vector<flo
   for (size_t i = 0; i < ideal.size(); ++i) {
     long at = long(ideal[i] * kRate / 1000) + latencyFrames;
     long o = Onset(i % 2 ? right : left, at - kRate * 5 / 1000, at + kRate * 20 / 1000, kThreshold);
+    if (getenv("MIRT_BENCH_VERBOSE") && o >= 0 && double(o - at - calibration) * 1000.0 / kRate < -1) {
+      const std::vector<float>& x = i % 2 ? right : left;
+      std::fprintf(stderr, "note %zu early; 1 ms peaks from -8 ms:", i);
+      for (long k = at - 8 * 44; k < at + 8 * 44; k += 44) {
+        float p = 0;
+        for (long j = k; j < k + 44; ++j) p = std::max(p, std::fabs(x[size_t(j)]));
+        std::fprintf(stderr, " %.3f", p);
+      }
+      std::fprintf(stderr, "\n");
+    }
     if (o >= 0) r.push_back(double(o - latencyFrames - calibration) * 1000.0 / kRate);
     else r.push_back(1e9);
   }
