@@ -48,18 +48,18 @@ def theme():
                  (4 * bar, tempo(428571)),     # faster in the second half
                  (7 * bar, tempo(600000)),     # slower for the last bar
                  (4 * bar, b'\xff\x06\x06middle')]  # a marker standing alone
-    mel = [(0, bytes([0xC0, 73])), (0, bytes([0xB0, 7, 100])), (0, bytes([0xB0, 10, 80])),
+    mel = [(0, bytes([0xC0, 73])), (0, bytes([0xB0, 7, 127])), (0, bytes([0xB0, 10, 80])),
            (0, bytes([0xB0, 91, 40]))]
     for i, k in enumerate(melody):
-        mel += note(0, k, 96, i * d, d - 40)
-    acc = [(0, bytes([0xC2, 32])), (0, bytes([0xC1, 0])), (0, bytes([0xB1, 7, 80])), (0, bytes([0xB1, 10, 40])),
+        mel += note(0, k, 115, i * d, d - 40)
+    acc = [(0, bytes([0xC2, 32])), (0, bytes([0xC1, 0])), (0, bytes([0xB1, 7, 110])), (0, bytes([0xB2, 7, 120])), (0, bytes([0xB1, 10, 40])),
            (0, bytes([0xB1, 93, 30])),
            (0, b'\xf0\x05\x7e\x7f\x09\x01\xf7')]  # GM system on
     for b, ch in enumerate(chords):
         for k in ch:
-            acc += note(1, k - 12, 64, b * bar, bar - 60)
-        acc += note(2, ch[0] - 24, 90, b * bar, d * 2 - 30)
-        acc += note(2, ch[0] - 24, 80, b * bar + 2 * d, d * 2 - 30)
+            acc += note(1, k - 12, 80, b * bar, bar - 60)
+        acc += note(2, ch[0] - 24, 110, b * bar, d * 2 - 30)
+        acc += note(2, ch[0] - 24, 100, b * bar + 2 * d, d * 2 - 30)
     drums = []
     for beat in range(8 * 4):
         drums += note(9, 42, 50, beat * d, d // 2)
