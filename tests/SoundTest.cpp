@@ -18,6 +18,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/Automation.h"
 #include "shell/Player.h"
+#include "sound/CdAudio.h"
 #include "sound/SoundMixer.h"
 
 namespace {
@@ -437,6 +438,61 @@ TEST(SoundShell, VolumesGoBackAtExitAndRealTimeTraceLinesStayWhole) {
     midi += l.find("\"ev\":\"midi\"") != std::string::npos;
   }
   EXPECT_GT(midi, 5);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CdAudio, StringsAndCommandsOfTheEmulatedDrive) {
+  GameDir g;
+  std::filesystem::create_directory(g.Path("cd"));
+  g.WriteBytes("cd/track03.wav", Sine16(500, 0.2));
+  g.WriteBytes("cd/track1.wav", Sine16(500, 0.2));     // one digit: not a track
+  g.WriteBytes("cd/track07.txt.bak", "x");             // not a track name
+  std::filesystem::current_path(g.Path(""));
+  mirt::SoundMixer mixer;
+  std::vector<std::string> trace;
+  mirt::CdAudio cd(mixer, [&](const mirt::JsonObject& o) { trace.push_back(o.Done()); });
+  std::string reply = "x";
+  EXPECT_EQ(cd.sendString("status cdaudio current track", &reply), 0u);
+  EXPECT_EQ(reply, "0");
+  EXPECT_EQ(cd.sendString("status cdaudio number of tracks", &reply), 0u);
+  EXPECT_EQ(reply, "3");  // the highest NN; tracks 1 and 2 are missing
+  // Commands need the device opened first, by type "cdaudio".
+  mirt::MciStatusParms status;
+  status.item = mirt::MCI_STATUS_NUMBER_OF_TRACKS;
+  EXPECT_EQ(cd.sendCommand(1, mirt::MCI_STATUS, mirt::MCI_STATUS_ITEM, &status), mirt::MCIERR_INVALID_DEVICE_ID);
+  mirt::MciOpenParms open;
+  open.deviceType = "waveaudio";
+  EXPECT_NE(cd.sendCommand(0, mirt::MCI_OPEN, mirt::MCI_OPEN_TYPE, &open), 0u);
+  open.deviceType = "cdaudio";
+  EXPECT_EQ(cd.sendCommand(0, mirt::MCI_OPEN, mirt::MCI_OPEN_TYPE, &open), 0u);
+  EXPECT_EQ(cd.sendCommand(open.deviceId, mirt::MCI_STATUS, mirt::MCI_STATUS_ITEM, &status), 0u);
+  EXPECT_EQ(status.returnValue, 3u);
+  // Track 1 is missing: playing from 1 to 3 passes it and the missing 2.
+  mirt::MciPlayParms play;
+  play.from = 1;
+  play.to = 3;
+  EXPECT_EQ(cd.sendCommand(open.deviceId, mirt::MCI_PLAY, mirt::MCI_FROM | mirt::MCI_TO, &play), 0u);
+  EXPECT_EQ(mixer.cdCurrentTrack(), 0);
+  // Out of the disc: an error, nothing changes.
+  play.from = 9;
+  EXPECT_EQ(cd.sendCommand(open.deviceId, mirt::MCI_PLAY, mirt::MCI_FROM, &play), mirt::MCIERR_OUTOFRANGE);
+  EXPECT_EQ(cd.sendString("play cdaudio from 3 to 4 notify", nullptr), 0u);
+  EXPECT_EQ(cd.sendString("status cdaudio current track", &reply), 0u);
+  EXPECT_EQ(reply, "3");
+  std::vector<float> out(2 * 1024);
+  mixer.renderAudio(out.data(), 1024, 0);
+  EXPECT_GT(*std::max_element(out.begin(), out.end()), 0.4f);
+  EXPECT_EQ(cd.sendString("stop cdaudio", nullptr), 0u);
+  EXPECT_EQ(mixer.cdCurrentTrack(), 0);
+  EXPECT_NE(cd.sendString("stop waveaudio", nullptr), 0u);  // not this device
+  EXPECT_EQ(cd.sendCommand(open.deviceId, mirt::MCI_CLOSE, mirt::MCI_WAIT, &open), 0u);
+  EXPECT_FALSE(cd.isOpen());
+  ASSERT_GE(trace.size(), 10u);
+  EXPECT_NE(trace[0].find("\"cmd\":\"status cdaudio current track\""), std::string::npos);
+  EXPECT_NE(trace.back().find("\"cmd\":\"close\""), std::string::npos);
 }
 
 }  // namespace
