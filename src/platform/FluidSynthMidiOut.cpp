@@ -84,6 +84,8 @@ void FluidSynthMidiOut::post(Pending p) {
   if (!open_ && p.kind != kCloseDevice && p.kind != kReset) return;
   p.frame = std::max(frame, lastFrame_);
   lastFrame_ = p.frame;
+  // Nobody renders (no audio output pulls the mix): keep the queue bounded.
+  if (queue_.size() >= kQueueLimit) queue_.erase(queue_.begin(), queue_.begin() + kQueueLimit / 2);
   queue_.push_back(std::move(p));
 }
 

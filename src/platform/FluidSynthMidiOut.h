@@ -78,6 +78,7 @@ class FluidSynthMidiOut final : public MidiOut {
   bool warned_ = false;
   uint64_t written_ = 0;            // frames the synth has rendered
   static constexpr uint64_t kSynthBlock = 64;  // FluidSynth's internal block
+  static constexpr size_t kQueueLimit = 1 << 16;
 };
 
 }  // namespace mirt
