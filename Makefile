@@ -2,10 +2,11 @@
 # make test  - the same set-up, then every test
 # make fuzz  - the libFuzzer targets (clang, ASan, UBSan) in build-fuzz/
 # make bench - the benchmarks in build-bench/
+# make tsan  - the sequencer, synthesizer and audio threads under ThreadSanitizer
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test fuzz bench demo clean
+.PHONY: deps build run test fuzz bench demo clean tsan
 
 deps:
 	@bash scripts/install-deps
@@ -30,6 +31,9 @@ fuzz: deps
 bench: deps
 	cmake -S . -B build-bench -DMIRT_BENCH=ON -DMIRT_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build build-bench -j $(JOBS)
+
+tsan: deps
+	bash scripts/tsan-sequencer
 
 clean:
 	rm -rf $(BUILD) build-fuzz build-bench

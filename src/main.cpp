@@ -29,6 +29,11 @@ const char* kUsage =
     "  --input FILE      (headless) input actions, one a line\n"
     "  --trace FILE      write a JSON Lines trace of what the player does\n"
     "  --max-time MS     (headless) end with exit code 3 after MS ms of player time\n"
+    "  --soundfont FILE  General MIDI sound font for the music (default: the\n"
+    "                    Debian GM font, /usr/share/sounds/sf2/default-GM.sf2)\n"
+    "  --midi-out alsa[:CLIENT:PORT]\n"
+    "                    send the music to an ALSA sequencer port instead\n"
+    "  --audio-out FILE  (headless, virtual time) render the sound to a WAVE file\n"
     "  --help            this text\n"
     "  --version         the version\n"
     "\n"
@@ -96,6 +101,17 @@ int main(int argc, char** argv) {
         return 2;
       }
       opt.maxTime = static_cast<uint32_t>(ms);
+    } else if (a == "--soundfont") {
+      opt.sound.soundFont = value();
+    } else if (a == "--midi-out") {
+      std::string v = value();
+      if (v != "alsa" && v.rfind("alsa:", 0) != 0) {
+        std::fprintf(stderr, "mirt: --midi-out takes alsa or alsa:CLIENT:PORT, not '%s'\n", v.c_str());
+        return 2;
+      }
+      opt.sound.midiOut = v;
+    } else if (a == "--audio-out") {
+      opt.audioOut = value();
     } else if (!a.empty() && a[0] == '-') {
       std::fprintf(stderr, "mirt: unknown option %s\n%s", a.c_str(), kUsage);
       return 2;
@@ -105,6 +121,14 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "mirt: only one GAME_DIR may be given\n%s", kUsage);
       return 2;
     }
+  }
+  if (!opt.audioOut.empty() && !(headless && opt.virtualTime)) {
+    std::fprintf(stderr, "mirt: --audio-out needs --headless --virtual-time\n");
+    return 2;
+  }
+  if (!opt.sound.soundFont.empty() && access(opt.sound.soundFont.c_str(), R_OK) != 0) {
+    std::fprintf(stderr, "mirt: cannot read sound font %s\n", opt.sound.soundFont.c_str());
+    return 2;
   }
   if (!headless && (opt.virtualTime || !opt.inputFile.empty() || opt.maxTime)) {
     std::fprintf(stderr, "mirt: --virtual-time, --input and --max-time need --headless\n");
@@ -133,6 +157,7 @@ int main(int argc, char** argv) {
   }
   mirt::QtPlatform platform;
   mirt::Player player(platform);
+  player.soundOptions = opt.sound;
   platform.setEventHandler(&player);
   if (!opt.traceFile.empty()) player.trace.Open(opt.traceFile);
   mirt::SetCurrentDirectory(gameDir);

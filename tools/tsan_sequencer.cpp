@@ -7,8 +7,11 @@
 #include <thread>
 #include <vector>
 
+#include "platform/AudioOutput.h"
+#include "platform/FluidSynthMidiOut.h"
 #include "platform/MidiDevice.h"
 #include "sound/CDxMusic.h"
+#include "sound/SoundMixer.h"
 
 using namespace mirt;
 
@@ -69,5 +72,39 @@ int main() {
     }
   }
   std::printf("sent %ld messages, %ld to a closed device\n", out.sent.load(), out.misuse.load());
-  return out.misuse.load() == 0 ? 0 : 1;
+  if (out.misuse.load() != 0) return 1;
+
+  // The real chain: the sequencer's messages go to the synthesizer from the
+  // timer thread, an audio thread renders the mix, and the window thread
+  // replaces songs and WAVE sounds meanwhile.
+  {
+    ThreadTimer timer2;
+    SoundMixer mixer;
+    NullAudioOutput audio(64);
+    FluidSynthMidiOut synth;
+    synth.setClock([&audio] { return audio.clock(); });
+    mixer.setSynth(&synth);
+    audio.setSource(&mixer);
+    CDxMusic music(synth, timer2);
+    std::vector<uint8_t> songs[2] = {song(1, true), song(3, false)};
+    std::vector<uint8_t> wav = {'R', 'I', 'F', 'F', 44, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
+                                16, 0, 0, 0, 1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0, 2, 0, 16, 0,
+                                'd', 'a', 't', 'a', 8, 0, 0, 0, 0, 0x40, 0, 0xC0, 0, 0x40, 0, 0xC0};
+    auto wave = std::make_shared<const std::vector<uint8_t>>(wav);
+    for (int round = 0; round < 120; ++round) {
+      const std::vector<uint8_t>& s = songs[round % 2];
+      music.loadImage(s.data(), s.size());
+      music.setLoop(round % 2);
+      music.play();
+      mixer.playWave(wave, round % 3 == 0);
+      std::this_thread::sleep_for(std::chrono::microseconds(500 + (round * 397) % 6000));
+      if (round % 4 == 0) music.play();
+      if (round % 3 == 0) music.stop();
+      if (round % 5 == 0) mixer.stopWave();
+    }
+    music.stop();
+    audio.setSource(nullptr);
+  }
+  std::printf("synthesizer chain done\n");
+  return 0;
 }

@@ -3,6 +3,8 @@
 #include <fluidsynth.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace mirt {
@@ -10,38 +12,126 @@ namespace mirt {
 FluidSynthMidiOut::FluidSynthMidiOut(std::string soundFont, double sampleRate)
     : soundFont_(std::move(soundFont)), sampleRate_(sampleRate) {}
 
-FluidSynthMidiOut::~FluidSynthMidiOut() { close(); }
+FluidSynthMidiOut::~FluidSynthMidiOut() {
+  if (synth_) delete_fluid_synth(synth_);
+  if (settings_) delete_fluid_settings(settings_);
+}
 
-bool FluidSynthMidiOut::open() {
-  std::lock_guard<std::mutex> l(mutex_);
+bool FluidSynthMidiOut::createSynth() {
   if (synth_) return true;
-  const char* candidates[] = {soundFont_.c_str(), "/usr/share/sounds/sf2/default-GM.sf2",
-                              "/usr/share/sounds/sf2/TimGM6mb.sf2",
-                              "/usr/share/sounds/sf2/FluidR3_GM.sf2"};
+  if (warned_) return false;  // the font did not load before; it will not now
+  std::vector<std::string> candidates;
+  if (!soundFont_.empty()) {
+    candidates.push_back(soundFont_);  // a chosen font is the only one tried
+  } else {
+    candidates = {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2",
+                  "/usr/share/sounds/sf2/FluidR3_GM.sf2"};
+  }
+  fluid_set_log_function(FLUID_ERR, nullptr, nullptr);  // our own message below
+  fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+  fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+  fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
   settings_ = new_fluid_settings();
   if (!settings_) return false;
   fluid_settings_setnum(settings_, "synth.sample-rate", sampleRate_);
+  fluid_settings_setint(settings_, "synth.threadsafe-api", 0);  // one rendering thread
+  fluid_settings_setnum(settings_, "synth.gain", 0.6);  // the GM font is quiet at 0.2
   synth_ = new_fluid_synth(settings_);
-  bool loaded = false;
   if (synth_) {
-    for (const char* path : candidates) {
-      if (!*path || access(path, R_OK) != 0) continue;
-      if (fluid_synth_sfload(synth_, path, 1) != FLUID_FAILED) { loaded = true; break; }
+    for (const std::string& path : candidates) {
+      if (access(path.c_str(), R_OK) != 0) continue;
+      if (fluid_synth_sfload(synth_, path.c_str(), 1) != FLUID_FAILED) {
+        loadedFont_ = path;
+        return true;
+      }
     }
+    delete_fluid_synth(synth_);
   }
-  if (!loaded) {
-    if (synth_) delete_fluid_synth(synth_);
-    delete_fluid_settings(settings_);
-    synth_ = nullptr;
-    settings_ = nullptr;
-    return false;
+  delete_fluid_settings(settings_);
+  synth_ = nullptr;
+  settings_ = nullptr;
+  if (!warned_)
+    std::fprintf(stderr, "mirt: cannot load the sound font %s; no music\n",
+                 soundFont_.empty() ? "/usr/share/sounds/sf2/default-GM.sf2" : soundFont_.c_str());
+  warned_ = true;
+  return false;
+}
+
+bool FluidSynthMidiOut::open() {
+  {
+    std::lock_guard<std::mutex> l(mutex_);
+    if (open_) return true;
+    if (!createSynth()) return false;
+    open_ = true;
   }
+  post({0, kOpenDevice, 0, {}});
   return true;
 }
 
-void FluidSynthMidiOut::shortMsg(uint32_t msg) {
+bool FluidSynthMidiOut::isOpen() const {
   std::lock_guard<std::mutex> l(mutex_);
-  if (!synth_) return;
+  return open_;
+}
+
+std::string FluidSynthMidiOut::soundFontPath() const {
+  std::lock_guard<std::mutex> l(mutex_);
+  return loadedFont_;
+}
+
+void FluidSynthMidiOut::post(Pending p) {
+  uint64_t frame = clock_ ? clock_() : 0;
+  std::lock_guard<std::mutex> l(mutex_);
+  if (!open_ && p.kind != kCloseDevice && p.kind != kReset) return;
+  p.frame = std::max(frame, lastFrame_);
+  lastFrame_ = p.frame;
+  // Nobody renders (no audio output pulls the mix): keep the queue bounded.
+  if (queue_.size() >= kQueueLimit) queue_.erase(queue_.begin(), queue_.begin() + kQueueLimit / 2);
+  queue_.push_back(std::move(p));
+}
+
+void FluidSynthMidiOut::shortMsg(uint32_t msg) { post({0, kShortMsg, msg, {}}); }
+
+void FluidSynthMidiOut::longMsg(const uint8_t* data, size_t length) {
+  if (!data || length < 2) return;
+  post({0, kLongMsg, 0, std::vector<uint8_t>(data, data + length)});
+}
+
+void FluidSynthMidiOut::reset() { post({0, kReset, 0, {}}); }
+
+void FluidSynthMidiOut::close() {
+  {
+    std::lock_guard<std::mutex> l(mutex_);
+    if (!open_) return;
+  }
+  post({0, kCloseDevice, 0, {}});
+  std::lock_guard<std::mutex> l(mutex_);
+  open_ = false;
+}
+
+void FluidSynthMidiOut::apply(const Pending& p) {
+  switch (p.kind) {
+    case kOpenDevice: sounding_ = true; return;
+    case kCloseDevice:
+    case kReset:
+      // midiOutReset: every note off and the controllers back to their
+      // defaults, at once.
+      fluid_synth_system_reset(synth_);
+      if (p.kind == kCloseDevice) sounding_ = false;
+      return;
+    case kLongMsg: {
+      // fluidsynth wants the message without its F0 and F7 framing.
+      const std::vector<uint8_t>& d = p.data;
+      size_t begin = d[0] == 0xF0 ? 1 : 0;
+      size_t end = d.back() == 0xF7 ? d.size() - 1 : d.size();
+      if (end > begin && sounding_)
+        fluid_synth_sysex(synth_, reinterpret_cast<const char*>(d.data() + begin), int(end - begin),
+                          nullptr, nullptr, nullptr, 0);
+      return;
+    }
+    case kShortMsg: break;
+  }
+  if (!sounding_) return;
+  uint32_t msg = p.msg;
   int status = msg & 0xFF, c = status & 0x0F;
   int d1 = (msg >> 8) & 0x7F, d2 = (msg >> 16) & 0x7F;
   switch (status & 0xF0) {
@@ -59,37 +149,51 @@ void FluidSynthMidiOut::shortMsg(uint32_t msg) {
   }
 }
 
-void FluidSynthMidiOut::longMsg(const uint8_t* data, size_t length) {
-  std::lock_guard<std::mutex> l(mutex_);
-  if (!synth_ || !data || length < 2) return;
-  // fluidsynth wants the message without its F0 and F7 framing.
-  size_t begin = data[0] == 0xF0 ? 1 : 0;
-  size_t end = data[length - 1] == 0xF7 ? length - 1 : length;
-  if (end <= begin) return;
-  fluid_synth_sysex(synth_, reinterpret_cast<const char*>(data + begin), int(end - begin),
-                    nullptr, nullptr, nullptr, 0);
-}
-
-void FluidSynthMidiOut::reset() {
-  std::lock_guard<std::mutex> l(mutex_);
-  if (synth_) fluid_synth_system_reset(synth_);
-}
-
-void FluidSynthMidiOut::close() {
-  std::lock_guard<std::mutex> l(mutex_);
-  if (synth_) delete_fluid_synth(synth_);
-  if (settings_) delete_fluid_settings(settings_);
-  synth_ = nullptr;
-  settings_ = nullptr;
-}
-
 void FluidSynthMidiOut::render(float* out, size_t frames) {
-  std::lock_guard<std::mutex> l(mutex_);
-  if (!synth_) {
+  render(out, frames, nextStart_);
+}
+
+void FluidSynthMidiOut::render(float* out, size_t frames, uint64_t start) {
+  nextStart_ = start + frames;
+  fluid_synth_t* synth;
+  {
+    std::lock_guard<std::mutex> l(mutex_);
+    synth = synth_;
+    size_t n = 0;
+    while (n < queue_.size() && queue_[n].frame < start + frames) ++n;
+    if (n) {
+      due_.insert(due_.end(), std::make_move_iterator(queue_.begin()),
+                  std::make_move_iterator(queue_.begin() + n));
+      queue_.erase(queue_.begin(), queue_.begin() + n);
+    }
+  }
+  if (!synth) {
     std::memset(out, 0, frames * 2 * sizeof(float));
     return;
   }
-  fluid_synth_write_float(synth_, int(frames), out, 0, 2, out, 1, 2);
+  auto write = [&](size_t from, size_t to) {
+    if (to <= from) return;
+    written_ += to - from;  // always rendered: the synth's blocks stay in step
+    float* p = out + 2 * from;
+    fluid_synth_write_float(synth, int(to - from), p, 0, 2, p, 1, 2);
+  };
+  size_t pos = 0;
+  for (const Pending& p : due_) {
+    size_t offset = p.frame <= start ? 0 : size_t(p.frame - start);
+    // The synth starts what it is told at its next 64-frame block; applying
+    // the message at the block boundary nearest its frame keeps it within
+    // half a block (0.73 ms) of where it belongs.
+    uint64_t at = written_ + (offset - std::min(offset, pos));
+    uint64_t nearest = (at + kSynthBlock / 2) / kSynthBlock * kSynthBlock;
+    size_t to = offset;
+    if (nearest >= written_) to = std::min(frames, pos + size_t(nearest - written_));
+    else to = pos;
+    write(pos, to);
+    pos = std::max(pos, to);
+    apply(p);
+  }
+  due_.clear();
+  write(pos, frames);
 }
 
 }  // namespace mirt

@@ -1,11 +1,18 @@
 // MidiOut on libfluidsynth: messages go to a software synthesizer whose
 // output the caller pulls with render() into its own float buffer (for
 // example from an audio callback). Link: pkg-config fluidsynth.
+//
+// Every message is stamped on arrival with the audio clock (a frame number
+// of the output stream) and applied by render() at that frame's offset
+// within the block, so timing does not depend on the audio block size.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/MidiDevice.h"
 
@@ -22,22 +29,56 @@ class FluidSynthMidiOut final : public MidiOut {
   FluidSynthMidiOut(const FluidSynthMidiOut&) = delete;
   FluidSynthMidiOut& operator=(const FluidSynthMidiOut&) = delete;
 
+  // The audio clock: the output frame at which a message sent now sounds.
+  // Without one, messages apply at the start of the next rendered block.
+  void setClock(std::function<uint64_t()> clock) { clock_ = std::move(clock); }
+
   bool open() override;  // false when no sound font can be loaded
   void shortMsg(uint32_t msg) override;
   void longMsg(const uint8_t* data, size_t length) override;
   void reset() override;
   void close() override;
+  bool isOpen() const;
+  // The sound font that open() loaded, or "" before.
+  std::string soundFontPath() const;
 
-  // Renders frames of interleaved stereo float samples. Silence while closed.
-  // Safe to call from another thread than the one sending messages.
+  // Renders frames of interleaved stereo float samples starting at output
+  // frame `start`, applying every queued message whose frame lies before
+  // start + frames at its own offset. Silence while closed. Called from one
+  // thread (the audio thread); messages may come from any other.
+  void render(float* interleavedStereo, size_t frames, uint64_t start);
+  // Renders without a position: queued messages apply at the block start.
   void render(float* interleavedStereo, size_t frames);
 
  private:
+  enum Kind : uint8_t { kShortMsg, kLongMsg, kReset, kOpenDevice, kCloseDevice };
+  struct Pending {
+    uint64_t frame;
+    Kind kind;
+    uint32_t msg;
+    std::vector<uint8_t> data;
+  };
+  void post(Pending p);
+  void apply(const Pending& p);
+  bool createSynth();
+
   std::string soundFont_;
+  std::string loadedFont_;
   double sampleRate_;
+  std::function<uint64_t()> clock_;
   fluid_settings_t* settings_ = nullptr;
-  fluid_synth_t* synth_ = nullptr;
-  std::mutex mutex_;  // guards synth_ creation and destruction against render
+  fluid_synth_t* synth_ = nullptr;  // made once, kept until destruction
+  mutable std::mutex mutex_;        // guards the queue and the open flag
+  std::vector<Pending> queue_;      // in arrival order, frames non-decreasing
+  std::vector<Pending> due_;        // render's working copy
+  bool open_ = false;               // as the sender sees it
+  bool sounding_ = false;           // as the renderer sees it
+  uint64_t lastFrame_ = 0;          // keeps stamps non-decreasing
+  uint64_t nextStart_ = 0;          // for render without a position
+  bool warned_ = false;
+  uint64_t written_ = 0;            // frames the synth has rendered
+  static constexpr uint64_t kSynthBlock = 64;  // FluidSynth's internal block
+  static constexpr size_t kQueueLimit = 1 << 16;
 };
 
 }  // namespace mirt

@@ -10,6 +10,7 @@
 // scripts hold it; the implementations convert to Unicode where they show it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +19,20 @@
 class QImage;
 
 namespace mirt {
+
+class MultimediaTimer;
+
+// Output sample rate of the one audio stream (stereo, float).
+constexpr int kAudioRate = 44100;
+
+// What the audio output pulls its samples from: interleaved stereo floats,
+// `frames` of them, the first being output frame `start`. Called on the
+// output's own thread (or, on a virtual clock, on the caller's).
+class AudioSource {
+ public:
+  virtual ~AudioSource() = default;
+  virtual void renderAudio(float* stereo, size_t frames, uint64_t start) = 0;
+};
 
 // Virtual key codes the engine understands (the Windows values).
 enum Key : int {
@@ -109,6 +124,17 @@ class Platform {
 
   // ---- shell -------------------------------------------------------------
   virtual void shellOpen(const std::string& hostPath) = 0;
+
+  // ---- audio, MIDI timing ------------------------------------------------
+  // The periodic multimedia timer (timeSetEvent semantics) the sequencer
+  // runs on; lives as long as the platform.
+  virtual MultimediaTimer& multimediaTimer() = 0;
+  // Starts pulling the one output stream from source; nullptr stops it.
+  // After openAudio(nullptr) returns, the old source is no longer called.
+  virtual void openAudio(AudioSource* source) = 0;
+  // The audio clock: the output frame at which a sound started now is
+  // heard. Safe to call from any thread.
+  virtual uint64_t audioClock() = 0;
 };
 
 }  // namespace mirt

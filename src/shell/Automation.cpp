@@ -198,6 +198,23 @@ std::string DumpState(Player& p) {
                                     std::to_string(p.state.boxRight) + "," +
                                     std::to_string(p.state.boxBottom) + "]")
                    .Done());
+  JsonObject snd;
+  snd.Str("midiName", FieldString(p.state.midiName, sizeof p.state.midiName))
+      .Int("midiMode", p.state.midiMode)
+      .Str("waveName", FieldString(p.state.waveName, sizeof p.state.waveName))
+      .Int("waveMode", p.state.waveMode)
+      .Int("cdMode", p.state.cdMode)
+      .Int("cdTrack", p.state.cdTrack);
+  if (p.sound) {
+    snd.Bool("musicPlaying", p.sound->music().isPlaying())
+        .Bool("songLoaded", p.sound->music().song().hasSong())
+        .Bool("wavePlaying", p.sound->mixer().wavePlaying())
+        .Int("cdCurrentTrack", p.sound->mixer().cdCurrentTrack())
+        .Int("waveVolume", p.sound->getVolume(SoundDevice::Wave))
+        .Int("midiVolume", p.sound->getVolume(SoundDevice::Midi))
+        .Int("cdVolume", p.sound->getVolume(SoundDevice::Cd));
+  }
+  o.Raw("sound", snd.Done());
   return o.Done();
 }
 
@@ -257,7 +274,10 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
 
   HeadlessPlatform platform(opt.virtualTime);
   if (opt.maxTime) platform.setTimeLimit(*opt.maxTime);
+  if (!opt.audioOut.empty() && !platform.setAudioOut(Absolute(opt.audioOut)))
+    return fail("cannot write audio file " + opt.audioOut);
   Player player(platform);
+  player.soundOptions = opt.sound;
   platform.setEventHandler(&player);
   if (!trace.empty()) player.trace.Open(trace);
   if (!opt.gameDir.empty()) SetCurrentDirectory(opt.gameDir);

@@ -88,6 +88,7 @@ void Player::formKeyDown(int key) {
 }
 
 void Player::timer2Timer() {
+  CdPoll();
   if (firstTickClick) {
     firstTickClick = false;
     formClick();

@@ -18,6 +18,7 @@
 #include "script/Scenario.h"
 #include "script/StringTok.h"
 #include "shell/Trace.h"
+#include "sound/SoundSystem.h"
 #include "text/TextFont.h"
 #include "text/WaitIndicator.h"
 #include "vars/VariableStore.h"
@@ -139,6 +140,21 @@ class Player : public WindowEvents {
   bool blinking = true;
   bool fullScreen = false;
   uint32_t startupVolumes[3] = {0, 0, 0};
+
+  // ---- sound ---------------------------------------------------------------
+  SoundOptions soundOptions;           // set before FormCreate
+  std::unique_ptr<SoundSystem> sound;  // made by FormCreate (or StartSound)
+  // WaveBuffer: the whole WAVE file last played; the mixer keeps its own
+  // reference while the sound plays.
+  std::shared_ptr<const std::vector<uint8_t>> waveBuffer;
+  MciOpenParms cdOpen;                 // the device id every CD command uses
+  MciStatusParms cdStatus;
+  void StartSound();
+  int WavePlay(int32_t flag);
+  void WaveStopSound();                // sndPlaySoundA(none, 0)
+  int CdPlay();
+  void CdPoll();
+  int CdStop();
   uint32_t randomSeed = 0;
   std::string gameDir;
   // Pages of the text history: lines of CP932 text.

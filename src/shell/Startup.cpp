@@ -23,6 +23,10 @@ void Player::FormCreate() {
   MenuChanged();
   TraceEvent("start");
   if (!scenario.ReadStartupDefinitions()) Message("init.def");
+  StartSound();
+  startupVolumes[0] = sound->getVolume(SoundDevice::Wave);
+  startupVolumes[1] = sound->getVolume(SoundDevice::Midi);
+  startupVolumes[2] = sound->getVolume(SoundDevice::Cd);
   commands.Build();
   ResetStory();
   InitStory();
@@ -125,8 +129,20 @@ void Player::FormDestroy() {
   destroyed_ = true;
   TraceEvent("exit");
   StopTimer2();
+  waveBuffer.reset();  // the mixer keeps a sound that still plays
   WriteSettings();
   if (fullScreen) platform.setFullScreen(false);
+  if (sound) {
+    sound->cd().sendString("stop waveaudio", nullptr);
+    sound->cd().sendString("close waveaudio", nullptr);
+    CdStop();
+    WaveStopSound();
+    sound->music().stop();
+    sound->music().unload();
+    sound->setVolume(SoundDevice::Wave, startupVolumes[0]);
+    sound->setVolume(SoundDevice::Midi, startupVolumes[1]);
+    sound->setVolume(SoundDevice::Cd, startupVolumes[2]);
+  }
 }
 
 }  // namespace mirt

@@ -63,16 +63,19 @@ JsonObject& JsonObject::Raw(const char* key, const std::string& json) {
 
 bool Trace::Open(const std::string& hostPath) {
   Close();
+  std::lock_guard<std::mutex> l(mutex_);
   file_ = std::fopen(hostPath.c_str(), "w");
   return file_ != nullptr;
 }
 
 void Trace::Close() {
+  std::lock_guard<std::mutex> l(mutex_);
   if (file_) std::fclose(file_);
   file_ = nullptr;
 }
 
 void Trace::Event(uint32_t t, const char* ev, const JsonObject& fields) {
+  std::lock_guard<std::mutex> l(mutex_);
   if (!file_) return;
   std::string rest = fields.Done();  // "{...}"
   std::string line = "{\"t\":" + std::to_string(t) + ",\"ev\":" + JsonQuote(ev);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 namespace mirt {
@@ -33,9 +34,12 @@ class Trace {
   void Close();
   bool enabled() const { return file_ != nullptr; }
   // Writes {"t":now,"ev":ev, ...fields}; fields is a JsonObject without "t"/"ev".
+  // Safe from any thread (the MIDI messages come from the timer thread);
+  // lines are whole and in the order of the calls.
   void Event(uint32_t t, const char* ev, const JsonObject& fields = JsonObject());
 
  private:
+  std::mutex mutex_;
   FILE* file_ = nullptr;
 };
 

@@ -70,6 +70,8 @@ class CDxMusic {
   uint32_t tempo() const { return tempo_; }
   uint32_t targetTicks() const { return targetTicks_; }
   bool isStopped() const { return stopped_.load(); }
+  // A song is being played: its timer runs.
+  bool isPlaying() const { return !stopped_.load() && timer_.currentId() != 0; }
 
  private:
   static void timerCallback(uint32_t id, uint32_t msg, uintptr_t user, uintptr_t,

@@ -8,6 +8,54 @@
 
 namespace mirt {
 
+HeadlessPlatform::HeadlessPlatform(bool virtualTime) : virtual_(virtualTime) {}
+
+HeadlessPlatform::~HeadlessPlatform() {
+  if (nullAudio_) nullAudio_->setSource(nullptr);
+  audioOut_.close();
+}
+
+bool HeadlessPlatform::setAudioOut(const std::string& hostPath) {
+  return audioOut_.open(hostPath);
+}
+
+MultimediaTimer& HeadlessPlatform::multimediaTimer() {
+  if (virtual_) return virtualTimer_;
+  if (!realTimer_) realTimer_ = std::make_unique<ThreadTimer>();
+  return *realTimer_;
+}
+
+void HeadlessPlatform::openAudio(AudioSource* source) {
+  if (virtual_) {
+    audio_ = source;
+    return;
+  }
+  if (!source && !nullAudio_) return;
+  if (!nullAudio_) nullAudio_ = std::make_unique<NullAudioOutput>();
+  nullAudio_->setSource(source);
+}
+
+uint64_t HeadlessPlatform::audioClock() {
+  if (virtual_) return FrameAt(now_);
+  return nullAudio_ ? nullAudio_->clock() : 0;
+}
+
+void HeadlessPlatform::stepMs() {
+  ++now_;
+  virtualTimer_.advance(1);
+  uint64_t to = FrameAt(now_);
+  if (to <= renderedFrames_) return;
+  size_t n = size_t(to - renderedFrames_);
+  if (!audio_ && !audioOut_.isOpen()) {
+    renderedFrames_ = to;
+    return;
+  }
+  block_.assign(n * 2, 0.0f);
+  if (audio_) audio_->renderAudio(block_.data(), n, renderedFrames_);
+  audioOut_.write(block_.data(), n);
+  renderedFrames_ = to;
+}
+
 uint32_t HeadlessPlatform::tickCount() {
   if (virtual_) return now_;
   auto d = std::chrono::steady_clock::now() - start_;
@@ -21,7 +69,7 @@ void HeadlessPlatform::checkLimit() {
 void HeadlessPlatform::advanceTo(uint32_t to) {
   if (limit_ && to > *limit_) to = *limit_;
   if (virtual_) {
-    if (static_cast<int32_t>(to - now_) > 0) now_ = to;
+    while (static_cast<int32_t>(to - now_) > 0) stepMs();
   } else {
     while (static_cast<int32_t>(to - tickCount()) > 0)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -33,7 +81,7 @@ void HeadlessPlatform::yieldCpu() {
   // A story that loops without ever waiting still lets virtual time pass,
   // slowly, so a time limit ends it.
   if (virtual_) {
-    if (++yields_ % 100 == 0) ++now_;
+    if (++yields_ % 100 == 0) stepMs();
   } else {
     sched_yield();
   }

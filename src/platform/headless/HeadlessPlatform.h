@@ -6,10 +6,13 @@
 #include <QImage>
 #include <chrono>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "platform/AudioOutput.h"
+#include "platform/MidiDevice.h"
 #include "platform/Platform.h"
 
 namespace mirt {
@@ -21,7 +24,12 @@ struct TimeLimitReached : std::runtime_error {
 
 class HeadlessPlatform : public Platform {
  public:
-  explicit HeadlessPlatform(bool virtualTime) : virtual_(virtualTime) {}
+  explicit HeadlessPlatform(bool virtualTime);
+  ~HeadlessPlatform() override;
+
+  // On the virtual clock: writes the audio mix, in player time, to a 16-bit
+  // stereo 44100 Hz WAVE file. False when the file cannot be created.
+  bool setAudioOut(const std::string& hostPath);
 
   // ---- what the automation sets --------------------------------------
   void setTimeLimit(uint32_t ms) { limit_ = ms; }
@@ -69,10 +77,25 @@ class HeadlessPlatform : public Platform {
                                          const std::string& initial) override;
   std::optional<std::string> saveFileDialog(const std::string&, const std::string&) override;
   void shellOpen(const std::string&) override {}
+  // On the virtual clock the multimedia timer fires once per virtual
+  // millisecond and the mix is rendered as time passes, all on the caller's
+  // thread; in real time a timer thread and a null audio output.
+  MultimediaTimer& multimediaTimer() override;
+  void openAudio(AudioSource* source) override;
+  uint64_t audioClock() override;
 
  private:
   void checkLimit();
+  void stepMs();  // one virtual millisecond: timers, then the mix
+  static uint64_t FrameAt(uint32_t ms) { return uint64_t(ms) * kAudioRate / 1000; }
   bool virtual_;
+  ManualTimer virtualTimer_;
+  std::unique_ptr<ThreadTimer> realTimer_;
+  std::unique_ptr<NullAudioOutput> nullAudio_;
+  AudioSource* audio_ = nullptr;
+  uint64_t renderedFrames_ = 0;
+  std::vector<float> block_;
+  WaveFileWriter audioOut_;
   uint32_t now_ = 0;
   uint64_t yields_ = 0;
   std::optional<uint32_t> limit_;

@@ -671,4 +671,19 @@ int RunQtEventLoop() {
   return QApplication::exec();
 }
 
+// ---- audio ------------------------------------------------------------------
+
+MultimediaTimer& QtPlatform::multimediaTimer() {
+  if (!mmTimer_) mmTimer_ = std::make_unique<ThreadTimer>();
+  return *mmTimer_;
+}
+
+void QtPlatform::openAudio(AudioSource* source) {
+  if (!source && !audio_) return;
+  if (!audio_) audio_ = OpenDefaultAudioOutput();
+  audio_->setSource(source);
+}
+
+uint64_t QtPlatform::audioClock() { return audio_ ? audio_->clock() : 0; }
+
 }  // namespace mirt

@@ -12,9 +12,12 @@
 #include <QString>
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/AudioOutput.h"
+#include "platform/MidiDevice.h"
 #include "platform/Platform.h"
 
 class QAction;
@@ -69,6 +72,10 @@ class QtPlatform : public Platform {
                                             const std::string& filter) override;
 
   void shellOpen(const std::string& hostPath) override;
+
+  MultimediaTimer& multimediaTimer() override;
+  void openAudio(AudioSource* source) override;
+  uint64_t audioClock() override;
 
   // ---- beyond Platform -----------------------------------------------------
   QMainWindow* mainWindow() const { return window_; }
@@ -155,6 +162,9 @@ class QtPlatform : public Platform {
   bool placed_ = false;  // moved by the engine; no automatic centring
 
   std::vector<MenuNode> menu_;
+
+  std::unique_ptr<MultimediaTimer> mmTimer_;
+  std::unique_ptr<AudioOutput> audio_;  // SDL2, else the null output
 };
 
 // Runs the Qt event loop until the main window has closed; the exit code.

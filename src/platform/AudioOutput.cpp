@@ -1,0 +1,187 @@
+#include "platform/AudioOutput.h"
+
+#include <SDL.h>
+#include <alsa/asoundlib.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace mirt {
+namespace {
+
+int64_t MonotonicNs() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+void PutLe(std::vector<uint8_t>& b, uint32_t v, int n) {
+  for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
+}
+
+}  // namespace
+
+// ---- AudioClock -------------------------------------------------------------
+
+void AudioClock::blockStarted(uint64_t startFrame, size_t frames) {
+  std::lock_guard<std::mutex> l(mutex_);
+  startFrame_ = startFrame;
+  frames_ = frames;
+  startNs_ = MonotonicNs();
+}
+
+uint64_t AudioClock::now() const {
+  std::lock_guard<std::mutex> l(mutex_);
+  if (frames_ == 0) return startFrame_;
+  int64_t elapsed = std::max<int64_t>(0, MonotonicNs() - startNs_);
+  uint64_t into = uint64_t(elapsed) * kAudioRate / 1000000000;
+  // One block of latency: the block that starts after this one is the
+  // earliest that can still take the message at that distance.
+  return startFrame_ + frames_ + std::min<uint64_t>(into, frames_ * 4);
+}
+
+// ---- NullAudioOutput ----------------------------------------------------------
+
+NullAudioOutput::NullAudioOutput(size_t blockFrames)
+    : block_(blockFrames), worker_([this] { run(); }) {}
+
+NullAudioOutput::~NullAudioOutput() {
+  quit_ = true;
+  worker_.join();
+}
+
+void NullAudioOutput::setSource(AudioSource* source) {
+  std::lock_guard<std::mutex> l(mutex_);
+  source_ = source;
+}
+
+void NullAudioOutput::run() {
+  std::vector<float> buf(block_ * 2);
+  uint64_t frame = 0;
+  int64_t start = MonotonicNs();
+  while (!quit_) {
+    clock_.blockStarted(frame, block_);
+    {
+      std::lock_guard<std::mutex> l(mutex_);
+      if (source_) source_->renderAudio(buf.data(), block_, frame);
+    }
+    frame += block_;
+    int64_t due = start + int64_t(frame * 1000000000 / kAudioRate);
+    timespec ts{time_t(due / 1000000000), long(due % 1000000000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    }
+  }
+}
+
+// ---- SdlAudioOutput -----------------------------------------------------------
+
+std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Open(size_t blockFrames) {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
+  std::unique_ptr<SdlAudioOutput> out(new SdlAudioOutput);
+  SDL_AudioSpec want{}, have{};
+  want.freq = kAudioRate;
+  want.format = AUDIO_F32SYS;
+  want.channels = 2;
+  want.samples = uint16_t(blockFrames);
+  want.callback = &SdlAudioOutput::callback;
+  want.userdata = out.get();
+  out->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (out->device_ == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return nullptr;
+  }
+  SDL_PauseAudioDevice(out->device_, 0);
+  return out;
+}
+
+SdlAudioOutput::~SdlAudioOutput() {
+  if (device_) SDL_CloseAudioDevice(device_);
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void SdlAudioOutput::setSource(AudioSource* source) {
+  // The device lock keeps the callback out while the source changes.
+  SDL_LockAudioDevice(device_);
+  {
+    std::lock_guard<std::mutex> l(mutex_);
+    source_ = source;
+  }
+  SDL_UnlockAudioDevice(device_);
+}
+
+void SdlAudioOutput::callback(void* user, uint8_t* stream, int len) {
+  auto* self = static_cast<SdlAudioOutput*>(user);
+  size_t frames = size_t(len) / (2 * sizeof(float));
+  float* out = reinterpret_cast<float*>(stream);
+  self->clock_.blockStarted(self->frame_, frames);
+  std::lock_guard<std::mutex> l(self->mutex_);
+  if (self->source_)
+    self->source_->renderAudio(out, frames, self->frame_);
+  else
+    std::memset(stream, 0, size_t(len));
+  self->frame_ += frames;
+}
+
+namespace {
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+}  // namespace
+
+std::unique_ptr<AudioOutput> OpenDefaultAudioOutput() {
+  // SDL tries its back ends in turn; libasound would report every failed
+  // attempt on stderr. One line of our own instead.
+  snd_lib_error_set_handler(&QuietAlsa);
+  if (auto sdl = SdlAudioOutput::Open()) return sdl;
+  std::fprintf(stderr, "mirt: no audio device (%s); playing silently\n", SDL_GetError());
+  return std::make_unique<NullAudioOutput>();
+}
+
+// ---- WaveFileWriter -----------------------------------------------------------
+
+bool WaveFileWriter::open(const std::string& hostPath) {
+  close();
+  file_ = std::fopen(hostPath.c_str(), "wb");
+  if (!file_) return false;
+  frames_ = 0;
+  uint8_t header[44] = {};
+  std::fwrite(header, 1, sizeof header, file_);  // filled in at close()
+  return true;
+}
+
+void WaveFileWriter::write(const float* stereo, size_t frames) {
+  if (!file_) return;
+  std::vector<int16_t> pcm(frames * 2);
+  for (size_t i = 0; i < frames * 2; ++i) {
+    float v = std::clamp(stereo[i], -1.0f, 1.0f);
+    pcm[i] = int16_t(std::lrint(v * 32767.0f));
+  }
+  std::fwrite(pcm.data(), sizeof(int16_t), pcm.size(), file_);
+  frames_ += frames;
+}
+
+void WaveFileWriter::close() {
+  if (!file_) return;
+  uint32_t data = uint32_t(std::min<uint64_t>(frames_ * 4, 0xFFFFFFFFu - 36));
+  std::vector<uint8_t> h;
+  h.insert(h.end(), {'R', 'I', 'F', 'F'});
+  PutLe(h, 36 + data, 4);
+  h.insert(h.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  PutLe(h, 16, 4);
+  PutLe(h, 1, 2);               // PCM
+  PutLe(h, 2, 2);               // stereo
+  PutLe(h, kAudioRate, 4);
+  PutLe(h, kAudioRate * 4, 4);  // bytes per second
+  PutLe(h, 4, 2);               // block align
+  PutLe(h, 16, 2);              // bits
+  h.insert(h.end(), {'d', 'a', 't', 'a'});
+  PutLe(h, data, 4);
+  std::fseek(file_, 0, SEEK_SET);
+  std::fwrite(h.data(), 1, h.size(), file_);
+  std::fclose(file_);
+  file_ = nullptr;
+}
+
+}  // namespace mirt

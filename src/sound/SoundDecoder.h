@@ -1,0 +1,56 @@
+// Decodes a sound file (anything libsndfile reads: WAVE with PCM of 8 to 32
+// bits, float, IMA and MS ADPCM, A-law, mu-law; FLAC, Ogg, MP3...) from
+// memory or from a file into 44100 Hz stereo floats, a block at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+typedef struct sf_private_tag SNDFILE;
+
+namespace mirt {
+
+class SoundDecoder {
+ public:
+  // Nothing when the bytes or the file cannot be decoded.
+  static std::unique_ptr<SoundDecoder> FromMemory(std::shared_ptr<const std::vector<uint8_t>> bytes);
+  static std::unique_ptr<SoundDecoder> FromFile(const std::string& hostPath);
+  ~SoundDecoder();
+  SoundDecoder(const SoundDecoder&) = delete;
+  SoundDecoder& operator=(const SoundDecoder&) = delete;
+
+  // Writes up to frames stereo frames at 44100 Hz; fewer only at the end.
+  size_t read(float* stereo, size_t frames);
+  // Back to the first frame.
+  bool rewind();
+  int sourceRate() const { return rate_; }
+  int64_t sourceFrames() const { return frames_; }
+
+  // The memory reader's state (libsndfile's virtual I/O callbacks use it).
+  struct Memory {
+    std::shared_ptr<const std::vector<uint8_t>> bytes;
+    int64_t pos = 0;
+  };
+
+ private:
+  SoundDecoder() = default;
+  bool init();
+  bool fill();  // more source frames into src_; false at the end
+
+  std::unique_ptr<Memory> memory_;
+  SNDFILE* file_ = nullptr;
+  int channels_ = 0;
+  int rate_ = 0;
+  int64_t frames_ = 0;
+  std::vector<float> raw_;  // interleaved, file channels
+  std::vector<float> src_;  // stereo source frames not yet consumed
+  size_t srcFrames_ = 0;    // frames held in src_
+  double pos_ = 0;          // read position in src_, in source frames
+  double step_ = 1;         // source frames per output frame
+  bool ended_ = false;
+};
+
+}  // namespace mirt

@@ -1,0 +1,81 @@
+#include "sound/SoundSystem.h"
+
+#include <cstdio>
+
+#include "platform/AlsaSeqMidiOut.h"
+
+namespace mirt {
+namespace {
+
+std::string Hex(const uint8_t* b, size_t n) {
+  static const char* digits = "0123456789abcdef";
+  std::string s;
+  s.reserve(n * 2);
+  for (size_t i = 0; i < n; ++i) {
+    s += digits[b[i] >> 4];
+    s += digits[b[i] & 15];
+  }
+  return s;
+}
+
+// Passes everything on and traces the messages, status byte first.
+class TracingMidiOut final : public MidiOut {
+ public:
+  TracingMidiOut(MidiOut& out, SoundSystem::TraceFn trace) : out_(out), trace_(std::move(trace)) {}
+  bool open() override { return out_.open(); }
+  void shortMsg(uint32_t msg) override {
+    uint8_t b[3] = {uint8_t(msg), uint8_t(msg >> 8), uint8_t(msg >> 16)};
+    uint8_t kind = b[0] & 0xF0;
+    size_t n = (kind == 0xC0 || kind == 0xD0) ? 2 : 3;
+    if (trace_) trace_("midi", JsonObject().Utf8("data", Hex(b, n)));
+    out_.shortMsg(msg);
+  }
+  void longMsg(const uint8_t* data, size_t length) override {
+    if (trace_) trace_("sysex", JsonObject().Utf8("data", Hex(data, length)));
+    out_.longMsg(data, length);
+  }
+  void reset() override { out_.reset(); }
+  void close() override { out_.close(); }
+
+ private:
+  MidiOut& out_;
+  SoundSystem::TraceFn trace_;
+};
+
+}  // namespace
+
+SoundSystem::SoundSystem(Platform& platform, const SoundOptions& options, TraceFn trace)
+    : platform_(platform),
+      trace_(std::move(trace)),
+      cd_(mixer_, [this](const JsonObject& o) {
+        if (trace_) trace_("cd", o);
+      }) {
+  if (options.midiOut.rfind("alsa", 0) == 0) {
+    std::string dest = options.midiOut.size() > 5 ? options.midiOut.substr(5) : "";
+    device_ = std::make_unique<AlsaSeqMidiOut>(dest);
+  } else {
+    synth_ = std::make_unique<FluidSynthMidiOut>(options.soundFont, double(kAudioRate));
+    synth_->setClock([&platform] { return platform.audioClock(); });
+    mixer_.setSynth(synth_.get());
+  }
+  MidiOut& out = synth_ ? static_cast<MidiOut&>(*synth_) : *device_;
+  tracing_ = std::make_unique<TracingMidiOut>(out, trace_);
+  music_ = std::make_unique<CDxMusic>(*tracing_, platform.multimediaTimer());
+  platform_.openAudio(&mixer_);
+}
+
+SoundSystem::~SoundSystem() {
+  music_->stop();
+  music_.reset();
+  platform_.openAudio(nullptr);
+}
+
+bool SoundSystem::sndPlaySound(std::shared_ptr<const std::vector<uint8_t>> buffer, uint32_t flags) {
+  if (!buffer) {
+    mixer_.stopWave();
+    return true;
+  }
+  return mixer_.playWave(std::move(buffer), (flags & SND_LOOP) != 0);
+}
+
+}  // namespace mirt

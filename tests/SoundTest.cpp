@@ -1,0 +1,498 @@
+// The sound commands, the WAVE and CD emulation and the synthesizer, heard
+// through the rendered mix: games run headless on the virtual clock with
+// --audio-out and the WAVE file they leave is examined.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "GameFixture.h"
+#include "platform/FluidSynthMidiOut.h"
+#include "platform/HostFiles.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "shell/Automation.h"
+#include "shell/Player.h"
+#include "sound/CdAudio.h"
+#include "sound/SoundMixer.h"
+
+namespace {
+
+using mirt_test::GameDir;
+
+constexpr int kRate = 44100;
+
+// A mono sine WAVE file in the given libsndfile format (PCM, float, ADPCM...).
+std::string SineFile(int format, int rate, double freq, double seconds, double amp = 0.5) {
+  char path[] = "/tmp/mirt-sine-XXXXXX";
+  int fd = mkstemp(path);
+  close(fd);
+  SF_INFO info{};
+  info.samplerate = rate;
+  info.channels = 1;
+  info.format = format;
+  SNDFILE* f = sf_open(path, SFM_WRITE, &info);
+  EXPECT_NE(f, nullptr) << sf_strerror(nullptr);
+  std::vector<float> s(size_t(rate * seconds));
+  for (size_t i = 0; i < s.size(); ++i) s[i] = float(amp * std::sin(2 * M_PI * freq * double(i) / rate));
+  sf_writef_float(f, s.data(), sf_count_t(s.size()));
+  sf_close(f);
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::remove(path);
+  return bytes;
+}
+
+std::string Sine16(double freq, double seconds, double amp = 0.5, int rate = 22050) {
+  return SineFile(SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, freq, seconds, amp);
+}
+
+// The left channel of a rendered WAVE file.
+std::vector<float> ReadLeft(const std::string& path) {
+  SF_INFO info{};
+  SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+  if (!f) return {};
+  std::vector<float> all(size_t(info.frames) * size_t(info.channels));
+  sf_readf_float(f, all.data(), info.frames);
+  sf_close(f);
+  std::vector<float> left(size_t(info.frames));
+  for (size_t i = 0; i < left.size(); ++i) left[i] = all[i * size_t(info.channels)];
+  return left;
+}
+
+// Peak amplitude between two player times (ms).
+float Peak(const std::vector<float>& s, int fromMs, int toMs) {
+  float p = 0;
+  for (size_t i = size_t(fromMs) * kRate / 1000; i < size_t(toMs) * kRate / 1000 && i < s.size(); ++i)
+    p = std::max(p, std::fabs(s[i]));
+  return p;
+}
+
+// Zero crossings per second between two times: the pitch of a sine.
+double Frequency(const std::vector<float>& s, int fromMs, int toMs) {
+  size_t a = size_t(fromMs) * kRate / 1000, b = std::min(s.size(), size_t(toMs) * kRate / 1000);
+  int crossings = 0;
+  for (size_t i = a + 1; i < b; ++i)
+    if ((s[i - 1] < 0) != (s[i] < 0)) ++crossings;
+  return crossings / 2.0 / (double(b - a) / kRate);
+}
+
+struct SoundGame : GameDir {
+  SoundGame() { InitDef("start.txt"); }
+  // Runs with the audio rendered to render.wav; returns the exit code.
+  // "dump NAME" writes NAME in the game folder.
+  int RunWithAudio(std::string actions, uint32_t maxTime = 600000) {
+    for (size_t p = 0; (p = actions.find("dump ", p)) != std::string::npos; p += 5)
+      actions.insert(p + 5, Path(""));
+    WriteBytes("input.txt", actions);
+    mirt::AutomationOptions o;
+    o.gameDir = Path("");
+    o.inputFile = Path("input.txt");
+    o.traceFile = Path("trace.jsonl");
+    o.virtualTime = true;
+    o.maxTime = maxTime;
+    o.audioOut = Path("render.wav");
+    int code = mirt::RunAutomation(o);
+    return code;
+  }
+  std::vector<float> Audio() const { return ReadLeft(Path("render.wav")); }
+  // Player time of the first trace line holding needle, -1 when none.
+  int TimeOf(const std::string& needle) const {
+    for (const std::string& l : Events(needle)) return std::atoi(l.c_str() + 5);
+    return -1;
+  }
+  std::string Dump() const { return Read("dump.json"); }
+};
+
+// ---- WAVE ------------------------------------------------------------------------
+
+TEST(WaveSound, LoopsUntilStoppedAndOncePlaysItsLength) {
+  SoundGame g;
+  g.WriteBytes("loop.wav", Sine16(440, 0.25));
+  g.WriteBytes("once.wav", Sine16(880, 0.3));
+  g.WriteScript("start.txt",
+                "~WAVEPLAY \"loop.wav\",0\n\"a\"\\n\n~WAVESTOP\n\"b\"\\n\n"
+                "~WAVEPLAY \"once.wav\",1\n\"c\"\\n\n");
+  ASSERT_EQ(g.RunWithAudio("wait 2000\ndump dump.json\nclick\nwait 1000\nclick\nwait 2000\n"), 0);
+  std::vector<float> s = g.Audio();
+  int play = g.TimeOf("\"op\":\"play\"");
+  int stop = g.TimeOf("\"op\":\"stop\"");
+  ASSERT_GE(play, 0);
+  ASSERT_GT(stop, play + 1500);
+  // A quarter-second sound still sounds after 1.5 s: it loops; at 440 Hz.
+  EXPECT_GT(Peak(s, play + 1200, play + 1500), 0.4f);
+  EXPECT_NEAR(Frequency(s, play + 100, play + 1400), 440, 5);
+  EXPECT_LT(Peak(s, stop + 5, stop + 900), 1e-4f);  // silent after WAVESTOP
+  EXPECT_NE(g.Dump().find("\"waveMode\":0"), std::string::npos);
+  EXPECT_NE(g.Dump().find("\"wavePlaying\":true"), std::string::npos);
+  // Played once: 0.3 s of 880 Hz, then silence.
+  std::vector<std::string> plays = g.Events("\"op\":\"play\"");
+  ASSERT_EQ(plays.size(), 2u);
+  int once = std::atoi(plays[1].c_str() + 5);
+  EXPECT_GT(Peak(s, once + 20, once + 280), 0.4f);
+  EXPECT_NEAR(Frequency(s, once + 10, once + 290), 880, 10);
+  EXPECT_LT(Peak(s, once + 320, once + 1500), 1e-4f);
+  EXPECT_NE(plays[0].find("\"loop\":true"), std::string::npos);
+  EXPECT_NE(plays[1].find("\"loop\":false"), std::string::npos);
+}
+
+TEST(WaveSound, NewSoundReplacesTheOldAndVolumeScales) {
+  SoundGame g;
+  g.WriteBytes("low.wav", Sine16(300, 0.2));
+  g.WriteBytes("high.wav", Sine16(1200, 0.2));
+  g.WriteScript("start.txt", "~WAVEPLAY \"low.wav\",0\n\"a\"\\n\n~WAVEPLAY \"high.wav\",0\n\"b\"\\n\n");
+  ASSERT_EQ(g.RunWithAudio("wait 1000\nclick\nwait 1000\n"), 0);
+  std::vector<float> s = g.Audio();
+  std::vector<std::string> plays = g.Events("\"op\":\"play\"");
+  ASSERT_EQ(plays.size(), 2u);
+  int first = std::atoi(plays[0].c_str() + 5), second = std::atoi(plays[1].c_str() + 5);
+  EXPECT_NEAR(Frequency(s, first + 50, second - 10), 300, 8);
+  EXPECT_NEAR(Frequency(s, second + 50, second + 900), 1200, 15);  // only the new one
+  EXPECT_NEAR(Peak(s, second + 50, second + 900), 0.5f, 0.02f);    // full volume: as written
+
+  // The device volume scales each channel in 16-bit steps.
+  mirt::SoundMixer m;
+  auto buf = std::make_shared<const std::vector<uint8_t>>(
+      [] { std::string b = Sine16(441, 0.5, 0.8, 44100); return std::vector<uint8_t>(b.begin(), b.end()); }());
+  m.setVolume(mirt::SoundDevice::Wave, 0x8000u << 16 | 0x4000u);  // left 1/4, right 1/2
+  ASSERT_TRUE(m.playWave(buf, true));
+  std::vector<float> out(4410 * 2);
+  m.renderAudio(out.data(), 4410, 0);
+  float l = 0, r = 0;
+  for (size_t i = 0; i < 4410; ++i) l = std::max(l, out[2 * i]), r = std::max(r, out[2 * i + 1]);
+  EXPECT_NEAR(l, 0.8f * 0x4000 / 65535, 0.01f);
+  EXPECT_NEAR(r, 0.8f * 0x8000 / 65535, 0.01f);
+}
+
+TEST(WaveSound, EveryWaveEncodingDecodes) {
+  const int formats[] = {SF_FORMAT_PCM_U8, SF_FORMAT_PCM_16, SF_FORMAT_PCM_24, SF_FORMAT_PCM_32,
+                         SF_FORMAT_FLOAT,  SF_FORMAT_ULAW,   SF_FORMAT_ALAW,   SF_FORMAT_IMA_ADPCM,
+                         SF_FORMAT_MS_ADPCM};
+  for (int f : formats) {
+    std::string b = SineFile(SF_FORMAT_WAV | f, 8000, 500, 0.5);
+    mirt::SoundMixer m;
+    ASSERT_TRUE(m.playWave(std::make_shared<const std::vector<uint8_t>>(b.begin(), b.end()), false))
+        << std::hex << f;
+    std::vector<float> out(kRate / 4 * 2);
+    m.renderAudio(out.data(), kRate / 4, 0);
+    std::vector<float> left(kRate / 4);
+    for (size_t i = 0; i < left.size(); ++i) left[i] = out[2 * i];
+    EXPECT_NEAR(Frequency(left, 20, 240), 500, 10) << std::hex << f;  // resampled 8000 -> 44100
+    EXPECT_NEAR(Peak(left, 20, 240), 0.5f, 0.06f) << std::hex << f;
+  }
+}
+
+TEST(WaveSound, BuffersThatCannotBeDecodedPlayNothingAndBuffersLiveWhilePlaying) {
+  mirt::SoundMixer m;
+  const std::vector<std::vector<uint8_t>> junk = {
+      {}, {'R', 'I', 'F', 'F'}, std::vector<uint8_t>(1000, 0x55),
+      [] { std::string b = Sine16(440, 0.1); b.resize(30); return std::vector<uint8_t>(b.begin(), b.end()); }()};
+  for (const auto& j : junk) {
+    EXPECT_FALSE(m.playWave(std::make_shared<const std::vector<uint8_t>>(j), true));
+    std::vector<float> out(512 * 2, 1.0f);
+    m.renderAudio(out.data(), 512, 0);
+    for (float v : out) ASSERT_EQ(v, 0.0f);
+  }
+  // The player drops its reference at once; the mixer keeps the bytes
+  // until the sound has ended.
+  std::string b = Sine16(440, 0.05, 0.5, 44100);
+  std::weak_ptr<const std::vector<uint8_t>> weak;
+  {
+    auto buf = std::make_shared<const std::vector<uint8_t>>(b.begin(), b.end());
+    weak = buf;
+    ASSERT_TRUE(m.playWave(buf, false));
+  }
+  EXPECT_FALSE(weak.expired());
+  std::vector<float> out(4096 * 2);
+  m.renderAudio(out.data(), 1024, 0);
+  EXPECT_FALSE(weak.expired());
+  m.renderAudio(out.data(), 4096, 1024);  // past its 2205 frames
+  EXPECT_TRUE(weak.expired());
+  EXPECT_FALSE(m.wavePlaying());
+}
+
+TEST(WaveSound, MissingFileArchiveLookupAndLongNames) {
+  SoundGame g;
+  // A WAVE archive (init.def line 8) holding one upper-case entry.
+  std::string wav = Sine16(600, 0.2);
+  std::string arc(4 + 52, '\0');
+  uint32_t count = 1, size = uint32_t(wav.size()), offset = 56;
+  std::memcpy(&arc[0], &count, 4);
+  std::memcpy(&arc[4], &size, 4);
+  std::memcpy(&arc[8], &offset, 4);
+  std::memcpy(&arc[14], "BELL.WAV", 8);
+  g.WriteBytes("wave.dat", arc + wav);
+  g.WriteScript("init.def", "10\n20\n30\n40\n50\nstart.txt\n\nwave.dat\n\n");
+  std::string longName(100, 'x');
+  g.WriteScript("start.txt", "~WAVEPLAY \"bell.wav\",1\n\"a\"\\n\n~WAVEPLAY \"nothere.wav\",1\n"
+                             "\"b\"\\n\n~WAVEPLAY \"" + longName + "\",1\n\"c\"\\n\n");
+  ASSERT_EQ(g.RunWithAudio("wait 500\ndump dump.json\nclick\nwait 100\nclick\nwait 100\ndump dump2.json\n"), 0);
+  std::vector<float> s = g.Audio();
+  int play = g.TimeOf("\"op\":\"play\"");
+  EXPECT_NEAR(Frequency(s, play + 20, play + 180), 600, 10);
+  EXPECT_NE(g.Dump().find("\"waveName\":\"BELL.WAV\""), std::string::npos);  // upper-cased in place
+  // Neither in the archive nor a plain file: the message, and the script goes on.
+  std::vector<std::string> msgs = g.Messages();
+  ASSERT_EQ(msgs.size(), 2u);
+  EXPECT_EQ(msgs[0], "WAVE再生失敗");
+  // A name of 100 bytes is kept as its first 79.
+  EXPECT_NE(g.Read("dump2.json").find("\"waveName\":\"" + std::string(79, 'X') + "\""), std::string::npos);
+}
+
+// ---- MIDI ------------------------------------------------------------------------
+
+std::string Song(int program, int key) {
+  // One track, division 96, tempo 500000: a note every quarter, ~2 s long.
+  std::string t = {0, char(0xC0), char(program), 0, char(0xB0), 7, 100};
+  for (int i = 0; i < 4; ++i) {
+    t += {0, char(0x90), char(key + i), 100};
+    t += {0x60, char(0x80), char(key + i), 0};
+  }
+  t += {0, char(0xFF), 0x2F, 0};
+  std::string h = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, char(t.size())};
+  return h + t;
+}
+
+TEST(MidiCommands, PlayStopBadFlagAndMissingSong) {
+  SoundGame g;
+  g.WriteBytes("song.mid", Song(0, 60));
+  g.WriteScript("start.txt",
+                "~MIDIPLAY \"song.mid\",1\n\"a\"\\n\n~MIDISTOP\n\"b\"\\n\n"
+                "~MIDIPLAY \"song.mid\",2\n\"c\"\\n\n~MIDIPLAY \"gone.mid\",0\n\"d\"\\n\n");
+  ASSERT_EQ(g.RunWithAudio("wait 3000\ndump dump.json\nclick\nwait 1000\nclick\nwait 500\n"
+                           "dump dump2.json\nclick\nwait 500\ndump dump3.json\n"),
+            0);
+  std::vector<float> s = g.Audio();
+  int play = g.TimeOf("\"name\":\"MIDIPLAY\"");
+  int stop = g.TimeOf("\"name\":\"MIDISTOP\"");
+  // Looping: still sounding after its ~2 s length; silent soon after MIDISTOP.
+  EXPECT_GT(Peak(s, play + 100, play + 500), 0.01f);
+  EXPECT_GT(Peak(s, play + 2300, play + 2900), 0.01f);
+  EXPECT_LT(Peak(s, stop + 50, stop + 900), 2e-3f);  // at most a reverb tail
+  EXPECT_NE(g.Dump().find("\"midiMode\":2"), std::string::npos);
+  EXPECT_NE(g.Dump().find("\"musicPlaying\":true"), std::string::npos);
+  // The first messages: the program change on the first tick, then the
+  // stop's volume 0 on every channel, and nothing after.
+  std::vector<std::string> midi = g.Events("\"ev\":\"midi\"");
+  ASSERT_FALSE(midi.empty());
+  EXPECT_NE(midi[0].find("\"data\":\"c000\""), std::string::npos);
+  // Division 96 at the default 400000 us: the first tick falls in ms 5.
+  EXPECT_EQ(std::atoi(midi[0].c_str() + 5), play + 5);
+  int lastMidi = std::atoi(midi.back().c_str() + 5);
+  EXPECT_EQ(lastMidi, stop);
+  EXPECT_NE(midi.back().find("\"data\":\"bf0700\""), std::string::npos);
+  // Mode 2: the song loads (the old music stops), the flag message, no play.
+  EXPECT_EQ(g.Messages(), std::vector<std::string>{"フラグが不正です。"});
+  std::string d2 = g.Read("dump2.json");
+  EXPECT_NE(d2.find("\"midiMode\":0"), std::string::npos);
+  EXPECT_NE(d2.find("\"songLoaded\":true"), std::string::npos);
+  EXPECT_NE(d2.find("\"musicPlaying\":false"), std::string::npos);
+  // A missing song leaves nothing loaded and plays nothing.
+  std::string d3 = g.Read("dump3.json");
+  EXPECT_NE(d3.find("\"songLoaded\":false"), std::string::npos);
+  EXPECT_NE(d3.find("\"musicPlaying\":false"), std::string::npos);
+  EXPECT_NE(d3.find("\"midiName\":\"gone.mid\""), std::string::npos);
+}
+
+TEST(MidiSynth, MessagesSoundAtTheirOffsetWhateverTheBlockSize) {
+  // The same note-on, stamped at frame 1000, rendered in blocks of 64 and of
+  // 4096 frames: the onset lies at the same sample.
+  auto onset = [](size_t block) {
+    mirt::FluidSynthMidiOut synth;
+    uint64_t stamp = 0;
+    synth.setClock([&] { return stamp; });
+    EXPECT_TRUE(synth.open());
+    std::vector<float> buf(block * 2), all;
+    synth.render(buf.data(), block, 0);  // the open applies
+    uint64_t at = block;
+    stamp = 1000 + block;
+    synth.shortMsg(0x7F3C90);  // note on, velocity 127
+    while (all.size() < 8192) {
+      synth.render(buf.data(), block, at);
+      at += block;
+      for (size_t i = 0; i < block; ++i) all.push_back(buf[2 * i]);
+    }
+    for (size_t i = 0; i < all.size(); ++i)
+      if (std::fabs(all[i]) > 1e-6f) return long(i);
+    return -1L;
+  };
+  long small = onset(64), large = onset(4096);
+  EXPECT_GE(small, 1000);
+  EXPECT_LT(small, 1000 + 64);  // the synth's own attack, not the block
+  EXPECT_EQ(small, large);
+}
+
+// ---- CD --------------------------------------------------------------------------
+
+TEST(CdAudio, TrackRepeatsOncePlaysAndStopCloses) {
+  SoundGame g;
+  std::filesystem::create_directory(g.Path("cd"));
+  g.WriteBytes("cd/track01.wav", Sine16(500, 0.5));
+  g.WriteBytes("cd/Track02.flac", SineFile(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 700, 0.4));
+  g.WriteBytes("cd/track03.wav", Sine16(900, 0.3));
+  g.WriteScript("start.txt", "~CDPLAY 1,1\n\"a\"\\n\n~CDPLAY 2,0\n\"b\"\\n\n~CDSTOP\n\"c\"\\n\n");
+  ASSERT_EQ(g.RunWithAudio("wait 1500\nclick\nwait 1500\ndump dump.json\nclick\nwait 300\n"), 0);
+  std::vector<float> s = g.Audio();
+  std::vector<std::string> plays = g.Events("\"cmd\":\"play\"");
+  ASSERT_EQ(plays.size(), 2u);
+  // From 1 to 2 of 3 tracks; then from 2 to 3.
+  EXPECT_NE(plays[0].find("\"flags\":13,\"from\":1,\"to\":2"), std::string::npos);
+  EXPECT_NE(plays[1].find("\"from\":2,\"to\":3"), std::string::npos);
+  int first = std::atoi(plays[0].c_str() + 5);
+  EXPECT_NEAR(Frequency(s, first + 20, first + 480), 500, 8);
+  // The poll restarts track 1 after it ends (within one 100 ms tick).
+  std::vector<std::string> again = g.Events("play cdaudio from 1 to 2 notify");
+  ASSERT_GE(again.size(), 2u);
+  int restart = std::atoi(again[0].c_str() + 5);
+  EXPECT_GE(restart, first + 500);
+  EXPECT_LE(restart, first + 600);
+  EXPECT_NEAR(Frequency(s, restart + 20, restart + 480), 500, 8);
+  EXPECT_EQ(g.Events("set cdaudio time format tmsf").size(), again.size());
+  // Track 2 (FLAC) once: 0.4 s of 700 Hz, never track 3, then mode -1.
+  int second = std::atoi(plays[1].c_str() + 5);
+  EXPECT_NEAR(Frequency(s, second + 20, second + 380), 700, 10);
+  EXPECT_LT(Peak(s, second + 420, second + 1400), 1e-4f);
+  EXPECT_NE(g.Dump().find("\"cdMode\":-1"), std::string::npos);
+  EXPECT_NE(g.Dump().find("\"cdTrack\":2"), std::string::npos);
+  std::vector<std::string> stops = g.Events("\"cmd\":\"stop\"");
+  ASSERT_EQ(stops.size(), 2u);  // CDSTOP, then the exit's CdStop
+  EXPECT_NE(g.Events("\"cmd\":\"close\"").size(), 0u);
+}
+
+TEST(CdAudio, LastTrackToTheEndNoDiscAndStopWithoutPlay) {
+  SoundGame g;
+  g.WriteScript("start.txt", "~CDSTOP\n\"a\"\\n\n~CDPLAY 3,1\n\"b\"\\n\n");
+  ASSERT_EQ(g.RunWithAudio("dump dump.json\nclick\nwait 400\ndump dump2.json\n"), 0);
+  // CDSTOP before any CDPLAY: stop and close to device 0, mode -1.
+  std::vector<std::string> cd = g.Events("\"ev\":\"cd\"");
+  ASSERT_GE(cd.size(), 2u);
+  EXPECT_NE(cd[0].find("\"cmd\":\"stop\",\"device\":0"), std::string::npos);
+  EXPECT_NE(cd[1].find("\"cmd\":\"close\",\"device\":0"), std::string::npos);
+  EXPECT_NE(g.Dump().find("\"cdMode\":-1"), std::string::npos);
+  // No track files: a disc without tracks, no message, silence.
+  EXPECT_TRUE(g.Messages().empty());
+  EXPECT_LT(Peak(g.Audio(), 0, 100000), 1e-6f);
+  EXPECT_NE(g.Read("dump2.json").find("\"cdCurrentTrack\":0"), std::string::npos);
+
+  // The last track is played to the end of the disc (no MCI_TO).
+  SoundGame h;
+  std::filesystem::create_directory(h.Path("cd"));
+  h.WriteBytes("cd/track02.wav", Sine16(500, 0.3));
+  h.WriteBytes("Track01.wav", Sine16(800, 0.3));
+  h.WriteScript("start.txt", "~CDPLAY 2,0\n\"a\"\\n\n");
+  ASSERT_EQ(h.RunWithAudio("wait 800\n"), 0);
+  std::vector<std::string> plays = h.Events("\"cmd\":\"play\"");
+  ASSERT_EQ(plays.size(), 1u);
+  EXPECT_NE(plays[0].find("\"flags\":5,\"from\":2}"), std::string::npos);
+  EXPECT_NE(h.Events("\"item\":3,\"value\":2").size(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SoundShell, VolumesGoBackAtExitAndRealTimeTraceLinesStayWhole) {
+  {
+    SoundGame g;
+    g.WriteScript("start.txt", "\"a\"\\n\n");
+    mirt::SetCurrentDirectory(g.Path(""));
+    mirt::HeadlessPlatform platform(true);
+    mirt::Player player(platform);
+    platform.setEventHandler(&player);
+    player.FormCreate();
+    ASSERT_TRUE(player.sound);
+    uint32_t before = player.sound->getVolume(mirt::SoundDevice::Midi);
+    player.sound->setVolume(mirt::SoundDevice::Wave, 0);
+    player.sound->setVolume(mirt::SoundDevice::Midi, 0x9858u * 0x10001u);
+    player.sound->setVolume(mirt::SoundDevice::Cd, 0x1234u);
+    player.FormDestroy();
+    EXPECT_EQ(player.sound->getVolume(mirt::SoundDevice::Wave), player.startupVolumes[0]);
+    EXPECT_EQ(player.sound->getVolume(mirt::SoundDevice::Midi), before);
+    EXPECT_EQ(player.sound->getVolume(mirt::SoundDevice::Cd), player.startupVolumes[2]);
+    EXPECT_EQ(before, 0xFFFFFFFFu);
+  }
+  // Real time: the MIDI messages are traced from the timer thread while the
+  // window thread traces its own events; every line is one whole object.
+  SoundGame g;
+  g.WriteBytes("song.mid", Song(0, 60));
+  g.WriteScript("start.txt", "~MIDIPLAY \"song.mid\",1\n\"abcdefghijklmnop\"\\n\n~MIDISTOP\n\"b\"\\n\n");
+  g.WriteBytes("input.txt", "wait 400\nclick\nwait 50\n");
+  mirt::AutomationOptions o;
+  o.gameDir = g.Path("");
+  o.inputFile = g.Path("input.txt");
+  o.traceFile = g.Path("trace.jsonl");
+  o.maxTime = 5000;
+  ASSERT_EQ(mirt::RunAutomation(o), 0);
+  std::vector<std::string> lines = g.Trace();
+  int midi = 0;
+  for (const std::string& l : lines) {
+    ASSERT_FALSE(l.empty());
+    EXPECT_EQ(l.front(), '{');
+    EXPECT_EQ(l.back(), '}');
+    EXPECT_EQ(std::count(l.begin(), l.end(), '{'), 1) << l;
+    midi += l.find("\"ev\":\"midi\"") != std::string::npos;
+  }
+  EXPECT_GT(midi, 5);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CdAudio, StringsAndCommandsOfTheEmulatedDrive) {
+  GameDir g;
+  std::filesystem::create_directory(g.Path("cd"));
+  g.WriteBytes("cd/track03.wav", Sine16(500, 0.2));
+  g.WriteBytes("cd/track1.wav", Sine16(500, 0.2));     // one digit: not a track
+  g.WriteBytes("cd/track07.txt.bak", "x");             // not a track name
+  std::filesystem::current_path(g.Path(""));
+  mirt::SoundMixer mixer;
+  std::vector<std::string> trace;
+  mirt::CdAudio cd(mixer, [&](const mirt::JsonObject& o) { trace.push_back(o.Done()); });
+  std::string reply = "x";
+  EXPECT_EQ(cd.sendString("status cdaudio current track", &reply), 0u);
+  EXPECT_EQ(reply, "0");
+  EXPECT_EQ(cd.sendString("status cdaudio number of tracks", &reply), 0u);
+  EXPECT_EQ(reply, "3");  // the highest NN; tracks 1 and 2 are missing
+  // Commands need the device opened first, by type "cdaudio".
+  mirt::MciStatusParms status;
+  status.item = mirt::MCI_STATUS_NUMBER_OF_TRACKS;
+  EXPECT_EQ(cd.sendCommand(1, mirt::MCI_STATUS, mirt::MCI_STATUS_ITEM, &status), mirt::MCIERR_INVALID_DEVICE_ID);
+  mirt::MciOpenParms open;
+  open.deviceType = "waveaudio";
+  EXPECT_NE(cd.sendCommand(0, mirt::MCI_OPEN, mirt::MCI_OPEN_TYPE, &open), 0u);
+  open.deviceType = "cdaudio";
+  EXPECT_EQ(cd.sendCommand(0, mirt::MCI_OPEN, mirt::MCI_OPEN_TYPE, &open), 0u);
+  EXPECT_EQ(cd.sendCommand(open.deviceId, mirt::MCI_STATUS, mirt::MCI_STATUS_ITEM, &status), 0u);
+  EXPECT_EQ(status.returnValue, 3u);
+  // Track 1 is missing: playing from 1 to 3 passes it and the missing 2.
+  mirt::MciPlayParms play;
+  play.from = 1;
+  play.to = 3;
+  EXPECT_EQ(cd.sendCommand(open.deviceId, mirt::MCI_PLAY, mirt::MCI_FROM | mirt::MCI_TO, &play), 0u);
+  EXPECT_EQ(mixer.cdCurrentTrack(), 0);
+  // Out of the disc: an error, nothing changes.
+  play.from = 9;
+  EXPECT_EQ(cd.sendCommand(open.deviceId, mirt::MCI_PLAY, mirt::MCI_FROM, &play), mirt::MCIERR_OUTOFRANGE);
+  EXPECT_EQ(cd.sendString("play cdaudio from 3 to 4 notify", nullptr), 0u);
+  EXPECT_EQ(cd.sendString("status cdaudio current track", &reply), 0u);
+  EXPECT_EQ(reply, "3");
+  std::vector<float> out(2 * 1024);
+  mixer.renderAudio(out.data(), 1024, 0);
+  EXPECT_GT(*std::max_element(out.begin(), out.end()), 0.4f);
+  EXPECT_EQ(cd.sendString("stop cdaudio", nullptr), 0u);
+  EXPECT_EQ(mixer.cdCurrentTrack(), 0);
+  EXPECT_NE(cd.sendString("stop waveaudio", nullptr), 0u);  // not this device
+  EXPECT_EQ(cd.sendCommand(open.deviceId, mirt::MCI_CLOSE, mirt::MCI_WAIT, &open), 0u);
+  EXPECT_FALSE(cd.isOpen());
+  ASSERT_GE(trace.size(), 10u);
+  EXPECT_NE(trace[0].find("\"cmd\":\"status cdaudio current track\""), std::string::npos);
+  EXPECT_NE(trace.back().find("\"cmd\":\"close\""), std::string::npos);
+}
+
+}  // namespace
