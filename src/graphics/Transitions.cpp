@@ -1,8 +1,266 @@
-// Placeholder: the transitions are being written.
+// The sixteen transitions. Each draws into the window picture
+// (Player::windowImage), shows it, and waits the step delay; holding the
+// left button cuts the wait and with it the effect short.
+//
+// Effects 1-8 and 11-14 copy rectangles of the source straight into the
+// window. The pixel effects (9, 10, 15, 16) work on two CImage surfaces: W,
+// the window's contents, and S, the source, and show W after each step.
 #include "graphics/Transitions.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "graphics/CImage.h"
+#include "shell/Player.h"
 
 namespace mirt {
 
-void RunTransition(Player&, unsigned, int, const QImage&) {}
+namespace {
+
+constexpr int kW = CImage::kWidth;
+constexpr int kH = CImage::kHeight;
+
+class Transition {
+ public:
+  Transition(Player& p, int speed, const QImage& source)
+      : p_(p), speed_(speed < 1 ? 1 : speed) {
+    if (source.format() == QImage::Format_RGB32 && source.width() == kW &&
+        source.height() == kH) {
+      source_ = source;
+    } else {
+      source_ = QImage(kW, kH, QImage::Format_RGB32);
+      source_.fill(qRgb(0, 0, 0));
+      CImage(source).CopyTo(source_);
+    }
+    PrepareWindowSurface(p_.windowImage);
+  }
+
+  int steps() const { return steps_; }
+
+  // Copies the rectangle of the source to the same place in the window,
+  // clipped to the window.
+  void Copy(int x, int y, int w, int h) {
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = std::min(x + w, kW), y1 = std::min(y + h, kH);
+    if (x0 >= x1 || y0 >= y1) return;
+    uint8_t* win = Window();
+    const qsizetype winStride = p_.windowImage.bytesPerLine();
+    const uint8_t* src = source_.constBits();
+    const qsizetype srcStride = source_.bytesPerLine();
+    const size_t bytes = size_t(x1 - x0) * 4;
+    for (int r = y0; r < y1; ++r)
+      std::memcpy(win + r * winStride + x0 * 4, src + r * srcStride + x0 * 4, bytes);
+  }
+
+  // Shows the step and waits; false when the wait was cut short.
+  bool EndStep() {
+    p_.PresentWindow();
+    ++steps_;
+    return p_.WaitOrClick(speed_) != 0;
+  }
+
+  // Shows a surface as the window.
+  void Show(const CImage& surface) { surface.CopyTo(p_.windowImage); }
+
+  const QImage& source() const { return source_; }
+  Player& player() { return p_; }
+
+ private:
+  // The window's pixels, detached from any copy the platform holds.
+  uint8_t* Window() { return p_.windowImage.bits(); }
+
+  Player& p_;
+  int speed_;
+  QImage source_;
+  int steps_ = 0;
+};
+
+// 1 and 2: one column of every 10-pixel band per step.
+void ColumnComb(Transition& t, bool reverse) {
+  for (int n = 0; n < 10; ++n) {
+    const int i = reverse ? 9 - n : n;
+    for (int k = 0; k < 64; ++k) t.Copy(10 * k + i, 0, 1, kH);
+    if (!t.EndStep()) return;
+  }
+}
+
+// 3 and 4: one row of every 10-pixel band per step.
+void RowComb(Transition& t, bool reverse) {
+  for (int n = 0; n < 10; ++n) {
+    const int i = reverse ? 9 - n : n;
+    for (int k = 0; k < 48; ++k) t.Copy(0, 10 * k + i, kW, 1);
+    if (!t.EndStep()) return;
+  }
+}
+
+// 7 and 8: bands of 15 with a comb of ever thinner strips ahead of the
+// solid part; across is the extent the bands run along (480 or 640).
+void GradedBands(Transition& t, bool rightward) {
+  const int extent = rightward ? kW : kH;
+  for (int s = 0; 15 * s < extent; ++s) {
+    const int top = 15 * s;
+    for (int k = 0; k < 15 && 15 * k < extent; ++k) {
+      if (rightward) t.Copy(top + 15 * k, 0, 15 - k, kH);
+      else t.Copy(0, top + 15 * k, kW, 15 - k);
+    }
+    if (!t.EndStep()) return;
+  }
+}
+
+// 9: cumulative cross-fade in 15 steps; the window ends on the source even
+// when the fade is cut short.
+void CrossFade(Transition& t) {
+  CImage w(t.player().windowImage);
+  const CImage s(t.source());
+  uint32_t* wp = w.Pixels();
+  const uint32_t* sp = s.Pixels();
+  for (uint32_t d = 0; d <= 224; d += 16) {
+    const uint32_t e = 256 - d;
+    // Red and blue share one multiply, green (with the scratch byte, which
+    // overflows away) the other; each lane holds up to 255 * 256.
+    for (int i = 0; i < CImage::kPixels; ++i) {
+      const uint32_t a = sp[i], b = wp[i];
+      const uint32_t rb = ((a & 0x00FF00FFu) * d + (b & 0x00FF00FFu) * e) & 0xFF00FF00u;
+      const uint32_t g = ((a & 0xFF00FF00u) * d + (b & 0xFF00FF00u) * e) & 0x00FF00FFu;
+      wp[i] = (rb | g) >> 8;
+    }
+    t.Show(w);
+    if (!t.EndStep()) break;
+  }
+  t.Show(s);
+  t.player().PresentWindow();
+}
+
+struct Offset {
+  int x, y;
+};
+
+// 10: four passes of every second pixel; the window's messages are pumped
+// after each row.
+void PixelDissolve2(Transition& t) {
+  static constexpr Offset kPasses[] = {{0, 0}, {1, 1}, {0, 1}, {1, 0}};
+  CImage w(t.player().windowImage);
+  const CImage s(t.source());
+  Player& p = t.player();
+  for (const Offset& o : kPasses) {
+    bool alive = true;
+    for (int y = o.y; y < kH; y += 2) {
+      uint32_t* wr = w.Row(y);
+      const uint32_t* sr = s.Row(y);
+      for (int x = o.x; x < kW; x += 2) wr[x] = sr[x];
+      alive = p.PumpMessages();
+      p.platform.yieldCpu();
+      if (!alive) break;
+    }
+    t.Show(w);
+    // The program is stopping: no reason to go on with the passes.
+    if (!t.EndStep() || !alive) return;
+  }
+}
+
+// 15: sixteen passes of every fourth pixel in both directions, the start
+// offsets running in a serpentine through the 4x4 cell.
+void PixelDissolve4(Transition& t) {
+  static constexpr Offset kPasses[] = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {3, 1}, {2, 1},
+                                       {1, 1}, {0, 1}, {0, 2}, {1, 2}, {2, 2}, {3, 2},
+                                       {3, 3}, {2, 3}, {1, 3}, {0, 3}};
+  CImage w(t.player().windowImage);
+  const CImage s(t.source());
+  for (const Offset& o : kPasses) {
+    for (int y = o.y; y < kH; y += 4) {
+      uint32_t* wr = w.Row(y);
+      const uint32_t* sr = s.Row(y);
+      for (int x = o.x; x < kW; x += 4) wr[x] = sr[x];
+    }
+    t.Show(w);
+    if (!t.EndStep()) return;
+  }
+}
+
+// 16: four passes of 2x2 blocks in 4x4 cells; messages are pumped after
+// each pass. The processor is yielded once per row of blocks.
+void BlockDissolve(Transition& t) {
+  static constexpr Offset kPasses[] = {{0, 0}, {2, 2}, {0, 2}, {2, 0}};
+  CImage w(t.player().windowImage);
+  const CImage s(t.source());
+  Player& p = t.player();
+  for (const Offset& o : kPasses) {
+    for (int y = o.y; y < kH; y += 4) {
+      for (int r = y; r < y + 2; ++r) {
+        uint32_t* wr = w.Row(r);
+        const uint32_t* sr = s.Row(r);
+        for (int x = o.x; x < kW; x += 4) {
+          wr[x] = sr[x];
+          wr[x + 1] = sr[x + 1];
+        }
+      }
+      p.platform.yieldCpu();
+    }
+    t.Show(w);
+    if (!t.EndStep()) return;
+    if (!p.PumpMessages()) return;
+  }
+}
+
+}  // namespace
+
+void RunTransition(Player& p, unsigned effect, int speed, const QImage& source) {
+  if (effect < 1 || effect > 16) return;
+  Transition t(p, speed, source);
+  switch (effect) {
+    case 1: ColumnComb(t, false); break;
+    case 2: ColumnComb(t, true); break;
+    case 3: RowComb(t, false); break;
+    case 4: RowComb(t, true); break;
+    case 5:
+      for (int i = 0; i < kW; i += 2) {
+        t.Copy(i, 0, 1, kH);
+        t.Copy(kW - 1 - i, 0, 1, kH);
+        if (!t.EndStep()) break;
+      }
+      break;
+    case 6:
+      for (int i = 0; i < kH; i += 2) {
+        t.Copy(0, i, kW, 1);
+        t.Copy(0, kH - 1 - i, kW, 1);
+        if (!t.EndStep()) break;
+      }
+      break;
+    case 7: GradedBands(t, false); break;
+    case 8: GradedBands(t, true); break;
+    case 9: CrossFade(t); break;
+    case 10: PixelDissolve2(t); break;
+    case 11:
+      for (int x = 0; x < kW; x += 2) {
+        t.Copy(x, 0, 2, kH);
+        if (!t.EndStep()) break;
+      }
+      break;
+    case 12:
+      for (int x = kW - 2; x >= 0; x -= 2) {
+        t.Copy(x, 0, 2, kH);
+        if (!t.EndStep()) break;
+      }
+      break;
+    case 13:
+      for (int y = 0; y < kH; ++y) {
+        t.Copy(0, y, kW, 2);
+        if (!t.EndStep()) break;
+      }
+      break;
+    case 14:
+      for (int y = kH - 1; y >= 0; --y) {
+        t.Copy(0, y, kW, 2);
+        if (!t.EndStep()) break;
+      }
+      break;
+    case 15: PixelDissolve4(t); break;
+    case 16: BlockDissolve(t); break;
+  }
+  p.TraceEvent("transition", JsonObject()
+                                 .Int("effect", effect)
+                                 .Int("speed", speed)
+                                 .Int("steps", t.steps()));
+}
 
 }  // namespace mirt

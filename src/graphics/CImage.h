@@ -1,0 +1,44 @@
+// A 640x480 off-screen surface of 32-bit pixels with direct access, the
+// working picture of the pixel transitions.
+//
+// Each pixel holds blue in bits 0-7, green in bits 8-15 and red in bits
+// 16-23; rows run top to bottom, row y starting at pixel y * 640. The top
+// byte is scratch: the pixel effects neither keep nor read it.
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <vector>
+
+namespace mirt {
+
+class CImage {
+ public:
+  static constexpr int kWidth = 640;
+  static constexpr int kHeight = 480;
+  static constexpr int kPixels = kWidth * kHeight;
+
+  // A black surface.
+  CImage();
+  // A copy of the 640x480 contents of source, converted to 32 bits; parts
+  // of the surface that source does not cover stay black.
+  explicit CImage(const QImage& source);
+
+  uint32_t* Pixels() { return pixels_.data(); }
+  const uint32_t* Pixels() const { return pixels_.data(); }
+  uint32_t* Row(int y) { return pixels_.data() + y * kWidth; }
+  const uint32_t* Row(int y) const { return pixels_.data() + y * kWidth; }
+
+  // Writes the surface into target, which becomes a 640x480 RGB32 image
+  // (opaque whatever the scratch byte holds).
+  void CopyTo(QImage& target) const;
+
+ private:
+  std::vector<uint32_t> pixels_;
+};
+
+// target := a 640x480 RGB32 image; kept as it is when it already is one,
+// otherwise converted (a null image becomes black). Returns the first pixel.
+uint32_t* PrepareWindowSurface(QImage& target);
+
+}  // namespace mirt
