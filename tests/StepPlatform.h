@@ -18,6 +18,8 @@ class StepPlatform : public mirt::HeadlessPlatform {
 
   // Called at each wait with the window as shown and the wait's index.
   std::function<void(const QImage&, int)> onWait;
+  // Called after every present with the window and the present's index.
+  std::function<void(const QImage&, int)> onPresent;
   // The button goes down during this wait (counted from 0); -1 never.
   int pressAtWait = -1;
   std::vector<uint32_t> waits;  // the length of every wait
@@ -31,8 +33,9 @@ class StepPlatform : public mirt::HeadlessPlatform {
     return HeadlessPlatform::sleepUnlessLeftDown(ms);
   }
   void present(const QImage& screen) override {
-    ++presents;
     HeadlessPlatform::present(screen);
+    if (onPresent) onPresent(window(), presents);
+    ++presents;
   }
 };
 
