@@ -5,10 +5,9 @@
 
 namespace mirt {
 
-CImage::CImage() : pixels_(kPixels, 0) {}
+CImage::CImage() : pixels_(new uint32_t[kPixels]) { std::fill_n(Pixels(), kPixels, 0u); }
 
-CImage::CImage(const QImage& source) : pixels_(kPixels, 0) {
-  if (source.isNull()) return;
+CImage::CImage(const QImage& source) : pixels_(new uint32_t[kPixels]) {
   const QImage* img = &source;
   QImage converted;
   if (source.format() != QImage::Format_RGB32 && source.format() != QImage::Format_ARGB32) {
@@ -17,8 +16,13 @@ CImage::CImage(const QImage& source) : pixels_(kPixels, 0) {
   }
   const int w = std::min(img->width(), kWidth);
   const int h = std::min(img->height(), kHeight);
-  for (int y = 0; y < h; ++y)
-    std::memcpy(Row(y), img->constScanLine(y), size_t(w) * 4);
+  // Whatever the source does not cover stays black.
+  for (int y = 0; y < kHeight; ++y) {
+    uint32_t* row = Row(y);
+    const int n = y < h ? w : 0;
+    if (n > 0) std::memcpy(row, img->constScanLine(y), size_t(n) * 4);
+    std::fill(row + n, row + kWidth, 0u);
+  }
 }
 
 uint32_t* PrepareWindowSurface(QImage& target) {

@@ -8,7 +8,7 @@
 
 #include <QImage>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace mirt {
 
@@ -24,17 +24,17 @@ class CImage {
   // of the surface that source does not cover stay black.
   explicit CImage(const QImage& source);
 
-  uint32_t* Pixels() { return pixels_.data(); }
-  const uint32_t* Pixels() const { return pixels_.data(); }
-  uint32_t* Row(int y) { return pixels_.data() + y * kWidth; }
-  const uint32_t* Row(int y) const { return pixels_.data() + y * kWidth; }
+  uint32_t* Pixels() { return pixels_.get(); }
+  const uint32_t* Pixels() const { return pixels_.get(); }
+  uint32_t* Row(int y) { return pixels_.get() + y * kWidth; }
+  const uint32_t* Row(int y) const { return pixels_.get() + y * kWidth; }
 
   // Writes the surface into target, which becomes a 640x480 RGB32 image
   // (opaque whatever the scratch byte holds).
   void CopyTo(QImage& target) const;
 
  private:
-  std::vector<uint32_t> pixels_;
+  std::unique_ptr<uint32_t[]> pixels_;
 };
 
 // target := a 640x480 RGB32 image; kept as it is when it already is one,
