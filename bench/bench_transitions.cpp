@@ -54,17 +54,19 @@ void TransitionDuration(benchmark::State& state) {
   mirt::Player p(platform);
   p.layers.Create();
   bool flip = false;
-  double worst = 0;
+  double worst = 0, total = 0;
   for (auto _ : state) {
     p.windowImage = flip ? b : a;
     const auto t0 = std::chrono::steady_clock::now();
     mirt::RunTransition(p, effect, speed, flip ? a : b);
     const std::chrono::duration<double, std::milli> d = std::chrono::steady_clock::now() - t0;
     worst = std::max(worst, d.count());
+    total += d.count();
     flip = !flip;
   }
   const double nominal = kSteps[effect] * speed;
   state.counters["nominal_ms"] = nominal;
+  state.counters["mean_over_pct"] = (total / double(state.iterations()) - nominal) / nominal * 100.0;
   state.counters["worst_over_pct"] = (worst - nominal) / nominal * 100.0;
 }
 

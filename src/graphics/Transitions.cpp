@@ -41,6 +41,16 @@ class Transition {
 
   int steps() const { return steps_; }
 
+  // Gives the processor away inside a long pass, at most once per tick: a
+  // yield per row is a trip through the scheduler each on a busy machine.
+  void Yield() {
+    const uint32_t now = p_.platform.tickCount();
+    if (yielded_ && now == lastYield_) return;
+    yielded_ = true;
+    lastYield_ = now;
+    p_.platform.yieldCpu();
+  }
+
   // Copies the rectangle of the source to the same place in the window,
   // clipped to the window.
   void Copy(int x, int y, int w, int h) {
@@ -96,6 +106,8 @@ class Transition {
   QImage frames_[2];
   int next_ = 0;
   int steps_ = 0;
+  bool yielded_ = false;
+  uint32_t lastYield_ = 0;
 };
 
 // One cross-fade step over all pixels: w := floor((s * d + w * (256 - d)) /
@@ -201,7 +213,7 @@ void PixelDissolve2(Transition& t) {
       const uint32_t* sr = s.Row(y);
       for (int x = o.x; x < kW; x += 2) wr[x] = sr[x];
       alive = p.PumpMessages();
-      p.platform.yieldCpu();
+      t.Yield();
       if (!alive) break;
     }
     t.Show(w);
@@ -230,7 +242,7 @@ void PixelDissolve4(Transition& t) {
 }
 
 // 16: four passes of 2x2 blocks in 4x4 cells; messages are pumped after
-// each pass. The processor is yielded once per row of blocks.
+// each pass.
 void BlockDissolve(Transition& t) {
   static constexpr Offset kPasses[] = {{0, 0}, {2, 2}, {0, 2}, {2, 0}};
   CImage w(t.player().windowImage);
@@ -246,7 +258,7 @@ void BlockDissolve(Transition& t) {
           wr[x + 1] = sr[x + 1];
         }
       }
-      p.platform.yieldCpu();
+      t.Yield();
     }
     t.Show(w);
     if (!t.EndStep()) return;
