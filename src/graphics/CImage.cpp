@@ -7,7 +7,9 @@ namespace mirt {
 
 CImage::CImage() : pixels_(new uint32_t[kPixels]) { std::fill_n(Pixels(), kPixels, 0u); }
 
-CImage::CImage(const QImage& source) : pixels_(new uint32_t[kPixels]) {
+CImage::CImage(const QImage& source) : pixels_(new uint32_t[kPixels]) { Load(source); }
+
+void CImage::Load(const QImage& source) {
   const QImage* img = &source;
   QImage converted;
   if (source.format() != QImage::Format_RGB32 && source.format() != QImage::Format_ARGB32) {

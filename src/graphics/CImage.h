@@ -23,6 +23,8 @@ class CImage {
   // A copy of the 640x480 contents of source, converted to 32 bits; parts
   // of the surface that source does not cover stay black.
   explicit CImage(const QImage& source);
+  // Replaces the contents as the constructor from a picture does.
+  void Load(const QImage& source);
 
   uint32_t* Pixels() { return pixels_.get(); }
   const uint32_t* Pixels() const { return pixels_.get(); }

@@ -19,6 +19,15 @@
 
 namespace mirt {
 
+// The surfaces of the pixel effects and the two frames the effects take
+// turns drawing into, kept by the player between transitions so that a
+// transition does not start by allocating and faulting in five megabytes.
+struct TransitionSurfaces {
+  CImage w;  // W: the window as the effect goes on
+  CImage s;  // S: the source
+  QImage frames[2];
+};
+
 namespace {
 
 constexpr int kW = CImage::kWidth;
@@ -28,6 +37,8 @@ class Transition {
  public:
   Transition(Player& p, int speed, const QImage& source)
       : p_(p), speed_(speed < 1 ? 1 : speed) {
+    if (!p.transitionSurfaces) p.transitionSurfaces = std::make_shared<TransitionSurfaces>();
+    surfaces_ = p.transitionSurfaces.get();
     if (source.format() == QImage::Format_RGB32 && source.width() == kW &&
         source.height() == kH) {
       source_ = source;
@@ -77,12 +88,12 @@ class Transition {
   // drawn is never the one the platform still holds and nothing is copied
   // to keep them apart. Show it with ShowFrame().
   uint32_t* Frame() {
-    QImage& f = frames_[next_];
+    QImage& f = surfaces_->frames[next_];
     if (f.isNull()) f = QImage(kW, kH, QImage::Format_RGB32);
     return reinterpret_cast<uint32_t*>(f.bits());
   }
   void ShowFrame() {
-    p_.windowImage = frames_[next_];
+    p_.windowImage = surfaces_->frames[next_];
     next_ ^= 1;
   }
   // Shows a surface as the window.
@@ -94,6 +105,15 @@ class Transition {
   }
 
   const QImage& source() const { return source_; }
+  // W loaded with the window's contents and S with the source.
+  CImage& LoadW() {
+    surfaces_->w.Load(p_.windowImage);
+    return surfaces_->w;
+  }
+  const CImage& LoadS() {
+    surfaces_->s.Load(source_);
+    return surfaces_->s;
+  }
   Player& player() { return p_; }
 
  private:
@@ -103,7 +123,7 @@ class Transition {
   Player& p_;
   int speed_;
   QImage source_;
-  QImage frames_[2];
+  TransitionSurfaces* surfaces_;
   int next_ = 0;
   int steps_ = 0;
   bool yielded_ = false;
@@ -182,8 +202,8 @@ void GradedBands(Transition& t, bool rightward) {
 // 9: cumulative cross-fade in 15 steps; the window ends on the source even
 // when the fade is cut short.
 void CrossFade(Transition& t) {
-  CImage w(t.player().windowImage);
-  const CImage s(t.source());
+  CImage& w = t.LoadW();
+  const CImage& s = t.LoadS();
   uint32_t* wp = w.Pixels();
   const uint32_t* sp = s.Pixels();
   for (uint32_t d = 0; d <= 224; d += 16) {
@@ -199,24 +219,47 @@ struct Offset {
   int x, y;
 };
 
+// The frame of a pixel effect's step, filled from W row by row right behind
+// the pass, while the rows are still in the cache.
+class FrameWriter {
+ public:
+  FrameWriter(Transition& t, const CImage& w) : out_(t.Frame()), w_(w) {}
+  // Rows up to (not including) row `upto` go into the frame.
+  void Upto(int upto) {
+    for (; done_ < upto; ++done_) {
+      const uint32_t* in = w_.Row(done_);
+      uint32_t* o = out_ + done_ * kW;
+      for (int x = 0; x < kW; ++x) o[x] = in[x] | 0xFF000000u;
+    }
+  }
+
+ private:
+  uint32_t* out_;
+  const CImage& w_;
+  int done_ = 0;
+};
+
 // 10: four passes of every second pixel; the window's messages are pumped
 // after each row.
 void PixelDissolve2(Transition& t) {
   static constexpr Offset kPasses[] = {{0, 0}, {1, 1}, {0, 1}, {1, 0}};
-  CImage w(t.player().windowImage);
-  const CImage s(t.source());
+  CImage& w = t.LoadW();
+  const CImage& s = t.LoadS();
   Player& p = t.player();
   for (const Offset& o : kPasses) {
+    FrameWriter frame(t, w);
     bool alive = true;
     for (int y = o.y; y < kH; y += 2) {
       uint32_t* wr = w.Row(y);
       const uint32_t* sr = s.Row(y);
       for (int x = o.x; x < kW; x += 2) wr[x] = sr[x];
+      frame.Upto(y + 1);
       alive = p.PumpMessages();
       t.Yield();
       if (!alive) break;
     }
-    t.Show(w);
+    frame.Upto(kH);
+    t.ShowFrame();
     // The program is stopping: no reason to go on with the passes.
     if (!t.EndStep() || !alive) return;
   }
@@ -228,15 +271,18 @@ void PixelDissolve4(Transition& t) {
   static constexpr Offset kPasses[] = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {3, 1}, {2, 1},
                                        {1, 1}, {0, 1}, {0, 2}, {1, 2}, {2, 2}, {3, 2},
                                        {3, 3}, {2, 3}, {1, 3}, {0, 3}};
-  CImage w(t.player().windowImage);
-  const CImage s(t.source());
+  CImage& w = t.LoadW();
+  const CImage& s = t.LoadS();
   for (const Offset& o : kPasses) {
+    FrameWriter frame(t, w);
     for (int y = o.y; y < kH; y += 4) {
       uint32_t* wr = w.Row(y);
       const uint32_t* sr = s.Row(y);
       for (int x = o.x; x < kW; x += 4) wr[x] = sr[x];
+      frame.Upto(y + 1);
     }
-    t.Show(w);
+    frame.Upto(kH);
+    t.ShowFrame();
     if (!t.EndStep()) return;
   }
 }
@@ -245,10 +291,11 @@ void PixelDissolve4(Transition& t) {
 // each pass.
 void BlockDissolve(Transition& t) {
   static constexpr Offset kPasses[] = {{0, 0}, {2, 2}, {0, 2}, {2, 0}};
-  CImage w(t.player().windowImage);
-  const CImage s(t.source());
+  CImage& w = t.LoadW();
+  const CImage& s = t.LoadS();
   Player& p = t.player();
   for (const Offset& o : kPasses) {
+    FrameWriter frame(t, w);
     for (int y = o.y; y < kH; y += 4) {
       for (int r = y; r < y + 2; ++r) {
         uint32_t* wr = w.Row(r);
@@ -258,9 +305,11 @@ void BlockDissolve(Transition& t) {
           wr[x + 1] = sr[x + 1];
         }
       }
+      frame.Upto(y + 2);
       t.Yield();
     }
-    t.Show(w);
+    frame.Upto(kH);
+    t.ShowFrame();
     if (!t.EndStep()) return;
     if (!p.PumpMessages()) return;
   }

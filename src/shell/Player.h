@@ -22,6 +22,8 @@
 
 namespace mirt {
 
+struct TransitionSurfaces;  // graphics/Transitions.cpp
+
 constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
 
@@ -127,6 +129,8 @@ class Player : public WindowEvents {
   InputState input;
   WaitIndicator indicator;
   QImage windowImage;  // what the window shows
+  // The pixel transitions' working pictures, kept from one to the next.
+  std::shared_ptr<TransitionSurfaces> transitionSurfaces;
   std::vector<MenuEntry> menuBar;
 
   int32_t charDelay = 50;
