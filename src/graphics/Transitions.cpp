@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -24,7 +25,6 @@ namespace mirt {
 // transition does not start by allocating and faulting in five megabytes.
 struct TransitionSurfaces {
   CImage w;  // W: the window as the effect goes on
-  CImage s;  // S: the source
   QImage frames[2];
 };
 
@@ -32,6 +32,15 @@ namespace {
 
 constexpr int kW = CImage::kWidth;
 constexpr int kH = CImage::kHeight;
+
+// S: the source's pixels, laid out as a CImage's. The source is a 640x480
+// RGB32 picture that nothing changes while the effect runs (a change to the
+// layer it came from detaches from it), so it is read in place.
+struct SourcePixels {
+  const uint32_t* pixels;
+  const uint32_t* Pixels() const { return pixels; }
+  const uint32_t* Row(int y) const { return pixels + y * kW; }
+};
 
 class Transition {
  public:
@@ -48,6 +57,10 @@ class Transition {
       CImage(source).CopyTo(source_);
     }
     PrepareWindowSurface(p_.windowImage);
+    // Start with the frame that the window does not still show.
+    const QImage& first = surfaces_->frames[0];
+    if (!first.isNull() && first.constBits() == std::as_const(p_.windowImage).constBits())
+      next_ = 1;
   }
 
   int steps() const { return steps_; }
@@ -96,24 +109,20 @@ class Transition {
     p_.windowImage = surfaces_->frames[next_];
     next_ ^= 1;
   }
-  // Shows a surface as the window.
-  void Show(const CImage& surface) {
+  // Shows a whole picture of CImage layout as the window.
+  void Show(const uint32_t* in) {
     uint32_t* out = Frame();
-    const uint32_t* in = surface.Pixels();
     for (int i = 0; i < CImage::kPixels; ++i) out[i] = in[i] | 0xFF000000u;
     ShowFrame();
   }
 
   const QImage& source() const { return source_; }
-  // W loaded with the window's contents and S with the source.
+  // W loaded with the window's contents, and the source as S.
   CImage& LoadW() {
     surfaces_->w.Load(p_.windowImage);
     return surfaces_->w;
   }
-  const CImage& LoadS() {
-    surfaces_->s.Load(source_);
-    return surfaces_->s;
-  }
+  SourcePixels S() const { return {reinterpret_cast<const uint32_t*>(source_.constBits())}; }
   Player& player() { return p_; }
 
  private:
@@ -203,7 +212,7 @@ void GradedBands(Transition& t, bool rightward) {
 // when the fade is cut short.
 void CrossFade(Transition& t) {
   CImage& w = t.LoadW();
-  const CImage& s = t.LoadS();
+  const SourcePixels s = t.S();
   uint32_t* wp = w.Pixels();
   const uint32_t* sp = s.Pixels();
   for (uint32_t d = 0; d <= 224; d += 16) {
@@ -211,7 +220,7 @@ void CrossFade(Transition& t) {
     t.ShowFrame();
     if (!t.EndStep()) break;
   }
-  t.Show(s);
+  t.Show(sp);
   t.player().PresentWindow();
 }
 
@@ -244,7 +253,7 @@ class FrameWriter {
 void PixelDissolve2(Transition& t) {
   static constexpr Offset kPasses[] = {{0, 0}, {1, 1}, {0, 1}, {1, 0}};
   CImage& w = t.LoadW();
-  const CImage& s = t.LoadS();
+  const SourcePixels s = t.S();
   Player& p = t.player();
   for (const Offset& o : kPasses) {
     FrameWriter frame(t, w);
@@ -272,7 +281,7 @@ void PixelDissolve4(Transition& t) {
                                        {1, 1}, {0, 1}, {0, 2}, {1, 2}, {2, 2}, {3, 2},
                                        {3, 3}, {2, 3}, {1, 3}, {0, 3}};
   CImage& w = t.LoadW();
-  const CImage& s = t.LoadS();
+  const SourcePixels s = t.S();
   for (const Offset& o : kPasses) {
     FrameWriter frame(t, w);
     for (int y = o.y; y < kH; y += 4) {
@@ -292,7 +301,7 @@ void PixelDissolve4(Transition& t) {
 void BlockDissolve(Transition& t) {
   static constexpr Offset kPasses[] = {{0, 0}, {2, 2}, {0, 2}, {2, 0}};
   CImage& w = t.LoadW();
-  const CImage& s = t.LoadS();
+  const SourcePixels s = t.S();
   Player& p = t.player();
   for (const Offset& o : kPasses) {
     FrameWriter frame(t, w);
