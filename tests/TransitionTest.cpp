@@ -10,6 +10,7 @@
 
 #include "GameFixture.h"
 #include "StepPlatform.h"
+#include "graphics/CImage.h"
 #include "graphics/Transitions.h"
 
 using mirt_test::NewPicture;
@@ -255,6 +256,36 @@ TEST(CrossFade, ExtremeChannelsStayInTheirLanes) {
   for (int n = 0; n < 15; ++n) {
     v = (255 * 16 * n + v * (256 - 16 * n)) / 256;
     EXPECT_EQ(seen[n] & 0xFFFFFF, uint32_t(v * 0x010101)) << "step " << n;
+  }
+}
+
+// Both blend kernels (the vector one is what runs here) against the formula,
+// on arbitrary scratch bytes; out must be opaque.
+TEST(CrossFade, VectorAndPortableStepsMatchTheFormula) {
+  std::vector<uint32_t> s(mirt::CImage::kPixels), w0(mirt::CImage::kPixels);
+  uint32_t r = 7;
+  for (int i = 0; i < mirt::CImage::kPixels; ++i) {
+    r = r * 1664525u + 1013904223u;
+    s[i] = r;
+    r = r * 1664525u + 1013904223u;
+    w0[i] = r;
+  }
+  for (uint32_t d : {0u, 16u, 112u, 224u, 256u}) {
+    SCOPED_TRACE("d " + std::to_string(d));
+    std::vector<uint32_t> wa = w0, wb = w0, oa(s.size()), ob(s.size());
+    mirt::CrossFadeStep(wa.data(), s.data(), oa.data(), d);
+    mirt::CrossFadeStepPortable(wb.data(), s.data(), ob.data(), d);
+    int faults = 0;
+    for (int i = 0; i < mirt::CImage::kPixels; ++i) {
+      uint32_t want = 0;
+      for (int shift : {0, 8, 16}) {
+        const uint32_t cs = (s[i] >> shift) & 255, cw = (w0[i] >> shift) & 255;
+        want |= ((cs * d + cw * (256 - d)) / 256) << shift;
+      }
+      faults += (wa[i] & 0xFFFFFF) != want || (wb[i] & 0xFFFFFF) != want ||
+                oa[i] != (want | 0xFF000000u) || ob[i] != (want | 0xFF000000u);
+    }
+    EXPECT_EQ(faults, 0);
   }
 }
 

@@ -39,6 +39,14 @@ class CImage {
   std::unique_ptr<uint32_t[]> pixels_;
 };
 
+// One step of the cross-fade over the 640x480 pixels of w and s: each
+// colour channel of w becomes floor((s * d + w * (256 - d)) / 256), and out
+// receives the result, opaque. d is 0..256.
+void CrossFadeStep(uint32_t* w, const uint32_t* s, uint32_t* out, uint32_t d);
+// The same without vector instructions: red and blue in one multiply, green
+// in the other.
+void CrossFadeStepPortable(uint32_t* w, const uint32_t* s, uint32_t* out, uint32_t d);
+
 // target := a 640x480 RGB32 image; kept as it is when it already is one,
 // otherwise converted (a null image becomes black). Returns the first pixel.
 uint32_t* PrepareWindowSurface(QImage& target);

@@ -11,10 +11,6 @@
 #include <cstring>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "graphics/CImage.h"
 #include "shell/Player.h"
 
@@ -139,43 +135,6 @@ class Transition {
   uint32_t lastYield_ = 0;
 };
 
-// One cross-fade step over all pixels: w := floor((s * d + w * (256 - d)) /
-// 256) for each colour channel, and the result, opaque, into out.
-void BlendStep(uint32_t* w, const uint32_t* s, uint32_t* out, uint32_t d) {
-  const uint32_t e = 256 - d;
-  int i = 0;
-#if defined(__SSE2__)
-  // Eight 16-bit lanes: a channel times d plus a channel times 256 - d is at
-  // most 255 * 256, so every lane holds its sum exactly.
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i vd = _mm_set1_epi16(int16_t(d)), ve = _mm_set1_epi16(int16_t(e));
-  const __m128i opaque = _mm_set1_epi32(int32_t(0xFF000000u));
-  for (; i + 4 <= CImage::kPixels; i += 4) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + i));
-    const __m128i lo = _mm_srli_epi16(
-        _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(a, zero), vd),
-                      _mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), ve)), 8);
-    const __m128i hi = _mm_srli_epi16(
-        _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(a, zero), vd),
-                      _mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), ve)), 8);
-    const __m128i r = _mm_packus_epi16(lo, hi);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(w + i), r);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(r, opaque));
-  }
-#endif
-  // Two channels per multiply: red and blue through 00FF00FF, green (with
-  // the scratch byte, which overflows away) through FF00FF00; each lane
-  // holds up to 255 * 256.
-  for (; i < CImage::kPixels; ++i) {
-    const uint32_t a = s[i], b = w[i];
-    const uint32_t rb = ((a & 0x00FF00FFu) * d + (b & 0x00FF00FFu) * e) & 0xFF00FF00u;
-    const uint32_t g = ((a & 0xFF00FF00u) * d + (b & 0xFF00FF00u) * e) & 0x00FF00FFu;
-    w[i] = (rb | g) >> 8;
-    out[i] = w[i] | 0xFF000000u;
-  }
-}
-
 // 1 and 2: one column of every 10-pixel band per step.
 void ColumnComb(Transition& t, bool reverse) {
   for (int n = 0; n < 10; ++n) {
@@ -216,7 +175,7 @@ void CrossFade(Transition& t) {
   uint32_t* wp = w.Pixels();
   const uint32_t* sp = s.Pixels();
   for (uint32_t d = 0; d <= 224; d += 16) {
-    BlendStep(wp, sp, t.Frame(), d);
+    CrossFadeStep(wp, sp, t.Frame(), d);
     t.ShowFrame();
     if (!t.EndStep()) break;
   }
