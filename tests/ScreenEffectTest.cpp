@@ -133,15 +133,6 @@ TEST(Flash, HeldButtonOnlyShortensTheWaits) {
   EXPECT_EQ(sp.window(), OldPicture());
 }
 
-TEST(Flash, CountZeroOrLessDrawsNothing) {
-  for (const char* args : {"1,2,3,0,10", "1,2,3,-5,10"}) {
-    StepPlayer sp(OldPicture());
-    sp.player.tok.SetSource(args);
-    mirt::CmdFLASH(sp.player);
-    EXPECT_EQ(sp.platform.presents, 0);
-  }
-}
-
 // ---- QUIVER -------------------------------------------------------------------
 
 namespace {
@@ -213,17 +204,6 @@ TEST(Draw, RunsTheTransitionToTheSceneWithBlinkingSuspended) {
   EXPECT_EQ(firstStep.copy(2, 0, 638, 480), OldPicture().copy(2, 0, 638, 480));
   EXPECT_EQ(p.state.fadeColour, 0);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(p.state.charInScene[i], 1);
-}
-
-TEST(Draw, NoTransitionInSkipOrPageMode) {
-  for (int mode = 0; mode < 2; ++mode) {
-    StepPlayer sp(OldPicture());
-    if (mode == 0) sp.player.input.skipMode = true;
-    else sp.player.P1Click();
-    sp.player.tok.SetSource("9,20");
-    mirt::CmdDRAW(sp.player);
-    EXPECT_TRUE(sp.platform.waits.empty());
-  }
 }
 
 // Through the player: the trace, the message and the held button.

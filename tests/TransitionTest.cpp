@@ -163,15 +163,6 @@ TEST(Transition, HeldButtonEndsEveryEffectAfterItsFirstStep) {
   }
 }
 
-TEST(Transition, ButtonPressedMidwayStopsAtThatStep) {
-  const QImage oldPic = OldPicture(), newPic = NewPicture();
-  StepPlayer sp(oldPic);
-  sp.platform.pressAtWait = 4;  // the fifth wait is cut short
-  mirt::RunTransition(sp.player, 11, 10, newPic);
-  EXPECT_EQ(sp.platform.waits.size(), 5u);
-  EXPECT_EQ(CheckSplit(sp.window(), oldPic, newPic, [](int x, int) { return x < 10; }), "");
-}
-
 // The twins cover the same columns or rows when they are done, and 13/14
 // reach every row.
 TEST(Transition, ReverseTwinsAndRowWipesCoverTheWholeWindow) {
