@@ -25,6 +25,8 @@
 
 namespace mirt {
 
+struct TransitionSurfaces;  // graphics/Transitions.cpp
+
 constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
 
@@ -132,6 +134,8 @@ class Player : public WindowEvents {
   WaitIndicator indicator;
   StoryFontCache storyFont;
   QImage windowImage;  // what the window shows
+  // The pixel transitions' working pictures, kept from one to the next.
+  std::shared_ptr<TransitionSurfaces> transitionSurfaces;
   std::vector<MenuEntry> menuBar;
 
   int32_t charDelay = 50;

@@ -71,8 +71,17 @@ void HeadlessPlatform::advanceTo(uint32_t to) {
   if (virtual_) {
     while (static_cast<int32_t>(to - now_) > 0) stepMs();
   } else {
-    while (static_cast<int32_t>(to - tickCount()) > 0)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Sleep to the moment the tick counter reaches `to`, not in steps of a
+    // whole millisecond, so the wait ends as the tick comes. Nothing can
+    // press the button during it: there is no other thread.
+    using namespace std::chrono;
+    const int64_t elapsed = duration_cast<milliseconds>(steady_clock::now() - start_).count();
+    const int32_t left = static_cast<int32_t>(to - static_cast<uint32_t>(elapsed));
+    if (left > 0) {
+      const auto deadline = start_ + milliseconds(elapsed + left);
+      for (auto now = steady_clock::now(); now < deadline; now = steady_clock::now())
+        std::this_thread::sleep_for(deadline - now);
+    }
   }
   checkLimit();
 }

@@ -360,8 +360,11 @@ void QtPlatform::setApplicationTitle(const std::string& title) {
   appTitle_ = fromCp932(title);
 }
 
+// Paints at once rather than at the next return to the event loop, so each
+// step of a transition is seen as it is drawn. The image is shared, not
+// copied: the engine's next change to its own picture detaches it.
 void QtPlatform::present(const QImage& screen) {
-  image_ = screen.copy();
+  image_ = screen;
   picture_->repaint();
 }
 

@@ -1,0 +1,148 @@
+// The commands that act on the whole picture: FADEOUT, FLASH, QUIVER and
+// DRAW. Arguments are integer arguments; colours are red, green, blue, each
+// taken as its low 8 bits.
+#include <cstring>
+
+#include "graphics/CImage.h"
+#include "graphics/Composition.h"
+#include "graphics/Transitions.h"
+#include "script/Commands.h"
+#include "shell/Player.h"
+#include "vars/Arguments.h"
+
+namespace mirt {
+
+namespace {
+
+struct Colour {
+  int red, green, blue;
+  int32_t Value() const { return red + green * 256 + blue * 65536; }
+  QRgb Rgb() const { return qRgb(red, green, blue); }
+};
+
+Colour ReadColour(Player& p) {
+  Colour c;
+  c.red = ReadIntArgument(p) & 0xFF;
+  c.green = ReadIntArgument(p) & 0xFF;
+  c.blue = ReadIntArgument(p) & 0xFF;
+  return c;
+}
+
+QImage SolidPicture(QRgb colour) {
+  QImage img(CImage::kWidth, CImage::kHeight, QImage::Format_RGB32);
+  img.fill(colour);
+  return img;
+}
+
+// The layer as a 640x480 RGB32 picture, whatever it was.
+QImage AsSurface(const QImage& layer) {
+  QImage copy = layer;
+  PrepareWindowSurface(copy);
+  return copy;
+}
+
+// The window picture moved by j pixels (down, or right when !vertical),
+// the part pushed out coming back in at the other edge.
+void DrawShifted(Player& p, const QImage& screen, int j, bool vertical) {
+  uint8_t* win = reinterpret_cast<uint8_t*>(PrepareWindowSurface(p.windowImage));
+  const qsizetype ws = p.windowImage.bytesPerLine();
+  const qsizetype ss = screen.bytesPerLine();
+  const uint8_t* src = screen.constBits();
+  constexpr int w = CImage::kWidth, h = CImage::kHeight;
+  for (int y = 0; y < h; ++y) {
+    if (vertical) {
+      std::memcpy(win + y * ws, src + ((y - j + h) % h) * ss, size_t(w) * 4);
+    } else {
+      std::memcpy(win + y * ws + j * 4, src + y * ss, size_t(w - j) * 4);
+      std::memcpy(win + y * ws, src + y * ss + (w - j) * 4, size_t(j) * 4);
+    }
+  }
+  p.PresentWindow();
+}
+
+}  // namespace
+
+int CmdFADEOUT(Player& p) {
+  const Colour c = ReadColour(p);
+  int32_t speed = ReadIntArgument(p);
+  if (speed < 0) speed = 0;
+  for (int i = 0; i < kCharacterSlots; ++i)
+    if (p.state.charKeep[i] == 0) p.state.charShown[i] = 0;
+  p.state.fadeColour = c.Value();
+  const QImage colour = SolidPicture(c.Rgb());
+  if (TransitionsEnabled(p)) {
+    RunTransition(p, 9, speed, colour);
+  } else {
+    // Without the fade the window still gets the colour at once.
+    p.windowImage = colour;
+    p.PresentWindow();
+  }
+  p.layers.box = colour;
+  p.layers.screen = colour;
+  p.layers.scene = colour;
+  p.layers.box.detach();
+  p.layers.screen.detach();
+  p.layers.scene.detach();
+  TintMessageBox(p, p.state.boxOpacity, p.state.boxColour[0], p.state.boxColour[1],
+                 p.state.boxColour[2]);
+  std::vector<uint8_t>& bg = p.layers.background;
+  bg.resize(size_t(CImage::kPixels) * 3);
+  for (size_t i = 0; i < bg.size(); i += 3) {
+    bg[i] = uint8_t(c.blue);
+    bg[i + 1] = uint8_t(c.green);
+    bg[i + 2] = uint8_t(c.red);
+  }
+  return 1;
+}
+
+int CmdFLASH(Player& p) {
+  const Colour c = ReadColour(p);
+  const int32_t count = ReadIntArgument(p);
+  const int32_t delay = ReadIntArgument(p);
+  const QImage colour = SolidPicture(c.Rgb());
+  const QImage saved = AsSurface(p.windowImage);
+  for (int32_t i = 0; i < count; ++i) {
+    p.windowImage = colour;
+    p.PresentWindow();
+    p.WaitOrClick(delay);
+    p.windowImage = saved;
+    p.PresentWindow();
+    p.WaitOrClick(delay);
+  }
+  return 1;
+}
+
+int CmdQUIVER(Player& p) {
+  const int32_t direction = ReadIntArgument(p);
+  const int32_t count = ReadIntArgument(p);
+  const int32_t delay = ReadIntArgument(p);
+  const QImage screen = AsSurface(p.layers.screen);
+  const bool vertical = direction == 1;
+  for (int32_t i = 0; i < count; ++i) {
+    for (int j = 0; j <= 18; j += 2) DrawShifted(p, screen, j, vertical);
+    for (int j = 20; j >= 2; j -= 2) DrawShifted(p, screen, j, vertical);
+    p.WaitOrClick(delay);
+  }
+  p.windowImage = screen;
+  p.PresentWindow();
+  return 1;
+}
+
+int CmdDRAW(Player& p) {
+  int32_t effect = ReadIntArgument(p);
+  const int32_t speed = ReadIntArgument(p);
+  for (int i = 0; i < kCharacterSlots; ++i) p.state.charInScene[i] = 1;
+  p.blinking = false;
+  ComposeScene(p, true);
+  if (effect < 0 || effect > 20) {
+    p.Message(Sjis("存在しないエフェクトＮＯを選択しました。"));
+    effect = 0;
+  }
+  if (TransitionsEnabled(p)) RunTransition(p, static_cast<unsigned>(effect), speed, p.layers.scene);
+  PresentFrame(p);
+  p.state.fadeColour = 0;
+  p.blinking = true;
+  return 1;
+}
+
+}  // namespace mirt

@@ -1,0 +1,236 @@
+// FADEOUT, FLASH, QUIVER and DRAW: the pictures they leave in the window
+// and the layers, their waits, and when transitions are skipped.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <string>
+
+#include "GameFixture.h"
+#include "StepPlatform.h"
+#include "script/Commands.h"
+
+using mirt_test::GameDir;
+using mirt_test::NewPicture;
+using mirt_test::OldPicture;
+using mirt_test::StepPlayer;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+QImage Solid(QRgb c) {
+  QImage img(640, 480, QImage::Format_RGB32);
+  img.fill(c);
+  return img;
+}
+
+bool AllPixels(const QImage& img, QRgb c) {
+  const QImage cmp = Solid(c);
+  return img.convertToFormat(QImage::Format_RGB32) == cmp;
+}
+
+}  // namespace
+
+// ---- FADEOUT ----------------------------------------------------------------
+
+TEST(Fadeout, ColourOfLowBytesBecomesTheBackgroundAndEveryLayer) {
+  StepPlayer sp(OldPicture());
+  mirt::Player& p = sp.player;
+  p.state.boxOpacity = 128;
+  p.state.boxColour[0] = 0, p.state.boxColour[1] = 0, p.state.boxColour[2] = 200;
+  p.state.boxLeft = 10, p.state.boxTop = 300, p.state.boxRight = 630, p.state.boxBottom = 470;
+  p.tok.SetSource("300,257,-255,10");  // 44, 1, 1
+  EXPECT_EQ(mirt::CmdFADEOUT(p), 1);
+  const QRgb colour = qRgb(44, 1, 1);
+  EXPECT_EQ(p.state.fadeColour, 44 + 1 * 256 + 1 * 65536);
+  EXPECT_EQ(sp.platform.waits.size(), 15u);  // the cross-fade ran
+  EXPECT_TRUE(AllPixels(sp.window(), colour));
+  EXPECT_TRUE(AllPixels(p.layers.scene, colour));
+  // the screen holds the colour with the box tinted over it
+  auto mix = [](int k, int v) { return ((k - v) * 128 + v * 256) / 256; };
+  EXPECT_EQ(p.layers.screen.pixel(5, 5), colour);
+  EXPECT_EQ(p.layers.screen.pixel(10, 300), qRgb(mix(0, 44), mix(0, 1), mix(200, 1)));
+  EXPECT_EQ(p.layers.screen.pixel(629, 469), qRgb(mix(0, 44), mix(0, 1), mix(200, 1)));
+  EXPECT_EQ(p.layers.screen.pixel(630, 469), colour);
+  // BackgroundBuffer: blue, green, red for every pixel
+  ASSERT_EQ(p.layers.background.size(), 921600u);
+  for (size_t i = 0; i < p.layers.background.size(); i += 3) {
+    ASSERT_EQ(p.layers.background[i], 1);
+    ASSERT_EQ(p.layers.background[i + 1], 1);
+    ASSERT_EQ(p.layers.background[i + 2], 44);
+  }
+}
+
+TEST(Fadeout, OnlyKeptCharactersStayShown) {
+  StepPlayer sp(OldPicture());
+  mirt::Player& p = sp.player;
+  for (int i = 0; i < 10; ++i) p.state.charShown[i] = 1;
+  p.state.charKeep[2] = 1;
+  p.state.charKeep[9] = 1;
+  p.tok.SetSource("0,0,0,1");
+  mirt::CmdFADEOUT(p);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(p.state.charShown[i], i == 2 || i == 9 ? 1 : 0) << i;
+}
+
+TEST(Fadeout, NegativeSpeedWaitsOneMillisecond) {
+  StepPlayer sp(OldPicture());
+  sp.player.tok.SetSource("1,2,3,-40");
+  mirt::CmdFADEOUT(sp.player);
+  ASSERT_EQ(sp.platform.waits.size(), 15u);
+  for (uint32_t w : sp.platform.waits) EXPECT_EQ(w, 1u);
+}
+
+TEST(Fadeout, HeldButtonEndsTheFadeButTheLayersTakeTheColour) {
+  StepPlayer sp(OldPicture());
+  sp.platform.setLeftButton(true);
+  sp.player.tok.SetSource("0,0,255,100");
+  mirt::CmdFADEOUT(sp.player);
+  EXPECT_TRUE(sp.platform.waits.empty());
+  EXPECT_EQ(sp.platform.presents, 2);  // the first blend, then the colour itself
+  EXPECT_TRUE(AllPixels(sp.window(), qRgb(0, 0, 255)));
+  EXPECT_TRUE(AllPixels(sp.player.layers.scene, qRgb(0, 0, 255)));
+}
+
+TEST(Fadeout, SkipModeAndPageModeShowTheColourAtOnce) {
+  for (int mode = 0; mode < 2; ++mode) {
+    StepPlayer sp(OldPicture());
+    if (mode == 0) sp.player.input.skipMode = true;
+    else sp.player.P1Click();
+    sp.player.tok.SetSource("10,20,30,100");
+    mirt::CmdFADEOUT(sp.player);
+    EXPECT_TRUE(sp.platform.waits.empty());
+    EXPECT_TRUE(AllPixels(sp.window(), qRgb(10, 20, 30)));
+    EXPECT_EQ(sp.player.state.fadeColour, 10 + 20 * 256 + 30 * 65536);
+  }
+}
+
+// ---- FLASH --------------------------------------------------------------------
+
+TEST(Flash, AlternatesColourAndPictureAndEndsOnThePicture) {
+  const QImage before = OldPicture();
+  StepPlayer sp(before);
+  const QImage screenBefore = sp.player.layers.screen.copy();
+  std::vector<bool> colourShown;
+  sp.platform.onWait = [&](const QImage& win, int) {
+    if (AllPixels(win, qRgb(44, 0, 255))) colourShown.push_back(true);
+    else if (win == before) colourShown.push_back(false);
+  };
+  sp.player.tok.SetSource("300,0,255,3,50");
+  EXPECT_EQ(mirt::CmdFLASH(sp.player), 1);
+  EXPECT_EQ(colourShown, (std::vector<bool>{true, false, true, false, true, false}));
+  EXPECT_EQ(sp.platform.waits, (std::vector<uint32_t>(6, 50)));
+  EXPECT_EQ(sp.window(), before);
+  EXPECT_EQ(sp.player.layers.screen, screenBefore);
+}
+
+TEST(Flash, HeldButtonOnlyShortensTheWaits) {
+  StepPlayer sp(OldPicture());
+  sp.platform.setLeftButton(true);
+  sp.player.tok.SetSource("255,255,255,2,500");
+  const uint32_t t0 = sp.platform.tickCount();
+  mirt::CmdFLASH(sp.player);
+  EXPECT_EQ(sp.platform.presents, 4);
+  EXPECT_EQ(sp.platform.tickCount(), t0);
+  EXPECT_EQ(sp.window(), OldPicture());
+}
+
+// ---- QUIVER -------------------------------------------------------------------
+
+namespace {
+
+// The screen moved down (or right) by j with wrap-around, built pixel by
+// pixel.
+QImage Shifted(const QImage& screen, int j, bool vertical) {
+  QImage out(640, 480, QImage::Format_RGB32);
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x)
+      out.setPixel(x, y, vertical ? screen.pixel(x, (y + 480 - j) % 480)
+                                  : screen.pixel((x + 640 - j) % 640, y));
+  return out;
+}
+
+}  // namespace
+
+TEST(Quiver, TwentyWrappedDisplacementsPerShakeThenTheUnshiftedScreen) {
+  for (int direction : {1, 2}) {
+    SCOPED_TRACE("direction " + std::to_string(direction));
+    StepPlayer sp(Solid(qRgb(0, 0, 0)));
+    sp.player.layers.screen = NewPicture();
+    const std::vector<int> shifts = {0, 2, 4, 6, 8, 10, 12, 14, 16, 18,
+                                     20, 18, 16, 14, 12, 10, 8, 6, 4, 2};
+    std::vector<QImage> frames;
+    sp.platform.onPresent = [&](const QImage& win, int) { frames.push_back(win.copy()); };
+    sp.player.tok.SetSource(direction == 1 ? "1,2,30" : "2,2,30");
+    EXPECT_EQ(mirt::CmdQUIVER(sp.player), 1);
+    ASSERT_EQ(frames.size(), 41u);
+    for (int n : {0, 1, 10, 13, 19, 20, 30}) {
+      EXPECT_EQ(frames[n], Shifted(NewPicture(), shifts[n % 20], direction == 1))
+          << "frame " << n;
+    }
+    EXPECT_EQ(frames.back(), NewPicture());
+    EXPECT_EQ(sp.platform.waits, (std::vector<uint32_t>{30, 30}));
+  }
+}
+
+TEST(Quiver, CountZeroOnlyCopiesTheScreen) {
+  StepPlayer sp(OldPicture());
+  sp.player.layers.screen = NewPicture();
+  sp.player.tok.SetSource("1,0,100");
+  mirt::CmdQUIVER(sp.player);
+  EXPECT_EQ(sp.platform.presents, 1);
+  EXPECT_TRUE(sp.platform.waits.empty());
+  EXPECT_EQ(sp.window(), NewPicture());
+}
+
+// ---- DRAW ---------------------------------------------------------------------
+
+TEST(Draw, RunsTheTransitionToTheSceneWithBlinkingSuspended) {
+  StepPlayer sp(OldPicture());
+  mirt::Player& p = sp.player;
+  p.layers.scene = NewPicture();
+  p.state.fadeColour = 0x123456;
+  for (int i = 0; i < 10; ++i) p.state.charInScene[i] = 0;
+  int blinkingDuring = 0;
+  QImage firstStep;
+  sp.platform.onWait = [&](const QImage& win, int n) {
+    blinkingDuring += p.blinking;
+    if (n == 0) firstStep = win.copy();
+  };
+  p.tok.SetSource("11,20");
+  EXPECT_EQ(mirt::CmdDRAW(p), 1);
+  EXPECT_EQ(sp.platform.waits.size(), 320u);
+  EXPECT_EQ(blinkingDuring, 0);
+  EXPECT_TRUE(p.blinking);
+  EXPECT_EQ(firstStep.copy(0, 0, 2, 480), NewPicture().copy(0, 0, 2, 480));
+  EXPECT_EQ(firstStep.copy(2, 0, 638, 480), OldPicture().copy(2, 0, 638, 480));
+  EXPECT_EQ(p.state.fadeColour, 0);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(p.state.charInScene[i], 1);
+}
+
+// Through the player: the trace, the message and the held button.
+TEST(ScreenEffectGame, TransitionsAreTracedWithTheirSteps) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt",
+                "~DRAW 3,10\n~FADEOUT 255,0,0,0\n~DRAW 25,10\n~DRAW -1,5\n~DRAW 20,5\n"
+                "~DRAW 0,5\n\"a\"\\n\n~DRAW 13,10\n\"b\"\\n\n~FLASH 0,0,0,1,10\n"
+                "~QUIVER 1,1,10\n\"c\"\\n\n");
+  // the second DRAW runs with the button held down: one step only
+  EXPECT_EQ(g.Run("press\nkey Enter\nrelease\nwait 200\n"), 0);
+  auto t = g.Events("\"ev\":\"transition\"");
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_NE(t[0].find("\"effect\":3,\"speed\":10,\"steps\":10}"), std::string::npos);
+  EXPECT_NE(t[1].find("\"effect\":9,\"speed\":0,\"steps\":15}"), std::string::npos);
+  EXPECT_NE(t[2].find("\"effect\":13,\"speed\":10,\"steps\":1}"), std::string::npos);
+  const std::string bad = "存在しないエフェクトＮＯを選択しました。";
+  EXPECT_EQ(g.Messages(), (Strings{bad, bad}));
+  EXPECT_EQ(g.Texts(), (Strings{"a", "b", "c"}));
+}
+
+TEST(ScreenEffectGame, PageModeRunsNoTransition) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", "\"a\"\\n\n~DRAW 9,10\n~FADEOUT 0,0,0,10\n\"b\"\\n\n");
+  EXPECT_EQ(g.Run("menu P1\nclick\n"), 0);
+  EXPECT_TRUE(g.Events("\"ev\":\"transition\"").empty());
+  EXPECT_EQ(g.Texts(), (Strings{"a", "b"}));
+}
