@@ -186,7 +186,15 @@ TEST(Quiver, CountZeroOnlyCopiesTheScreen) {
 TEST(Draw, RunsTheTransitionToTheSceneWithBlinkingSuspended) {
   StepPlayer sp(OldPicture());
   mirt::Player& p = sp.player;
-  p.layers.scene = NewPicture();
+  // DRAW composes the scene from the background: make that the new picture.
+  const QImage next = NewPicture();
+  p.layers.background.assign(640 * 480 * 3, 0);
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) {
+      const QRgb c = next.pixel(x, y);
+      uint8_t* d = &p.layers.background[(479 - y) * 1920 + x * 3];
+      d[0] = qBlue(c), d[1] = qGreen(c), d[2] = qRed(c);
+    }
   p.state.fadeColour = 0x123456;
   for (int i = 0; i < 10; ++i) p.state.charInScene[i] = 0;
   int blinkingDuring = 0;
