@@ -19,6 +19,8 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "platform/Encoding.h"
 
@@ -323,12 +325,15 @@ void QtPlatform::yieldCpu() {
 }
 
 bool QtPlatform::sleepUnlessLeftDown(uint32_t ms) {
-  const qint64 end = clock_.elapsed() + ms;
+  // Polls the button about every millisecond and wakes exactly when the
+  // tick counter reaches the end, not up to a millisecond after it.
+  const qint64 endNs = (clock_.elapsed() + ms) * 1000000;
   for (;;) {
     processEvents();
     if (leftDown_) return false;
-    if (clock_.elapsed() >= end) return true;
-    QThread::msleep(1);
+    const qint64 left = endNs - clock_.nsecsElapsed();
+    if (left <= 0) return true;
+    std::this_thread::sleep_for(std::chrono::nanoseconds(std::min<qint64>(left, 1000000)));
   }
 }
 
