@@ -54,7 +54,7 @@ bool PictureCache::Load(const std::string& cp932Name, const std::string& archive
   if (size <= byteBudget) {
     bytes_ += size;
     entries_.push_front(std::move(e));
-    while (bytes_ > byteBudget && !entries_.empty()) {
+    while ((bytes_ > byteBudget || entries_.size() > entryLimit) && !entries_.empty()) {
       bytes_ -= ImageBytes(entries_.back().image);
       entries_.pop_back();
     }

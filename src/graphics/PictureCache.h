@@ -26,6 +26,10 @@ class PictureCache {
   void Clear();
   bool enabled = true;
   size_t byteBudget = size_t{96} << 20;  // decoded pixels kept at most
+  // Entries kept at most, also those without pixels (missing files, files
+  // of no picture kind) and those of files that have changed since.
+  size_t entryLimit = 256;
+  size_t size() const { return entries_.size(); }
   size_t hits = 0, misses = 0;
 
  private:
