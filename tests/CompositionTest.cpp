@@ -312,12 +312,19 @@ TEST(Composition, ChangedPicturesAreSeenAtTheNextComposition) {
   fs::last_write_time(s.dir.Path("c.bmp"), before + std::chrono::nanoseconds(1));
   mirt::ComposeScene(s.p, false);
   EXPECT_EQ(s.At(0, 0), qRgb(0, 0, 255) & 0xFFFFFF);
+  // rewritten in place with its modification time set back, as copies that
+  // keep times do
+  const auto kept = fs::last_write_time(s.dir.Path("c.bmp"));
+  s.Picture("c.bmp", Solid(8, 8, qRgb(0, 128, 255)));
+  fs::last_write_time(s.dir.Path("c.bmp"), kept);
+  mirt::ComposeScene(s.p, false);
+  EXPECT_EQ(s.At(0, 0), qRgb(0, 128, 255) & 0xFFFFFF);
   // a graphics archive that appears, then changes, wins over the file
   s.p.scenario.defs.graphicsArchive = "gfx.dat";
   s.dir.WriteBytes("gfx.dat", ArchiveFile({{"C.BMP", PackedFile(Solid(8, 8, qRgb(0, 255, 0)))}}));
   mirt::ComposeScene(s.p, false);
   // a packed picture under a BMP name does not decode: the plain file is used
-  EXPECT_EQ(s.At(0, 0), qRgb(0, 0, 255) & 0xFFFFFF);
+  EXPECT_EQ(s.At(0, 0), qRgb(0, 128, 255) & 0xFFFFFF);
   s.dir.WriteBytes("gfx.dat", ArchiveFile({{"c.ccg", PackedFile(Solid(8, 8, qRgb(0, 255, 0)))},
                                            {"c.bmp", BmpFile(Solid(8, 8, qRgb(9, 9, 9)))}}));
   mirt::ComposeScene(s.p, false);

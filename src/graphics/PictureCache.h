@@ -2,8 +2,9 @@
 //
 // An entry is valid only while the files it came from are unchanged: its
 // key holds the graphics archive's and the plain file's resolved paths,
-// sizes and modification times (nanoseconds), so a picture or archive that
-// changed on disk is decoded again at the next lookup.
+// sizes, inodes, and modification and change times (nanoseconds), so a
+// picture or archive that changed on disk is decoded again at the next
+// lookup.
 #pragma once
 
 #include <QImage>
