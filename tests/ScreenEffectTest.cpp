@@ -215,6 +215,25 @@ TEST(Draw, RunsTheTransitionToTheSceneWithBlinkingSuspended) {
   for (int i = 0; i < 10; ++i) EXPECT_EQ(p.state.charInScene[i], 1);
 }
 
+// Closing the window ends shakes, flashes and transitions at the wait in
+// progress: large counts and speeds do not keep the program alive.
+TEST(ScreenEffects, ClosingTheWindowEndsLongEffects) {
+  const char* commands[] = {"QUIVER", "FLASH", "DRAW"};
+  const char* args[] = {"1,50,10", "0,0,0,50,10", "13,10"};
+  const size_t waits[] = {1, 2, 1};  // FLASH's cycle ends with its second wait
+  for (int i = 0; i < 3; ++i) {
+    StepPlayer sp(OldPicture());
+    sp.platform.onWait = [&](const QImage&, int n) {
+      if (n == 0) sp.player.RequestClose();
+    };
+    sp.player.tok.SetSource(args[i]);
+    if (i == 0) mirt::CmdQUIVER(sp.player);
+    if (i == 1) mirt::CmdFLASH(sp.player);
+    if (i == 2) mirt::CmdDRAW(sp.player);
+    EXPECT_EQ(sp.platform.waits.size(), waits[i]) << commands[i];
+  }
+}
+
 // Through the player: the trace, the message and the held button.
 TEST(ScreenEffectGame, TransitionsAreTracedWithTheirSteps) {
   GameDir g;

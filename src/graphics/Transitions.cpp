@@ -87,11 +87,12 @@ class Transition {
       std::memcpy(win + r * winStride + x0 * 4, src + r * srcStride + x0 * 4, bytes);
   }
 
-  // Shows the step and waits; false when the wait was cut short.
+  // Shows the step and waits; false when the wait was cut short, or when
+  // the window is closing: no step after that wait is worth waiting for.
   bool EndStep() {
     p_.PresentWindow();
     ++steps_;
-    return p_.WaitOrClick(speed_) != 0;
+    return p_.WaitOrClick(speed_) != 0 && !p_.closed();
   }
 
   // A whole-window frame to draw into. Two frames take turns, so the one
