@@ -42,6 +42,17 @@ struct Scene {
       p.layers.background[i + 2] = r;
     }
   }
+  // The message box: its rectangle, opacity and colour.
+  void Box(int left, int top, int right, int bottom, int opacity, int red, int green, int blue) {
+    p.state.boxLeft = left;
+    p.state.boxTop = top;
+    p.state.boxRight = right;
+    p.state.boxBottom = bottom;
+    p.state.boxOpacity = uint8_t(opacity);
+    p.state.boxColour[0] = uint8_t(red);
+    p.state.boxColour[1] = uint8_t(green);
+    p.state.boxColour[2] = uint8_t(blue);
+  }
   QRgb At(int x, int y) const { return Rgb(p.layers.scene, x, y); }
 };
 
@@ -217,14 +228,7 @@ TEST(Composition, TintAndTextMakeTheFrame) {
   Scene s;
   s.FillBackground(40, 80, 120);
   mirt::ComposeScene(s.p, false);
-  s.p.state.boxLeft = 10;
-  s.p.state.boxTop = 300;
-  s.p.state.boxRight = 630;
-  s.p.state.boxBottom = 470;
-  s.p.state.boxOpacity = 160;
-  s.p.state.boxColour[0] = 0;
-  s.p.state.boxColour[1] = 0;
-  s.p.state.boxColour[2] = 255;
+  s.Box(10, 300, 630, 470, 160, 0, 0, 255);
   s.p.layers.text.fill(qRgb(255, 0, 0));
   s.p.layers.text.setPixel(20, 310, qRgb(255, 255, 255));
   s.p.layers.text.setPixel(21, 310, qRgb(255, 0, 0));  // the ground: not drawn
@@ -258,18 +262,39 @@ TEST(Composition, RestoringTheBoxAreaShowsTheOldSceneOnTheWindow) {
   Scene s;
   s.FillBackground(0, 0, 90);
   mirt::ComposeScene(s.p, false);
-  s.p.state.boxLeft = 0;
-  s.p.state.boxTop = 400;
-  s.p.state.boxRight = 640;
-  s.p.state.boxBottom = 480;
-  s.p.state.boxOpacity = 255;
-  s.p.state.boxColour[1] = 255;
+  s.Box(0, 400, 640, 480, 255, 0, 255, 0);
   mirt::PresentFrame(s.p);
   EXPECT_EQ(Rgb(s.platform.window(), 5, 450), qRgb(0, 254, 0) & 0xFFFFFF);
   s.FillBackground(0, 0, 10);
   mirt::ComposeScene(s.p, true);
   EXPECT_EQ(Rgb(s.platform.window(), 5, 450), qRgb(90, 0, 0) & 0xFFFFFF);  // old scene, no box
   EXPECT_EQ(Rgb(s.p.layers.scene, 5, 450), qRgb(10, 0, 0) & 0xFFFFFF);
+}
+
+TEST(Composition, BoxSidesFarOffTheScreenAreCutThere) {
+  Scene s;
+  s.FillBackground(0, 0, 90);
+  mirt::ComposeScene(s.p, false);
+  const QRgb scene = qRgb(90, 0, 0) & 0xFFFFFF, box = qRgb(0, 254, 0) & 0xFFFFFF;
+  // sides at the ends of the int range: the box reaches every edge below row 400
+  s.Box(INT32_MIN, 400, INT32_MAX, INT32_MAX, 255, 0, 255, 0);
+  mirt::PresentFrame(s.p);
+  EXPECT_EQ(Rgb(s.p.layers.screen, 0, 400), box);
+  EXPECT_EQ(Rgb(s.p.layers.screen, 639, 479), box);
+  EXPECT_EQ(Rgb(s.p.layers.screen, 0, 399), scene);
+  // restoring the box area takes the same rectangle off the window
+  s.FillBackground(0, 0, 10);
+  mirt::ComposeScene(s.p, true);
+  EXPECT_EQ(Rgb(s.platform.window(), 0, 400), scene);
+  EXPECT_EQ(Rgb(s.platform.window(), 639, 479), scene);
+  // a box whose sides are the wrong way round, or wholly off the screen, is empty
+  for (const QRect& r : {QRect(QPoint(600, 400), QPoint(100, 300)),
+                         QRect(QPoint(INT32_MIN, 0), QPoint(-1, 480))}) {
+    s.Box(r.left(), r.top(), r.right(), r.bottom(), 255, 0, 255, 0);
+    mirt::PresentFrame(s.p);
+    EXPECT_EQ(Rgb(s.p.layers.screen, 300, 350), qRgb(10, 0, 0) & 0xFFFFFF);
+    EXPECT_EQ(Rgb(s.p.layers.screen, 0, 0), qRgb(10, 0, 0) & 0xFFFFFF);
+  }
 }
 
 TEST(Composition, ChangedPicturesAreSeenAtTheNextComposition) {
@@ -287,17 +312,32 @@ TEST(Composition, ChangedPicturesAreSeenAtTheNextComposition) {
   fs::last_write_time(s.dir.Path("c.bmp"), before + std::chrono::nanoseconds(1));
   mirt::ComposeScene(s.p, false);
   EXPECT_EQ(s.At(0, 0), qRgb(0, 0, 255) & 0xFFFFFF);
+  // rewritten in place with its modification time set back, as copies that
+  // keep times do
+  const auto kept = fs::last_write_time(s.dir.Path("c.bmp"));
+  s.Picture("c.bmp", Solid(8, 8, qRgb(0, 128, 255)));
+  fs::last_write_time(s.dir.Path("c.bmp"), kept);
+  mirt::ComposeScene(s.p, false);
+  EXPECT_EQ(s.At(0, 0), qRgb(0, 128, 255) & 0xFFFFFF);
   // a graphics archive that appears, then changes, wins over the file
   s.p.scenario.defs.graphicsArchive = "gfx.dat";
   s.dir.WriteBytes("gfx.dat", ArchiveFile({{"C.BMP", PackedFile(Solid(8, 8, qRgb(0, 255, 0)))}}));
   mirt::ComposeScene(s.p, false);
   // a packed picture under a BMP name does not decode: the plain file is used
-  EXPECT_EQ(s.At(0, 0), qRgb(0, 0, 255) & 0xFFFFFF);
+  EXPECT_EQ(s.At(0, 0), qRgb(0, 128, 255) & 0xFFFFFF);
   s.dir.WriteBytes("gfx.dat", ArchiveFile({{"c.ccg", PackedFile(Solid(8, 8, qRgb(0, 255, 0)))},
                                            {"c.bmp", BmpFile(Solid(8, 8, qRgb(9, 9, 9)))}}));
   mirt::ComposeScene(s.p, false);
   EXPECT_EQ(s.At(0, 0), qRgb(9, 9, 9) & 0xFFFFFF);
   mirt::CopyField(s.p.state.charName[0], 80, "C.CCG");
+  mirt::ComposeScene(s.p, false);
+  EXPECT_EQ(s.At(0, 0), qRgb(0, 255, 0) & 0xFFFFFF);
+  // entries without pixels (missing names) are bounded as well; the
+  // pictures in use are found again
+  QImage none;
+  for (int i = 0; i < 1000; ++i)
+    EXPECT_FALSE(mirt::LoadGamePicture(s.p, "none" + std::to_string(i) + ".bmp", none));
+  EXPECT_LE(s.p.pictureCache.size(), s.p.pictureCache.entryLimit);
   mirt::ComposeScene(s.p, false);
   EXPECT_EQ(s.At(0, 0), qRgb(0, 255, 0) & 0xFFFFFF);
   // without the cache the same pictures come out

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "GameFixture.h"
+#include "PictureFixture.h"
 #include "StepPlatform.h"
 #include "script/Commands.h"
 
@@ -214,6 +215,25 @@ TEST(Draw, RunsTheTransitionToTheSceneWithBlinkingSuspended) {
   for (int i = 0; i < 10; ++i) EXPECT_EQ(p.state.charInScene[i], 1);
 }
 
+// Closing the window ends shakes, flashes and transitions at the wait in
+// progress: large counts and speeds do not keep the program alive.
+TEST(ScreenEffects, ClosingTheWindowEndsLongEffects) {
+  const char* commands[] = {"QUIVER", "FLASH", "DRAW"};
+  const char* args[] = {"1,50,10", "0,0,0,50,10", "13,10"};
+  const size_t waits[] = {1, 2, 1};  // FLASH's cycle ends with its second wait
+  for (int i = 0; i < 3; ++i) {
+    StepPlayer sp(OldPicture());
+    sp.platform.onWait = [&](const QImage&, int n) {
+      if (n == 0) sp.player.RequestClose();
+    };
+    sp.player.tok.SetSource(args[i]);
+    if (i == 0) mirt::CmdQUIVER(sp.player);
+    if (i == 1) mirt::CmdFLASH(sp.player);
+    if (i == 2) mirt::CmdDRAW(sp.player);
+    EXPECT_EQ(sp.platform.waits.size(), waits[i]) << commands[i];
+  }
+}
+
 // Through the player: the trace, the message and the held button.
 TEST(ScreenEffectGame, TransitionsAreTracedWithTheirSteps) {
   GameDir g;
@@ -241,4 +261,41 @@ TEST(ScreenEffectGame, PageModeRunsNoTransition) {
   EXPECT_EQ(g.Run("menu P1\nclick\n"), 0);
   EXPECT_TRUE(g.Events("\"ev\":\"transition\"").empty());
   EXPECT_EQ(g.Texts(), (Strings{"a", "b"}));
+}
+
+// FADEOUT, then LOADCHAR in the middle of the page: the character comes in
+// over the colour, and the page's text and the box are back on the window,
+// which shows ScreenImage itself.
+TEST(ScreenEffectGame, FadeoutThenLoadcharKeepsTheTextAndTheBox) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteBytes("bg.bmp", mirt_test::BmpFile(mirt_test::Solid(640, 480, qRgb(200, 0, 0))));
+  g.WriteBytes("g.bmp", mirt_test::BmpFile(mirt_test::Solid(20, 20, qRgb(0, 200, 0))));
+  g.WriteScript("start.txt",
+                "~BOXSIZE 0,400,640,480\n~BOXCOL 0,0,255,128\n~TXTPOS 10,410\n~FONTSIZE 16\n"
+                "~LOADBG \"bg.bmp\",0,0\n\"abc\"\\n\n"
+                "~FADEOUT 0,0,100,1\n~CHARPOS 0,100,100\n~LOADCHAR \"g.bmp\",0,9,1\n\"d\"\\n\n");
+  ASSERT_EQ(g.Run("click\nscreenshot " + g.Path("w.png") + "\nlayer ScreenImage " + g.Path("s.png") +
+                  "\nlayer TextImage " + g.Path("t.png") + "\n"),
+            0);
+  auto png = [&](const char* n) {
+    return QImage(QString::fromStdString(g.Path(n))).convertToFormat(QImage::Format_RGB32);
+  };
+  const QImage window = png("w.png"), screen = png("s.png"), text = png("t.png");
+  ASSERT_FALSE(window.isNull());
+  EXPECT_EQ(window, screen);
+  EXPECT_EQ(window.pixel(110, 110), qRgb(0, 200, 0));  // the character over the colour
+  EXPECT_EQ(window.pixel(5, 5), qRgb(0, 0, 100));
+  auto mix = [](int k, int v) { return ((k - v) * 128 + v * 256) / 256; };
+  EXPECT_EQ(window.pixel(630, 475), qRgb(0, 0, mix(255, 100)));  // the box over the colour
+  // every text pixel of the page, the line before the fade included
+  const QRgb key = text.pixel(0, 479);
+  int firstLine = 0;
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) {
+      if (text.pixel(x, y) == key) continue;
+      ASSERT_EQ(window.pixel(x, y), text.pixel(x, y)) << x << "," << y;
+      firstLine += y < 426;
+    }
+  EXPECT_GT(firstLine, 0);
 }

@@ -18,12 +18,12 @@
 #include <QPainterPath>
 #include <cstdio>
 #include <fstream>
-#include <jpeglib.h>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "graphics/JpegDecoder.h"
 #include "graphics/PackedPicture.h"
 
 namespace {
@@ -103,32 +103,7 @@ Bytes IndexedBmp(const QImage& src, int bits, bool rle) {
   return f;
 }
 
-Bytes Jpeg(const QImage& src, int quality) {
-  const QImage img = src.convertToFormat(QImage::Format_RGB888);
-  jpeg_compress_struct c;
-  jpeg_error_mgr e;
-  c.err = jpeg_std_error(&e);
-  jpeg_create_compress(&c);
-  unsigned char* buf = nullptr;
-  unsigned long len = 0;
-  jpeg_mem_dest(&c, &buf, &len);
-  c.image_width = JDIMENSION(img.width());
-  c.image_height = JDIMENSION(img.height());
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, quality, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<uchar*>(img.constScanLine(int(c.next_scanline)));
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  Bytes out(buf, buf + len);
-  jpeg_destroy_compress(&c);
-  std::free(buf);
-  return out;
-}
+Bytes Jpeg(const QImage& src, int quality) { return mirt::EncodeJpeg(src, quality); }
 
 Bytes Packed(const Bytes& bmp) { return mirt::EncodePacked(bmp.data(), bmp.size()); }
 

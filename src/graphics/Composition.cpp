@@ -53,6 +53,18 @@ void BuildScene(Player& p, std::vector<uint8_t>& rows, Filter drawn) {
 
 }  // namespace
 
+QRect MessageBoxRect(const Player& p) {
+  // Clamped side by side before any difference is taken, so that sides at
+  // the ends of the int range cannot overflow the width or height.
+  const GameState& s = p.state;
+  const int left = std::clamp(s.boxLeft, 0, kScreenWidth);
+  const int right = std::clamp(s.boxRight, 0, kScreenWidth);
+  const int top = std::clamp(s.boxTop, 0, kScreenHeight);
+  const int bottom = std::clamp(s.boxBottom, 0, kScreenHeight);
+  if (left >= right || top >= bottom) return QRect();
+  return QRect(left, top, right - left, bottom - top);
+}
+
 bool LoadGamePicture(Player& p, const std::string& cp932Name, QImage& out) {
   std::string error;
   bool ok = p.pictureCache.Load(cp932Name, p.scenario.defs.graphicsArchive, out, &error);
@@ -74,9 +86,7 @@ void RowsToImage(const std::vector<uint8_t>& rows, QImage& image) {
 
 void ComposeScene(Player& p, bool restoreBoxArea) {
   if (restoreBoxArea) {
-    const GameState& s = p.state;
-    QRect box = QRect(s.boxLeft, s.boxTop, s.boxRight - s.boxLeft, s.boxBottom - s.boxTop)
-                    .intersected(QRect(0, 0, kScreenWidth, kScreenHeight));
+    const QRect box = MessageBoxRect(p);
     if (!box.isEmpty() && !p.windowImage.isNull() && !p.layers.scene.isNull()) {
       QPainter painter(&p.windowImage);
       painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -194,9 +204,7 @@ void ShowSceneWithoutBox(Player& p) {
 void TintMessageBox(Player& p, int opacity, int red, int green, int blue) {
   QImage& box = p.layers.box;
   box = p.layers.screen.convertToFormat(QImage::Format_RGB32);
-  const GameState& s = p.state;
-  QRect rect = QRect(s.boxLeft, s.boxTop, s.boxRight - s.boxLeft, s.boxBottom - s.boxTop)
-                   .intersected(box.rect());
+  const QRect rect = MessageBoxRect(p).intersected(box.rect());
   if (rect.isEmpty()) return;
   auto mix = [opacity](int k, int v) { return ((k - v) * opacity + v * 256) / 256; };
   for (int y = rect.top(); y <= rect.bottom(); ++y) {

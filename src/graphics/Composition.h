@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ void LoadBackground(Player& p);
 bool LoadGamePicture(Player& p, const std::string& cp932Name, QImage& out);
 // A 640x480 24-bit bottom-up buffer as an RGB32 picture.
 void RowsToImage(const std::vector<uint8_t>& rows, QImage& image);
+// The message box rectangle cut to the screen (empty when nothing of it
+// is on the screen).
+QRect MessageBoxRect(const Player& p);
 // Transitions run only with page mode off and skip mode off.
 bool TransitionsEnabled(Player& p);
 

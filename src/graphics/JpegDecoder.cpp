@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "graphics/BmpDecoder.h"
@@ -109,6 +110,34 @@ bool DecodeJpeg(const uint8_t* data, size_t size, QImage& out) {
   if (!Decompress(data, size, &img, &cmykRow)) return false;
   out = img;
   return true;
+}
+
+std::vector<uint8_t> EncodeJpeg(const QImage& src, int quality) {
+  if (src.isNull()) return {};
+  const QImage img = src.convertToFormat(QImage::Format_RGB888);
+  jpeg_compress_struct c;
+  jpeg_error_mgr e;
+  c.err = jpeg_std_error(&e);
+  jpeg_create_compress(&c);
+  unsigned char* buf = nullptr;
+  unsigned long len = 0;
+  jpeg_mem_dest(&c, &buf, &len);
+  c.image_width = JDIMENSION(img.width());
+  c.image_height = JDIMENSION(img.height());
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, quality, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW row = const_cast<JSAMPLE*>(img.constScanLine(int(c.next_scanline)));
+    jpeg_write_scanlines(&c, &row, 1);
+  }
+  jpeg_finish_compress(&c);
+  std::vector<uint8_t> out(buf, buf + len);
+  jpeg_destroy_compress(&c);
+  std::free(buf);
+  return out;
 }
 
 }  // namespace mirt

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace mirt {
 
@@ -13,5 +14,9 @@ namespace mirt {
 // it fail; out is then left untouched. Refuses pictures over the decoders'
 // size limits before allocating their pixels.
 bool DecodeJpeg(const uint8_t* data, size_t size, QImage& out);
+
+// A baseline JPEG file of img (any format; alpha dropped) at the given
+// quality (1..100). Empty when img is null.
+std::vector<uint8_t> EncodeJpeg(const QImage& img, int quality);
 
 }  // namespace mirt

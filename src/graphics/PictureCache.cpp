@@ -9,14 +9,20 @@
 namespace mirt {
 namespace {
 
-// "path|size|seconds.nanoseconds" of a game file, "-" when there is none.
+std::string Time(const timespec& t) {
+  return std::to_string(t.tv_sec) + "." + std::to_string(t.tv_nsec);
+}
+
+// "path|size|mtime|ctime|inode" of a game file, "-" when there is none.
+// The change time catches a file rewritten in place whose modification
+// time was set back (copies that keep times, touch -r).
 std::string FileStamp(const std::string& cp932Name) {
   if (cp932Name.empty()) return "-";
   std::string path = ResolveExisting(cp932Name);
   struct stat st;
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return "-";
-  return path + "|" + std::to_string(st.st_size) + "|" + std::to_string(st.st_mtim.tv_sec) +
-         "." + std::to_string(st.st_mtim.tv_nsec) + "|" + std::to_string(st.st_ino);
+  return path + "|" + std::to_string(st.st_size) + "|" + Time(st.st_mtim) + "|" +
+         Time(st.st_ctim) + "|" + std::to_string(st.st_ino);
 }
 
 size_t ImageBytes(const QImage& img) { return img.isNull() ? 0 : size_t(img.sizeInBytes()); }
@@ -54,7 +60,7 @@ bool PictureCache::Load(const std::string& cp932Name, const std::string& archive
   if (size <= byteBudget) {
     bytes_ += size;
     entries_.push_front(std::move(e));
-    while (bytes_ > byteBudget && !entries_.empty()) {
+    while ((bytes_ > byteBudget || entries_.size() > entryLimit) && !entries_.empty()) {
       bytes_ -= ImageBytes(entries_.back().image);
       entries_.pop_back();
     }

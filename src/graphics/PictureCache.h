@@ -2,8 +2,9 @@
 //
 // An entry is valid only while the files it came from are unchanged: its
 // key holds the graphics archive's and the plain file's resolved paths,
-// sizes and modification times (nanoseconds), so a picture or archive that
-// changed on disk is decoded again at the next lookup.
+// sizes, inodes, and modification and change times (nanoseconds), so a
+// picture or archive that changed on disk is decoded again at the next
+// lookup.
 #pragma once
 
 #include <QImage>
@@ -26,6 +27,10 @@ class PictureCache {
   void Clear();
   bool enabled = true;
   size_t byteBudget = size_t{96} << 20;  // decoded pixels kept at most
+  // Entries kept at most, also those without pixels (missing files, files
+  // of no picture kind) and those of files that have changed since.
+  size_t entryLimit = 256;
+  size_t size() const { return entries_.size(); }
   size_t hits = 0, misses = 0;
 
  private:

@@ -101,7 +101,9 @@ int CmdFLASH(Player& p) {
   const int32_t delay = ReadIntArgument(p);
   const QImage colour = SolidPicture(c.Rgb());
   const QImage saved = AsSurface(p.windowImage);
-  for (int32_t i = 0; i < count; ++i) {
+  // A closing window ends the blinking: a count in the millions would
+  // otherwise keep the program from ending.
+  for (int32_t i = 0; i < count && !p.closed(); ++i) {
     p.windowImage = colour;
     p.PresentWindow();
     p.WaitOrClick(delay);
@@ -118,7 +120,7 @@ int CmdQUIVER(Player& p) {
   const int32_t delay = ReadIntArgument(p);
   const QImage screen = AsSurface(p.layers.screen);
   const bool vertical = direction == 1;
-  for (int32_t i = 0; i < count; ++i) {
+  for (int32_t i = 0; i < count && !p.closed(); ++i) {  // as FLASH
     for (int j = 0; j <= 18; j += 2) DrawShifted(p, screen, j, vertical);
     for (int j = 20; j >= 2; j -= 2) DrawShifted(p, screen, j, vertical);
     p.WaitOrClick(delay);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <utility>
 
 #include "graphics/CImage.h"
@@ -86,11 +87,12 @@ class Transition {
       std::memcpy(win + r * winStride + x0 * 4, src + r * srcStride + x0 * 4, bytes);
   }
 
-  // Shows the step and waits; false when the wait was cut short.
+  // Shows the step and waits; false when the wait was cut short, or when
+  // the window is closing: no step after that wait is worth waiting for.
   bool EndStep() {
     p_.PresentWindow();
     ++steps_;
-    return p_.WaitOrClick(speed_) != 0;
+    return p_.WaitOrClick(speed_) != 0 && !p_.closed();
   }
 
   // A whole-window frame to draw into. Two frames take turns, so the one
@@ -207,30 +209,45 @@ class FrameWriter {
   int done_ = 0;
 };
 
+// The passes of a pixel dissolve. For each start offset, fill copies that
+// pass's pixels from S into W, moving the frame along behind it, and
+// returns false when the program is stopping; then W is shown and the step
+// waits. afterStep runs after each completed wait; false ends the effect.
+template <typename Fill, typename AfterStep>
+void DissolvePasses(Transition& t, std::span<const Offset> passes, Fill fill,
+                    AfterStep afterStep) {
+  CImage& w = t.LoadW();
+  const SourcePixels s = t.S();
+  for (const Offset& o : passes) {
+    FrameWriter frame(t, w);
+    const bool alive = fill(o, w, s, frame);
+    frame.Upto(kH);
+    t.ShowFrame();
+    // A stopping program has no use for the passes still to come.
+    if (!t.EndStep() || !alive || !afterStep()) return;
+  }
+}
+
 // 10: four passes of every second pixel; the window's messages are pumped
 // after each row.
 void PixelDissolve2(Transition& t) {
   static constexpr Offset kPasses[] = {{0, 0}, {1, 1}, {0, 1}, {1, 0}};
-  CImage& w = t.LoadW();
-  const SourcePixels s = t.S();
   Player& p = t.player();
-  for (const Offset& o : kPasses) {
-    FrameWriter frame(t, w);
-    bool alive = true;
-    for (int y = o.y; y < kH; y += 2) {
-      uint32_t* wr = w.Row(y);
-      const uint32_t* sr = s.Row(y);
-      for (int x = o.x; x < kW; x += 2) wr[x] = sr[x];
-      frame.Upto(y + 1);
-      alive = p.PumpMessages();
-      t.Yield();
-      if (!alive) break;
-    }
-    frame.Upto(kH);
-    t.ShowFrame();
-    // The program is stopping: no reason to go on with the passes.
-    if (!t.EndStep() || !alive) return;
-  }
+  DissolvePasses(
+      t, kPasses,
+      [&](const Offset& o, CImage& w, const SourcePixels& s, FrameWriter& frame) {
+        for (int y = o.y; y < kH; y += 2) {
+          uint32_t* wr = w.Row(y);
+          const uint32_t* sr = s.Row(y);
+          for (int x = o.x; x < kW; x += 2) wr[x] = sr[x];
+          frame.Upto(y + 1);
+          const bool alive = p.PumpMessages();
+          t.Yield();
+          if (!alive) return false;
+        }
+        return true;
+      },
+      [] { return true; });
 }
 
 // 15: sixteen passes of every fourth pixel in both directions, the start
@@ -239,48 +256,43 @@ void PixelDissolve4(Transition& t) {
   static constexpr Offset kPasses[] = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {3, 1}, {2, 1},
                                        {1, 1}, {0, 1}, {0, 2}, {1, 2}, {2, 2}, {3, 2},
                                        {3, 3}, {2, 3}, {1, 3}, {0, 3}};
-  CImage& w = t.LoadW();
-  const SourcePixels s = t.S();
-  for (const Offset& o : kPasses) {
-    FrameWriter frame(t, w);
-    for (int y = o.y; y < kH; y += 4) {
-      uint32_t* wr = w.Row(y);
-      const uint32_t* sr = s.Row(y);
-      for (int x = o.x; x < kW; x += 4) wr[x] = sr[x];
-      frame.Upto(y + 1);
-    }
-    frame.Upto(kH);
-    t.ShowFrame();
-    if (!t.EndStep()) return;
-  }
+  DissolvePasses(
+      t, kPasses,
+      [](const Offset& o, CImage& w, const SourcePixels& s, FrameWriter& frame) {
+        for (int y = o.y; y < kH; y += 4) {
+          uint32_t* wr = w.Row(y);
+          const uint32_t* sr = s.Row(y);
+          for (int x = o.x; x < kW; x += 4) wr[x] = sr[x];
+          frame.Upto(y + 1);
+        }
+        return true;
+      },
+      [] { return true; });
 }
 
 // 16: four passes of 2x2 blocks in 4x4 cells; messages are pumped after
 // each pass.
 void BlockDissolve(Transition& t) {
   static constexpr Offset kPasses[] = {{0, 0}, {2, 2}, {0, 2}, {2, 0}};
-  CImage& w = t.LoadW();
-  const SourcePixels s = t.S();
   Player& p = t.player();
-  for (const Offset& o : kPasses) {
-    FrameWriter frame(t, w);
-    for (int y = o.y; y < kH; y += 4) {
-      for (int r = y; r < y + 2; ++r) {
-        uint32_t* wr = w.Row(r);
-        const uint32_t* sr = s.Row(r);
-        for (int x = o.x; x < kW; x += 4) {
-          wr[x] = sr[x];
-          wr[x + 1] = sr[x + 1];
+  DissolvePasses(
+      t, kPasses,
+      [&](const Offset& o, CImage& w, const SourcePixels& s, FrameWriter& frame) {
+        for (int y = o.y; y < kH; y += 4) {
+          for (int r = y; r < y + 2; ++r) {
+            uint32_t* wr = w.Row(r);
+            const uint32_t* sr = s.Row(r);
+            for (int x = o.x; x < kW; x += 4) {
+              wr[x] = sr[x];
+              wr[x + 1] = sr[x + 1];
+            }
+          }
+          frame.Upto(y + 2);
+          t.Yield();
         }
-      }
-      frame.Upto(y + 2);
-      t.Yield();
-    }
-    frame.Upto(kH);
-    t.ShowFrame();
-    if (!t.EndStep()) return;
-    if (!p.PumpMessages()) return;
-  }
+        return true;
+      },
+      [&] { return p.PumpMessages(); });
 }
 
 }  // namespace
