@@ -299,3 +299,47 @@ TEST(ScreenEffectGame, FadeoutThenLoadcharKeepsTheTextAndTheBox) {
     }
   EXPECT_GT(firstLine, 0);
 }
+
+// A dissolve hands on window events while the story runs. Enter, a click and
+// a right click arriving then must neither run the story from within itself
+// nor hide the box over a half-drawn picture.
+namespace {
+class PumpingPlatform : public mirt_test::StepPlatform {
+ public:
+  mirt::WindowEvents* events = nullptr;
+  int pumped = 0;
+  bool pumpOneMessage() override {
+    if (events && pumped++ == 0) {
+      events->formKeyDown(mirt::kKeyEnter);
+      events->formClick();
+      events->formMouseDown(mirt::MouseButton::Right, 10, 10);
+    }
+    return StepPlatform::pumpOneMessage();
+  }
+};
+}  // namespace
+
+TEST(ScreenEffectGame, EventsHandedOnDuringADissolveDoNotReenterTheStory) {
+  GameDir g;
+  g.InitDef("start.txt");
+  g.WriteScript("start.txt", "\"a\"\\n\n~DRAW 10,5\n\"b\"\\n\n\"c\"\\n\n\"d\"\\n\n");
+  std::filesystem::current_path(g.Path(""));
+  PumpingPlatform platform;
+  mirt::Player player(platform);
+  platform.setEventHandler(&player);
+  player.trace.Open(g.Path("trace.jsonl"));
+  player.FormCreate();
+  player.firstTickClick = false;
+  player.formClick();  // "a"
+  platform.events = &player;
+  player.formKeyDown(mirt::kKeyEnter);  // the DRAW, then "b"
+  EXPECT_GT(platform.pumped, 0);
+  EXPECT_EQ(player.input.storyState, 1);
+  EXPECT_FALSE(player.text.running());
+  // After the run, the story is waiting after "b": one more Enter gives "c".
+  platform.events = nullptr;
+  player.formKeyDown(mirt::kKeyEnter);
+  player.trace.Close();
+  EXPECT_EQ(g.Texts(), (Strings{"a", "b", "c"}));
+  EXPECT_EQ(g.Events("\"ev\":\"transition\"").size(), 1u);
+}

@@ -47,6 +47,16 @@ void CText::NewLine() {
 }
 
 int CText::Run() {
+  if (running_) return 0;
+  running_ = true;
+  struct Clear {
+    bool& flag;
+    ~Clear() { flag = false; }
+  } clear{running_};
+  return RunLines();
+}
+
+int CText::RunLines() {
   if (!ReadLine()) return 0;
   p_.tok.SetSource(line);
   p_.StopTimer2();

@@ -16,6 +16,9 @@ class CText {
 
   // Runs statements from the next line until the story must wait.
   int Run();
+  // True while Run is on the stack: long effects hand on window events from
+  // inside it, and those must not start a second run.
+  bool running() const { return running_; }
   // Copies the next scenario line into `line`. At the end of the text shows
   // the end message, asks the window to close and returns false.
   bool ReadLine();
@@ -34,7 +37,9 @@ class CText {
   // Result of one statement scan step.
   enum class Next { SameLine, NextLine, Wait, Stop };
   Next Step();
+  int RunLines();
   Player& p_;
+  bool running_ = false;
 };
 
 }  // namespace mirt

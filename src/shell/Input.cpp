@@ -11,6 +11,7 @@ void Player::TakeSavePoint() {
 }
 
 void Player::Advance() {
+  if (text.running()) return;  // never from inside a run (a pumped event)
   EraseWaitIndicator();
   if (input.storyState == 0) {
     windowImage = layers.savedWindow;
@@ -51,6 +52,9 @@ void Player::formClick() {
 
 void Player::formMouseDown(MouseButton b, int, int) {
   if (b != MouseButton::Right) return;
+  // Handed on from inside a running effect: hiding the box now would keep a
+  // half-drawn picture as the one to come back to.
+  if (text.running()) return;
   if (input.storyState == 1) {
     blinking = false;
     layers.savedWindow = windowImage.copy();
@@ -84,7 +88,9 @@ void Player::formKeyDown(int key) {
   if (input.storyState == 2) return;
   input.skipMode = false;
   if (input.choicePending) return;  // choice keys come with the choices
-  if (key == kKeyEnter) Advance();
+  // Enter handed on from inside a running effect must not run the story a
+  // second time from within itself.
+  if (key == kKeyEnter && !text.running()) Advance();
 }
 
 void Player::timer2Timer() {
