@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/MidiDevice.h"
@@ -183,6 +188,80 @@ TEST(Sequencer, StopPlayAgainAndUnload) {
   r.timer.advance(100);
   std::vector<Rec> tail = r.out.take();
   EXPECT_EQ(tail.size(), 16u + 2);  // the stop inside unload, then silence
+}
+
+// A timer fired by hand. When a firing kills its own timer (a loop restart
+// or a tempo entry restarting the time base), onKillInFiring runs first:
+// the moment where a window-thread stop can overtake a tick body.
+class HandTimer final : public MultimediaTimer {
+ public:
+  uint32_t timeSetEvent(uint32_t, uint32_t, TimerCallback cb, uintptr_t user) override {
+    std::lock_guard<std::mutex> l(mutex_);
+    events_[next_] = {cb, user};
+    return next_++;
+  }
+  bool timeKillEvent(uint32_t id) override {
+    if (firing_ == std::this_thread::get_id() && onKillInFiring) {
+      auto hook = std::move(onKillInFiring);
+      onKillInFiring = nullptr;
+      hook();
+    }
+    std::lock_guard<std::mutex> l(mutex_);
+    return events_.erase(id) > 0;
+  }
+  uint32_t timeGetTime() override { return 0; }
+  // Fires every timer once, on the calling thread.
+  void fire() {
+    std::map<uint32_t, std::pair<TimerCallback, uintptr_t>> now;
+    {
+      std::lock_guard<std::mutex> l(mutex_);
+      now = events_;
+    }
+    firing_ = std::this_thread::get_id();
+    for (auto& [id, e] : now) e.first(id, 0, e.second, 0, 0);
+    firing_ = std::thread::id();
+  }
+  size_t active() {
+    std::lock_guard<std::mutex> l(mutex_);
+    return events_.size();
+  }
+  std::function<void()> onKillInFiring;
+
+ private:
+  std::mutex mutex_;
+  std::map<uint32_t, std::pair<TimerCallback, uintptr_t>> events_;
+  uint32_t next_ = 1;
+  std::atomic<std::thread::id> firing_{};
+};
+
+TEST(Sequencer, StopOvertakingATickBodyStaysStopped) {
+  // Division 100 at 400000 us: a tick every 4 firings. A window-thread stop
+  // begins while the tick body is at the loop point (a one-note song) or at
+  // a tempo entry; once stop returns, no timer may run and the sequencer
+  // must stay stopped.
+  for (const Bytes& track : {Bytes{0x00, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00},
+                             cat({tempo(0, 500000), {0x64, 0x90, 0x3C, 0x40}})}) {
+    HandTimer timer;
+    RecordingMidiOut out;
+    CDxMusic music(out, timer);
+    Bytes song = smf1(track, 100);
+    music.loadImage(song.data(), song.size());
+    music.setLoop(1);
+    music.play();
+    std::thread window;
+    timer.onKillInFiring = [&] {
+      window = std::thread([&] { music.stop(); });
+      while (!music.isStopped()) std::this_thread::yield();
+    };
+    for (int k = 0; k < 6 && !window.joinable(); ++k) timer.fire();
+    ASSERT_TRUE(window.joinable());
+    window.join();
+    EXPECT_TRUE(music.isStopped());
+    EXPECT_EQ(timer.active(), 0u);
+    out.take();
+    timer.fire();
+    EXPECT_TRUE(out.take().empty());
+  }
 }
 
 TEST(Sequencer, MissingFileLeavesNoSong) {
