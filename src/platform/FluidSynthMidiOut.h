@@ -68,7 +68,8 @@ class FluidSynthMidiOut final : public MidiOut {
   std::function<uint64_t()> clock_;
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;  // made once, kept until destruction
-  mutable std::mutex mutex_;        // guards the queue and the open flag
+  std::mutex createMutex_;          // one sound-font load at a time
+  mutable std::mutex mutex_;        // guards the queue, the open flag, synth_
   std::vector<Pending> queue_;      // in arrival order, frames non-decreasing
   std::vector<Pending> due_;        // render's working copy
   bool open_ = false;               // as the sender sees it
