@@ -1,23 +1,9 @@
 #include "platform/MidiDevice.h"
 
-#include <time.h>
-
-#include <cerrno>
+#include "platform/MonotonicClock.h"
 
 namespace mirt {
 namespace {
-
-int64_t monotonicNs() {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
-void sleepUntil(int64_t ns) {
-  timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-  }
-}
 
 constexpr int64_t kMs = 1000000;
 
@@ -35,7 +21,7 @@ ThreadTimer::~ThreadTimer() {
   worker_.join();
 }
 
-uint32_t ThreadTimer::timeGetTime() { return uint32_t(monotonicNs() / kMs); }
+uint32_t ThreadTimer::timeGetTime() { return uint32_t(MonotonicNs() / kMs); }
 
 uint32_t ThreadTimer::timeSetEvent(uint32_t delayMs, uint32_t, TimerCallback cb,
                                    uintptr_t user) {
@@ -45,7 +31,13 @@ uint32_t ThreadTimer::timeSetEvent(uint32_t delayMs, uint32_t, TimerCallback cb,
   if (quit_) return 0;
   uint32_t id = nextId_++;
   if (nextId_ == 0) nextId_ = 1;
-  events_[id] = Event{delayMs, monotonicNs() + int64_t(delayMs) * kMs, cb, user};
+  // A timer set by a callback counts from the time that firing was due, not
+  // from when the thread got round to it: a sequencer restarting its time
+  // base on every tempo change would otherwise add the wake-up delay to the
+  // song each time.
+  int64_t from = std::this_thread::get_id() == worker_.get_id() && runningId_ != 0 ? runningDeadline_
+                                                                                   : MonotonicNs();
+  events_[id] = Event{delayMs, from + int64_t(delayMs) * kMs, cb, user};
   changed_.notify_all();
   return id;
 }
@@ -67,12 +59,12 @@ void ThreadTimer::run() {
       changed_.wait(l, [&] { return quit_ || !events_.empty(); });
       continue;
     }
-    int64_t now = monotonicNs();
+    int64_t now = MonotonicNs();
     int64_t next = now + kMs;  // wake at least every millisecond for new timers
     for (auto& [id, e] : events_) next = std::min(next, e.deadlineNs);
     if (next > now) {
       l.unlock();
-      sleepUntil(next);
+      SleepUntilNs(next);
       l.lock();
       continue;
     }
@@ -89,6 +81,7 @@ void ThreadTimer::run() {
       // A timer that fell far behind does not burst.
       if (it->second.deadlineNs < now - 100 * kMs) it->second.deadlineNs = now;
       runningId_ = id;
+      runningDeadline_ = e.deadlineNs;
       l.unlock();
       e.cb(id, 0, e.user, 0, 0);
       l.lock();

@@ -60,6 +60,7 @@ class ThreadTimer final : public MultimediaTimer {
   std::map<uint32_t, Event> events_;
   uint32_t nextId_ = 1;
   uint32_t runningId_ = 0;
+  int64_t runningDeadline_ = 0;  // when the running firing was due
   bool quit_ = false;
   std::thread worker_;
 };
