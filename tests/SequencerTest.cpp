@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <new>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -10,6 +13,21 @@
 
 #include "platform/MidiDevice.h"
 #include "sound/CDxMusic.h"
+
+// Allocations made on a thread marked as the timer thread while counting.
+namespace {
+std::atomic<bool> gCountAllocations{false};
+std::atomic<long> gTimerThreadAllocations{0};
+thread_local bool tTimerThread = false;
+}  // namespace
+
+void* operator new(std::size_t n) {
+  if (tTimerThread && gCountAllocations.load(std::memory_order_relaxed)) ++gTimerThreadAllocations;
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace mirt {
 namespace {
@@ -262,6 +280,49 @@ TEST(Sequencer, StopOvertakingATickBodyStaysStopped) {
     timer.fire();
     EXPECT_TRUE(out.take().empty());
   }
+}
+
+// Counts what it is sent and marks the thread that sends it.
+class CountingMidiOut final : public MidiOut {
+ public:
+  bool open() override { return true; }
+  void shortMsg(uint32_t msg) override {
+    tTimerThread = true;
+    ++shorts;
+    if ((msg & 0xFF) == 0xCF) ++restores;  // only the loop restart sends it
+  }
+  void longMsg(const uint8_t*, size_t) override { tTimerThread = true; ++longs; }
+  void reset() override {}
+  void close() override {}
+  std::atomic<long> shorts{0}, longs{0}, restores{0};
+};
+
+TEST(Sequencer, TimerThreadAllocatesNothingWhilePlaying) {
+  // Division 960, a tempo change every 48 ticks, a SysEx message, looping:
+  // every tempo entry and every loop restart sets a new timer from inside
+  // the callback.
+  Bytes track = {0x00, 0xF0, 0x03, 0x7E, 0x00, 0xF7};
+  for (int k = 0; k < 8; ++k) {
+    Bytes t = tempo(0, k % 2 ? 300000 : 400000);
+    track.insert(track.end(), t.begin(), t.end());
+    track.insert(track.end(), {0x00, 0x90, 0x3C, 0x40, 0x30, 0x80, 0x3C, 0x00});
+  }
+  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+  ThreadTimer timer;
+  CountingMidiOut out;
+  CDxMusic music(out, timer);
+  Bytes song = smf1(track, 960);
+  music.loadImage(song.data(), song.size());
+  music.setLoop(1);
+  music.play();
+  gTimerThreadAllocations = 0;
+  gCountAllocations = true;
+  for (int k = 0; k < 400 && out.restores < 2; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  gCountAllocations = false;
+  music.stop();
+  EXPECT_GE(out.restores.load(), 2);
+  EXPECT_GE(out.longs.load(), 2);
+  EXPECT_EQ(gTimerThreadAllocations.load(), 0);
 }
 
 TEST(Sequencer, MissingFileLeavesNoSong) {
