@@ -10,7 +10,12 @@
 namespace mirt {
 
 FluidSynthMidiOut::FluidSynthMidiOut(std::string soundFont, double sampleRate)
-    : soundFont_(std::move(soundFont)), sampleRate_(sampleRate) {}
+    : soundFont_(std::move(soundFont)), sampleRate_(sampleRate) {
+  // Room for several blocks' worth of messages, so that neither the timer
+  // thread (post) nor the audio thread (render) grows them in steady play.
+  queue_.reserve(4096);
+  due_.reserve(4096);
+}
 
 FluidSynthMidiOut::~FluidSynthMidiOut() {
   if (synth_) delete_fluid_synth(synth_);
