@@ -4,12 +4,19 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "GameFixture.h"
@@ -319,6 +326,34 @@ TEST(MidiCommands, PlayStopBadFlagAndMissingSong) {
   EXPECT_NE(d3.find("\"songLoaded\":false"), std::string::npos);
   EXPECT_NE(d3.find("\"musicPlaying\":false"), std::string::npos);
   EXPECT_NE(d3.find("\"midiName\":\"gone.mid\""), std::string::npos);
+}
+
+TEST(MidiSynth, RenderingGoesOnWhileASoundFontLoads) {
+  // The sound font is a pipe that delivers nothing until the end of the
+  // test: loading it stalls. The audio thread's render must not wait for it.
+  GameDir g;
+  std::string fifo = g.Path("slow.sf2");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  mirt::FluidSynthMidiOut synth(fifo);
+  std::thread opener([&] { EXPECT_FALSE(synth.open()); });
+  int writer = -1;
+  for (int k = 0; k < 5000 && writer < 0; ++k) {  // the loader has the pipe open
+    writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_GE(writer, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // now reading it
+  std::atomic<bool> rendered{false};
+  std::thread audio([&] {
+    std::vector<float> out(2 * 64);
+    synth.render(out.data(), 64, 0);
+    rendered = true;
+  });
+  for (int k = 0; k < 300 && !rendered; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(rendered.load());
+  ::close(writer);  // end of file: the load fails and everything finishes
+  audio.join();
+  opener.join();
 }
 
 TEST(MidiSynth, MessagesSoundAtTheirOffsetWhateverTheBlockSize) {
