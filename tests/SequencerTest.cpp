@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/FluidSynthMidiOut.h"
 #include "platform/MidiDevice.h"
 #include "sound/CDxMusic.h"
 
@@ -322,6 +323,28 @@ TEST(Sequencer, TimerThreadAllocatesNothingWhilePlaying) {
   music.stop();
   EXPECT_GE(out.restores.load(), 2);
   EXPECT_GE(out.longs.load(), 2);
+  EXPECT_EQ(gTimerThreadAllocations.load(), 0);
+}
+
+TEST(MidiSynth, MessagesAfterTheFirstSysExAllocateNothing) {
+  // What the timer thread does when it sends to the synthesizer.
+  FluidSynthMidiOut synth;
+  if (!synth.open()) GTEST_SKIP() << "no sound font";
+  const uint8_t gsReset[] = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
+  std::vector<float> out(2 * 64);
+  synth.longMsg(gsReset, sizeof gsReset);  // the first makes its buffer
+  synth.render(out.data(), 64, 0);
+  gTimerThreadAllocations = 0;
+  for (uint64_t block = 1; block <= 20; ++block) {
+    tTimerThread = true;
+    gCountAllocations = true;
+    synth.longMsg(gsReset, sizeof gsReset);
+    synth.shortMsg(0x403C90);
+    synth.shortMsg(0x003C80);
+    gCountAllocations = false;
+    tTimerThread = false;
+    synth.render(out.data(), 64, block * 64);
+  }
   EXPECT_EQ(gTimerThreadAllocations.load(), 0);
 }
 

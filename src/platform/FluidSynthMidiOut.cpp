@@ -15,6 +15,7 @@ FluidSynthMidiOut::FluidSynthMidiOut(std::string soundFont, double sampleRate)
   // thread (post) nor the audio thread (render) grows them in steady play.
   queue_.reserve(4096);
   due_.reserve(4096);
+  spare_.reserve(kSpareLimit);
 }
 
 FluidSynthMidiOut::~FluidSynthMidiOut() {
@@ -106,9 +107,20 @@ void FluidSynthMidiOut::post(Pending p) {
 
 void FluidSynthMidiOut::shortMsg(uint32_t msg) { post({0, kShortMsg, msg, {}}); }
 
+// The copy goes into a buffer that render() has handed back, so that a song's
+// SysEx messages allocate only the first time round.
 void FluidSynthMidiOut::longMsg(const uint8_t* data, size_t length) {
   if (!data || length < 2) return;
-  post({0, kLongMsg, 0, std::vector<uint8_t>(data, data + length)});
+  Pending p{0, kLongMsg, 0, {}};
+  {
+    std::lock_guard<std::mutex> l(mutex_);
+    if (!spare_.empty()) {
+      p.data = std::move(spare_.back());
+      spare_.pop_back();
+    }
+  }
+  p.data.assign(data, data + length);
+  post(std::move(p));
 }
 
 void FluidSynthMidiOut::reset() { post({0, kReset, 0, {}}); }
@@ -206,6 +218,12 @@ void FluidSynthMidiOut::render(float* out, size_t frames, uint64_t start) {
     write(pos, to);
     pos = std::max(pos, to);
     apply(p);
+  }
+  {
+    // SysEx buffers go back for reuse rather than being freed here.
+    std::lock_guard<std::mutex> l(mutex_);
+    for (Pending& p : due_)
+      if (p.kind == kLongMsg && spare_.size() < kSpareLimit) spare_.push_back(std::move(p.data));
   }
   due_.clear();
   write(pos, frames);
