@@ -341,7 +341,7 @@ TEST(MidiSynth, RenderingGoesOnWhileASoundFontLoads) {
     writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
     if (writer < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  ASSERT_GE(writer, 0);
+  EXPECT_GE(writer, 0);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));  // now reading it
   std::atomic<bool> rendered{false};
   std::thread audio([&] {
@@ -351,7 +351,7 @@ TEST(MidiSynth, RenderingGoesOnWhileASoundFontLoads) {
   });
   for (int k = 0; k < 300 && !rendered; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_TRUE(rendered.load());
-  ::close(writer);  // end of file: the load fails and everything finishes
+  if (writer >= 0) ::close(writer);  // end of file: the load fails and everything finishes
   audio.join();
   opener.join();
 }
