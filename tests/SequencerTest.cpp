@@ -1,10 +1,34 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <new>
 #include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <vector>
 
+#include "platform/FluidSynthMidiOut.h"
 #include "platform/MidiDevice.h"
 #include "sound/CDxMusic.h"
+
+// Allocations made on a thread marked as the timer thread while counting.
+namespace {
+std::atomic<bool> gCountAllocations{false};
+std::atomic<long> gTimerThreadAllocations{0};
+thread_local bool tTimerThread = false;
+}  // namespace
+
+void* operator new(std::size_t n) {
+  if (tTimerThread && gCountAllocations.load(std::memory_order_relaxed)) ++gTimerThreadAllocations;
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace mirt {
 namespace {
@@ -183,6 +207,145 @@ TEST(Sequencer, StopPlayAgainAndUnload) {
   r.timer.advance(100);
   std::vector<Rec> tail = r.out.take();
   EXPECT_EQ(tail.size(), 16u + 2);  // the stop inside unload, then silence
+}
+
+// A timer fired by hand. When a firing kills its own timer (a loop restart
+// or a tempo entry restarting the time base), onKillInFiring runs first:
+// the moment where a window-thread stop can overtake a tick body.
+class HandTimer final : public MultimediaTimer {
+ public:
+  uint32_t timeSetEvent(uint32_t, uint32_t, TimerCallback cb, uintptr_t user) override {
+    std::lock_guard<std::mutex> l(mutex_);
+    events_[next_] = {cb, user};
+    return next_++;
+  }
+  bool timeKillEvent(uint32_t id) override {
+    if (firing_ == std::this_thread::get_id() && onKillInFiring) {
+      auto hook = std::move(onKillInFiring);
+      onKillInFiring = nullptr;
+      hook();
+    }
+    std::lock_guard<std::mutex> l(mutex_);
+    return events_.erase(id) > 0;
+  }
+  uint32_t timeGetTime() override { return 0; }
+  // Fires every timer once, on the calling thread.
+  void fire() {
+    std::map<uint32_t, std::pair<TimerCallback, uintptr_t>> now;
+    {
+      std::lock_guard<std::mutex> l(mutex_);
+      now = events_;
+    }
+    firing_ = std::this_thread::get_id();
+    for (auto& [id, e] : now) e.first(id, 0, e.second, 0, 0);
+    firing_ = std::thread::id();
+  }
+  size_t active() {
+    std::lock_guard<std::mutex> l(mutex_);
+    return events_.size();
+  }
+  std::function<void()> onKillInFiring;
+
+ private:
+  std::mutex mutex_;
+  std::map<uint32_t, std::pair<TimerCallback, uintptr_t>> events_;
+  uint32_t next_ = 1;
+  std::atomic<std::thread::id> firing_{};
+};
+
+TEST(Sequencer, StopOvertakingATickBodyStaysStopped) {
+  // Division 100 at 400000 us: a tick every 4 firings. A window-thread stop
+  // begins while the tick body is at the loop point (a one-note song) or at
+  // a tempo entry; once stop returns, no timer may run and the sequencer
+  // must stay stopped.
+  for (const Bytes& track : {Bytes{0x00, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00},
+                             cat({tempo(0, 500000), {0x64, 0x90, 0x3C, 0x40}})}) {
+    HandTimer timer;
+    RecordingMidiOut out;
+    CDxMusic music(out, timer);
+    Bytes song = smf1(track, 100);
+    music.loadImage(song.data(), song.size());
+    music.setLoop(1);
+    music.play();
+    std::thread window;
+    timer.onKillInFiring = [&] {
+      window = std::thread([&] { music.stop(); });
+      while (!music.isStopped()) std::this_thread::yield();
+    };
+    for (int k = 0; k < 6 && !window.joinable(); ++k) timer.fire();
+    ASSERT_TRUE(window.joinable());
+    window.join();
+    EXPECT_TRUE(music.isStopped());
+    EXPECT_EQ(timer.active(), 0u);
+    out.take();
+    timer.fire();
+    EXPECT_TRUE(out.take().empty());
+  }
+}
+
+// Counts what it is sent and marks the thread that sends it.
+class CountingMidiOut final : public MidiOut {
+ public:
+  bool open() override { return true; }
+  void shortMsg(uint32_t msg) override {
+    tTimerThread = true;
+    ++shorts;
+    if ((msg & 0xFF) == 0xCF) ++restores;  // only the loop restart sends it
+  }
+  void longMsg(const uint8_t*, size_t) override { tTimerThread = true; ++longs; }
+  void reset() override {}
+  void close() override {}
+  std::atomic<long> shorts{0}, longs{0}, restores{0};
+};
+
+TEST(Sequencer, TimerThreadAllocatesNothingWhilePlaying) {
+  // Division 960, a tempo change every 48 ticks, a SysEx message, looping:
+  // every tempo entry and every loop restart sets a new timer from inside
+  // the callback.
+  Bytes track = {0x00, 0xF0, 0x03, 0x7E, 0x00, 0xF7};
+  for (int k = 0; k < 8; ++k) {
+    Bytes t = tempo(0, k % 2 ? 300000 : 400000);
+    track.insert(track.end(), t.begin(), t.end());
+    track.insert(track.end(), {0x00, 0x90, 0x3C, 0x40, 0x30, 0x80, 0x3C, 0x00});
+  }
+  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+  ThreadTimer timer;
+  CountingMidiOut out;
+  CDxMusic music(out, timer);
+  Bytes song = smf1(track, 960);
+  music.loadImage(song.data(), song.size());
+  music.setLoop(1);
+  music.play();
+  gTimerThreadAllocations = 0;
+  gCountAllocations = true;
+  for (int k = 0; k < 400 && out.restores < 2; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  gCountAllocations = false;
+  music.stop();
+  EXPECT_GE(out.restores.load(), 2);
+  EXPECT_GE(out.longs.load(), 2);
+  EXPECT_EQ(gTimerThreadAllocations.load(), 0);
+}
+
+TEST(MidiSynth, MessagesAfterTheFirstSysExAllocateNothing) {
+  // What the timer thread does when it sends to the synthesizer.
+  FluidSynthMidiOut synth;
+  if (!synth.open()) GTEST_SKIP() << "no sound font";
+  const uint8_t gsReset[] = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
+  std::vector<float> out(2 * 64);
+  synth.longMsg(gsReset, sizeof gsReset);  // the first makes its buffer
+  synth.render(out.data(), 64, 0);
+  gTimerThreadAllocations = 0;
+  for (uint64_t block = 1; block <= 20; ++block) {
+    tTimerThread = true;
+    gCountAllocations = true;
+    synth.longMsg(gsReset, sizeof gsReset);
+    synth.shortMsg(0x403C90);
+    synth.shortMsg(0x003C80);
+    gCountAllocations = false;
+    tTimerThread = false;
+    synth.render(out.data(), 64, block * 64);
+  }
+  EXPECT_EQ(gTimerThreadAllocations.load(), 0);
 }
 
 TEST(Sequencer, MissingFileLeavesNoSong) {

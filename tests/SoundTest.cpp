@@ -4,12 +4,19 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "GameFixture.h"
@@ -82,6 +89,9 @@ double Frequency(const std::vector<float>& s, int fromMs, int toMs) {
   return crossings / 2.0 / (double(b - a) / kRate);
 }
 
+// The player time (ms) of a trace line: {"t":TIME,...
+int LineTime(const std::string& line) { return std::atoi(line.c_str() + 5); }
+
 struct SoundGame : GameDir {
   SoundGame() { InitDef("start.txt"); }
   // Runs with the audio rendered to render.wav; returns the exit code.
@@ -103,7 +113,7 @@ struct SoundGame : GameDir {
   std::vector<float> Audio() const { return ReadLeft(Path("render.wav")); }
   // Player time of the first trace line holding needle, -1 when none.
   int TimeOf(const std::string& needle) const {
-    for (const std::string& l : Events(needle)) return std::atoi(l.c_str() + 5);
+    for (const std::string& l : Events(needle)) return LineTime(l);
     return -1;
   }
   std::string Dump() const { return Read("dump.json"); }
@@ -133,7 +143,7 @@ TEST(WaveSound, LoopsUntilStoppedAndOncePlaysItsLength) {
   // Played once: 0.3 s of 880 Hz, then silence.
   std::vector<std::string> plays = g.Events("\"op\":\"play\"");
   ASSERT_EQ(plays.size(), 2u);
-  int once = std::atoi(plays[1].c_str() + 5);
+  int once = LineTime(plays[1]);
   EXPECT_GT(Peak(s, once + 20, once + 280), 0.4f);
   EXPECT_NEAR(Frequency(s, once + 10, once + 290), 880, 10);
   EXPECT_LT(Peak(s, once + 320, once + 1500), 1e-4f);
@@ -150,7 +160,7 @@ TEST(WaveSound, NewSoundReplacesTheOldAndVolumeScales) {
   std::vector<float> s = g.Audio();
   std::vector<std::string> plays = g.Events("\"op\":\"play\"");
   ASSERT_EQ(plays.size(), 2u);
-  int first = std::atoi(plays[0].c_str() + 5), second = std::atoi(plays[1].c_str() + 5);
+  int first = LineTime(plays[0]), second = LineTime(plays[1]);
   EXPECT_NEAR(Frequency(s, first + 50, second - 10), 300, 8);
   EXPECT_NEAR(Frequency(s, second + 50, second + 900), 1200, 15);  // only the new one
   EXPECT_NEAR(Peak(s, second + 50, second + 900), 0.5f, 0.02f);    // full volume: as written
@@ -212,8 +222,27 @@ TEST(WaveSound, BuffersThatCannotBeDecodedPlayNothingAndBuffersLiveWhilePlaying)
   m.renderAudio(out.data(), 1024, 0);
   EXPECT_FALSE(weak.expired());
   m.renderAudio(out.data(), 4096, 1024);  // past its 2205 frames
-  EXPECT_TRUE(weak.expired());
   EXPECT_FALSE(m.wavePlaying());
+  EXPECT_FALSE(weak.expired());  // the audio thread frees nothing
+  m.stopWave();
+  EXPECT_TRUE(weak.expired());
+}
+
+TEST(CdAudio, EveryTrackOfAPlayIsOpenedBeforeItStarts) {
+  // The audio thread only reads: a later track's file is opened by the
+  // play, so it still plays when the file has gone meanwhile.
+  GameDir g;
+  g.WriteBytes("t1.wav", Sine16(500, 0.05, 0.5, 44100));
+  g.WriteBytes("t2.wav", Sine16(900, 0.2, 0.5, 44100));
+  mirt::SoundMixer m;
+  m.playCd({{1, g.Path("t1.wav")}, {2, g.Path("t2.wav")}});
+  std::filesystem::remove(g.Path("t2.wav"));
+  std::vector<float> out(2 * 4096);
+  m.renderAudio(out.data(), 4096, 0);  // track 1 ends at frame 2205
+  EXPECT_EQ(m.cdCurrentTrack(), 2);
+  EXPECT_GT(std::fabs(out[2 * 3000]) + std::fabs(out[2 * 3001]) + std::fabs(out[2 * 3002]), 0.01f);
+  m.stopCd();
+  EXPECT_EQ(m.cdCurrentTrack(), 0);
 }
 
 TEST(WaveSound, MissingFileArchiveLookupAndLongNames) {
@@ -282,8 +311,8 @@ TEST(MidiCommands, PlayStopBadFlagAndMissingSong) {
   ASSERT_FALSE(midi.empty());
   EXPECT_NE(midi[0].find("\"data\":\"c000\""), std::string::npos);
   // Division 96 at the default 400000 us: the first tick falls in ms 5.
-  EXPECT_EQ(std::atoi(midi[0].c_str() + 5), play + 5);
-  int lastMidi = std::atoi(midi.back().c_str() + 5);
+  EXPECT_EQ(LineTime(midi[0]), play + 5);
+  int lastMidi = LineTime(midi.back());
   EXPECT_EQ(lastMidi, stop);
   EXPECT_NE(midi.back().find("\"data\":\"bf0700\""), std::string::npos);
   // Mode 2: the song loads (the old music stops), the flag message, no play.
@@ -297,6 +326,34 @@ TEST(MidiCommands, PlayStopBadFlagAndMissingSong) {
   EXPECT_NE(d3.find("\"songLoaded\":false"), std::string::npos);
   EXPECT_NE(d3.find("\"musicPlaying\":false"), std::string::npos);
   EXPECT_NE(d3.find("\"midiName\":\"gone.mid\""), std::string::npos);
+}
+
+TEST(MidiSynth, RenderingGoesOnWhileASoundFontLoads) {
+  // The sound font is a pipe that delivers nothing until the end of the
+  // test: loading it stalls. The audio thread's render must not wait for it.
+  GameDir g;
+  std::string fifo = g.Path("slow.sf2");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  mirt::FluidSynthMidiOut synth(fifo);
+  std::thread opener([&] { EXPECT_FALSE(synth.open()); });
+  int writer = -1;
+  for (int k = 0; k < 5000 && writer < 0; ++k) {  // the loader has the pipe open
+    writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_GE(writer, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // now reading it
+  std::atomic<bool> rendered{false};
+  std::thread audio([&] {
+    std::vector<float> out(2 * 64);
+    synth.render(out.data(), 64, 0);
+    rendered = true;
+  });
+  for (int k = 0; k < 300 && !rendered; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(rendered.load());
+  if (writer >= 0) ::close(writer);  // end of file: the load fails and everything finishes
+  audio.join();
+  opener.join();
 }
 
 TEST(MidiSynth, MessagesSoundAtTheirOffsetWhateverTheBlockSize) {
@@ -343,18 +400,18 @@ TEST(CdAudio, TrackRepeatsOncePlaysAndStopCloses) {
   // From 1 to 2 of 3 tracks; then from 2 to 3.
   EXPECT_NE(plays[0].find("\"flags\":13,\"from\":1,\"to\":2"), std::string::npos);
   EXPECT_NE(plays[1].find("\"from\":2,\"to\":3"), std::string::npos);
-  int first = std::atoi(plays[0].c_str() + 5);
+  int first = LineTime(plays[0]);
   EXPECT_NEAR(Frequency(s, first + 20, first + 480), 500, 8);
   // The poll restarts track 1 after it ends (within one 100 ms tick).
   std::vector<std::string> again = g.Events("play cdaudio from 1 to 2 notify");
   ASSERT_GE(again.size(), 2u);
-  int restart = std::atoi(again[0].c_str() + 5);
+  int restart = LineTime(again[0]);
   EXPECT_GE(restart, first + 500);
   EXPECT_LE(restart, first + 600);
   EXPECT_NEAR(Frequency(s, restart + 20, restart + 480), 500, 8);
   EXPECT_EQ(g.Events("set cdaudio time format tmsf").size(), again.size());
   // Track 2 (FLAC) once: 0.4 s of 700 Hz, never track 3, then mode -1.
-  int second = std::atoi(plays[1].c_str() + 5);
+  int second = LineTime(plays[1]);
   EXPECT_NEAR(Frequency(s, second + 20, second + 380), 700, 10);
   EXPECT_LT(Peak(s, second + 420, second + 1400), 1e-4f);
   EXPECT_NE(g.Dump().find("\"cdMode\":-1"), std::string::npos);

@@ -91,17 +91,26 @@ int main() {
                                 16, 0, 0, 0, 1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0, 2, 0, 16, 0,
                                 'd', 'a', 't', 'a', 8, 0, 0, 0, 0, 0x40, 0, 0xC0, 0, 0x40, 0, 0xC0};
     auto wave = std::make_shared<const std::vector<uint8_t>>(wav);
+    // The same sound as a CD track file, played as two tracks.
+    const std::string track = "/tmp/mirt-tsan-track01.wav";
+    if (std::FILE* f = std::fopen(track.c_str(), "wb")) {
+      std::fwrite(wav.data(), 1, wav.size(), f);
+      std::fclose(f);
+    }
     for (int round = 0; round < 120; ++round) {
       const std::vector<uint8_t>& s = songs[round % 2];
       music.loadImage(s.data(), s.size());
       music.setLoop(round % 2);
       music.play();
       mixer.playWave(wave, round % 3 == 0);
+      if (round % 2 == 0) mixer.playCd({{1, track}, {2, track}});
       std::this_thread::sleep_for(std::chrono::microseconds(500 + (round * 397) % 6000));
       if (round % 4 == 0) music.play();
       if (round % 3 == 0) music.stop();
       if (round % 5 == 0) mixer.stopWave();
+      if (round % 7 == 0) mixer.stopCd();
     }
+    std::remove(track.c_str());
     music.stop();
     audio.setSource(nullptr);
   }

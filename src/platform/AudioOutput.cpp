@@ -2,22 +2,16 @@
 
 #include <SDL.h>
 #include <alsa/asoundlib.h>
-#include <time.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "platform/MonotonicClock.h"
+
 namespace mirt {
 namespace {
-
-int64_t MonotonicNs() {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
 
 void PutLe(std::vector<uint8_t>& b, uint32_t v, int n) {
   for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
@@ -70,10 +64,7 @@ void NullAudioOutput::run() {
       if (source_) source_->renderAudio(buf.data(), block_, frame);
     }
     frame += block_;
-    int64_t due = start + int64_t(frame * 1000000000 / kAudioRate);
-    timespec ts{time_t(due / 1000000000), long(due % 1000000000)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-    }
+    SleepUntilNs(start + int64_t(frame * 1000000000 / kAudioRate));
   }
 }
 

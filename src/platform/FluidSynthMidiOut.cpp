@@ -10,15 +10,28 @@
 namespace mirt {
 
 FluidSynthMidiOut::FluidSynthMidiOut(std::string soundFont, double sampleRate)
-    : soundFont_(std::move(soundFont)), sampleRate_(sampleRate) {}
+    : soundFont_(std::move(soundFont)), sampleRate_(sampleRate) {
+  // Room for several blocks' worth of messages, so that neither the timer
+  // thread (post) nor the audio thread (render) grows them in steady play.
+  queue_.reserve(4096);
+  due_.reserve(4096);
+  spare_.reserve(kSpareLimit);
+}
 
 FluidSynthMidiOut::~FluidSynthMidiOut() {
   if (synth_) delete_fluid_synth(synth_);
   if (settings_) delete_fluid_settings(settings_);
 }
 
+// Loading a sound font takes a while: it happens outside mutex_, so that
+// the audio thread's render() never waits for it; the finished synthesizer
+// is published under the lock.
 bool FluidSynthMidiOut::createSynth() {
-  if (synth_) return true;
+  std::lock_guard<std::mutex> creating(createMutex_);
+  {
+    std::lock_guard<std::mutex> l(mutex_);
+    if (synth_) return true;
+  }
   if (warned_) return false;  // the font did not load before; it will not now
   std::vector<std::string> candidates;
   if (!soundFont_.empty()) {
@@ -31,28 +44,27 @@ bool FluidSynthMidiOut::createSynth() {
   fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
   fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
   fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
-  settings_ = new_fluid_settings();
-  if (!settings_) return false;
-  fluid_settings_setnum(settings_, "synth.sample-rate", sampleRate_);
-  fluid_settings_setint(settings_, "synth.threadsafe-api", 0);  // one rendering thread
-  fluid_settings_setnum(settings_, "synth.gain", 0.6);  // the GM font is quiet at 0.2
-  synth_ = new_fluid_synth(settings_);
-  if (synth_) {
+  fluid_settings_t* settings = new_fluid_settings();
+  if (!settings) return false;
+  fluid_settings_setnum(settings, "synth.sample-rate", sampleRate_);
+  fluid_settings_setint(settings, "synth.threadsafe-api", 0);  // one rendering thread
+  fluid_settings_setnum(settings, "synth.gain", 0.6);  // the GM font is quiet at 0.2
+  if (fluid_synth_t* synth = new_fluid_synth(settings)) {
     for (const std::string& path : candidates) {
       if (access(path.c_str(), R_OK) != 0) continue;
-      if (fluid_synth_sfload(synth_, path.c_str(), 1) != FLUID_FAILED) {
+      if (fluid_synth_sfload(synth, path.c_str(), 1) != FLUID_FAILED) {
+        std::lock_guard<std::mutex> l(mutex_);
+        settings_ = settings;
+        synth_ = synth;
         loadedFont_ = path;
         return true;
       }
     }
-    delete_fluid_synth(synth_);
+    delete_fluid_synth(synth);
   }
-  delete_fluid_settings(settings_);
-  synth_ = nullptr;
-  settings_ = nullptr;
-  if (!warned_)
-    std::fprintf(stderr, "mirt: cannot load the sound font %s; no music\n",
-                 soundFont_.empty() ? "/usr/share/sounds/sf2/default-GM.sf2" : soundFont_.c_str());
+  delete_fluid_settings(settings);
+  std::fprintf(stderr, "mirt: cannot load the sound font %s; no music\n",
+               soundFont_.empty() ? "/usr/share/sounds/sf2/default-GM.sf2" : soundFont_.c_str());
   warned_ = true;
   return false;
 }
@@ -61,7 +73,11 @@ bool FluidSynthMidiOut::open() {
   {
     std::lock_guard<std::mutex> l(mutex_);
     if (open_) return true;
-    if (!createSynth()) return false;
+  }
+  if (!createSynth()) return false;
+  {
+    std::lock_guard<std::mutex> l(mutex_);
+    if (open_) return true;
     open_ = true;
   }
   post({0, kOpenDevice, 0, {}});
@@ -91,9 +107,20 @@ void FluidSynthMidiOut::post(Pending p) {
 
 void FluidSynthMidiOut::shortMsg(uint32_t msg) { post({0, kShortMsg, msg, {}}); }
 
+// The copy goes into a buffer that render() has handed back, so that a song's
+// SysEx messages allocate only the first time round.
 void FluidSynthMidiOut::longMsg(const uint8_t* data, size_t length) {
   if (!data || length < 2) return;
-  post({0, kLongMsg, 0, std::vector<uint8_t>(data, data + length)});
+  Pending p{0, kLongMsg, 0, {}};
+  {
+    std::lock_guard<std::mutex> l(mutex_);
+    if (!spare_.empty()) {
+      p.data = std::move(spare_.back());
+      spare_.pop_back();
+    }
+  }
+  p.data.assign(data, data + length);
+  post(std::move(p));
 }
 
 void FluidSynthMidiOut::reset() { post({0, kReset, 0, {}}); }
@@ -191,6 +218,12 @@ void FluidSynthMidiOut::render(float* out, size_t frames, uint64_t start) {
     write(pos, to);
     pos = std::max(pos, to);
     apply(p);
+  }
+  {
+    // SysEx buffers go back for reuse rather than being freed here.
+    std::lock_guard<std::mutex> l(mutex_);
+    for (Pending& p : due_)
+      if (p.kind == kLongMsg && spare_.size() < kSpareLimit) spare_.push_back(std::move(p.data));
   }
   due_.clear();
   write(pos, frames);

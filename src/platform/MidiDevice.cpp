@@ -1,23 +1,9 @@
 #include "platform/MidiDevice.h"
 
-#include <time.h>
-
-#include <cerrno>
+#include "platform/MonotonicClock.h"
 
 namespace mirt {
 namespace {
-
-int64_t monotonicNs() {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
-void sleepUntil(int64_t ns) {
-  timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-  }
-}
 
 constexpr int64_t kMs = 1000000;
 
@@ -29,13 +15,19 @@ ThreadTimer::~ThreadTimer() {
   {
     std::lock_guard<std::mutex> l(mutex_);
     quit_ = true;
-    events_.clear();
+    for (Event& e : events_) e.id = 0;
   }
   changed_.notify_all();
   worker_.join();
 }
 
-uint32_t ThreadTimer::timeGetTime() { return uint32_t(monotonicNs() / kMs); }
+uint32_t ThreadTimer::timeGetTime() { return uint32_t(MonotonicNs() / kMs); }
+
+bool ThreadTimer::anyEvent() const {
+  for (const Event& e : events_)
+    if (e.id != 0) return true;
+  return false;
+}
 
 uint32_t ThreadTimer::timeSetEvent(uint32_t delayMs, uint32_t, TimerCallback cb,
                                    uintptr_t user) {
@@ -43,16 +35,34 @@ uint32_t ThreadTimer::timeSetEvent(uint32_t delayMs, uint32_t, TimerCallback cb,
   if (delayMs == 0) delayMs = 1;
   std::lock_guard<std::mutex> l(mutex_);
   if (quit_) return 0;
+  Event* slot = nullptr;
+  for (Event& e : events_)
+    if (e.id == 0) {
+      slot = &e;
+      break;
+    }
+  if (!slot) return 0;  // every slot taken: the call fails, as out of timers
   uint32_t id = nextId_++;
   if (nextId_ == 0) nextId_ = 1;
-  events_[id] = Event{delayMs, monotonicNs() + int64_t(delayMs) * kMs, cb, user};
+  // A timer set by a callback counts from the time that firing was due, not
+  // from when the thread got round to it: a sequencer restarting its time
+  // base on every tempo change would otherwise add the wake-up delay to the
+  // song each time.
+  int64_t from = std::this_thread::get_id() == worker_.get_id() && runningId_ != 0 ? runningDeadline_
+                                                                                   : MonotonicNs();
+  *slot = Event{id, delayMs, from + int64_t(delayMs) * kMs, cb, user};
   changed_.notify_all();
   return id;
 }
 
 bool ThreadTimer::timeKillEvent(uint32_t id) {
   std::unique_lock<std::mutex> l(mutex_);
-  bool found = events_.erase(id) > 0;
+  bool found = false;
+  for (Event& e : events_)
+    if (id != 0 && e.id == id) {
+      e.id = 0;
+      found = true;
+    }
   // The timer thread may kill the timer it is running; it cannot wait for
   // itself.
   if (std::this_thread::get_id() != worker_.get_id())
@@ -63,34 +73,36 @@ bool ThreadTimer::timeKillEvent(uint32_t id) {
 void ThreadTimer::run() {
   std::unique_lock<std::mutex> l(mutex_);
   while (!quit_) {
-    if (events_.empty()) {
-      changed_.wait(l, [&] { return quit_ || !events_.empty(); });
+    if (!anyEvent()) {
+      changed_.wait(l, [&] { return quit_ || anyEvent(); });
       continue;
     }
-    int64_t now = monotonicNs();
+    int64_t now = MonotonicNs();
     int64_t next = now + kMs;  // wake at least every millisecond for new timers
-    for (auto& [id, e] : events_) next = std::min(next, e.deadlineNs);
+    for (const Event& e : events_)
+      if (e.id != 0) next = std::min(next, e.deadlineNs);
     if (next > now) {
       l.unlock();
-      sleepUntil(next);
+      SleepUntilNs(next);
       l.lock();
       continue;
     }
     // Fire every due timer once, in id order; the set may change meanwhile.
     uint32_t after = 0;
     for (;;) {
-      auto it = events_.upper_bound(after);
-      while (it != events_.end() && it->second.deadlineNs > now) ++it;
-      if (it == events_.end()) break;
-      uint32_t id = it->first;
-      after = id;
-      Event e = it->second;
-      it->second.deadlineNs += int64_t(e.period) * kMs;
+      Event* due = nullptr;
+      for (Event& e : events_)
+        if (e.id > after && e.deadlineNs <= now && (!due || e.id < due->id)) due = &e;
+      if (!due) break;
+      Event e = *due;
+      after = e.id;
+      due->deadlineNs += int64_t(e.period) * kMs;
       // A timer that fell far behind does not burst.
-      if (it->second.deadlineNs < now - 100 * kMs) it->second.deadlineNs = now;
-      runningId_ = id;
+      if (due->deadlineNs < now - 100 * kMs) due->deadlineNs = now;
+      runningId_ = e.id;
+      runningDeadline_ = e.deadlineNs;
       l.unlock();
-      e.cb(id, 0, e.user, 0, 0);
+      e.cb(e.id, 0, e.user, 0, 0);
       l.lock();
       runningId_ = 0;
       changed_.notify_all();

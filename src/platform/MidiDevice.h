@@ -1,6 +1,7 @@
 // MIDI output and the periodic multimedia timer, as the sequencer uses them.
 #pragma once
 
+#include <array>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -43,6 +44,8 @@ class MultimediaTimer {
 };
 
 // The real timer: one worker thread with absolute CLOCK_MONOTONIC deadlines.
+// Timers live in a fixed table, so that setting one from a callback (a
+// sequencer restarting its time base) allocates nothing.
 class ThreadTimer final : public MultimediaTimer {
  public:
   ThreadTimer();
@@ -53,13 +56,21 @@ class ThreadTimer final : public MultimediaTimer {
   uint32_t timeGetTime() override;
 
  private:
-  struct Event { uint32_t period; int64_t deadlineNs; TimerCallback cb; uintptr_t user; };
+  struct Event {
+    uint32_t id = 0;  // 0: a free slot
+    uint32_t period = 0;
+    int64_t deadlineNs = 0;
+    TimerCallback cb = nullptr;
+    uintptr_t user = 0;
+  };
   void run();
+  bool anyEvent() const;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::map<uint32_t, Event> events_;
+  std::array<Event, 16> events_;
   uint32_t nextId_ = 1;
   uint32_t runningId_ = 0;
+  int64_t runningDeadline_ = 0;  // when the running firing was due
   bool quit_ = false;
   std::thread worker_;
 };

@@ -134,8 +134,13 @@ int CDxMusic::stop() { return stopFrom(false); }
 int CDxMusic::stopFrom(bool insideCallback) {
   stopped_.store(1);
   timer_.stop();
-  if (!insideCallback)
+  if (!insideCallback) {
     while (busy_.load() != 0) std::this_thread::yield();
+    // A tick body that was already running may have started a new timer
+    // (a tempo entry, a loop restart) before it saw the stop; kill that one
+    // too. No tick body can start another from here on.
+    timer_.stop();
+  }
   sendVolumes(-128);
   device_.close();
   for (ChannelRecord& ch : channels_) std::memset(ch.notes, 0, sizeof ch.notes);
@@ -246,9 +251,12 @@ void CDxMusic::runTick() {
   wait_ -= 1;
 }
 
+// Runs only inside a tick body, which the callback enters with stopped
+// clear; if stopped is set now, a stop on the window thread is under way and
+// the loop must not undo it.
 int CDxMusic::restart() {
   if (!song_.hasSong()) return 0;
-  stopped_.store(0);
+  if (stopped_.load()) return 0;
   if (!device_.isOpen()) {
     device_.open(deviceId_);
     allSoundOff();

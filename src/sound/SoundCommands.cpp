@@ -42,8 +42,9 @@ int32_t ReadNameAndValue(Player& p, std::string& name) {
 
 void Player::StartSound() {
   if (sound) return;
-  sound = std::make_unique<SoundSystem>(platform, soundOptions,
-                                        [this](const char* ev, const JsonObject& o) { TraceEvent(ev, o); });
+  sound = std::make_unique<SoundSystem>(
+      platform, soundOptions, [this](const char* ev, const JsonObject& o) { TraceEvent(ev, o); },
+      [this] { return trace.enabled(); });
   sound->music().setArchiveName(scenario.defs.midiArchive);
 }
 
@@ -152,7 +153,7 @@ int Player::CdPlay() {
   if (uint32_t(state.cdTrack) == cdStatus.returnValue) {
     flags = MCI_NOTIFY | MCI_FROM;
   } else {
-    play.to = uint32_t(state.cdTrack + 1) & 0xFF;
+    play.to = (uint32_t(state.cdTrack) + 1) & 0xFF;
     flags = MCI_NOTIFY | MCI_FROM | MCI_TO;
   }
   cd.sendCommand(cdOpen.deviceId, MCI_PLAY, flags, &play);
@@ -168,7 +169,8 @@ void Player::CdPoll() {
   if (n == state.cdTrack) return;
   if (state.cdMode == 1) {
     char buf[80];
-    std::snprintf(buf, sizeof buf, "play cdaudio from %d to %d notify", state.cdTrack, state.cdTrack + 1);
+    int32_t next = int32_t(uint32_t(state.cdTrack) + 1);  // wraps like the 32-bit sum, without overflow
+    std::snprintf(buf, sizeof buf, "play cdaudio from %d to %d notify", state.cdTrack, next);
     sound->cd().sendString("set cdaudio time format tmsf", nullptr);
     sound->cd().sendString(buf, nullptr);
   } else {

@@ -1,6 +1,8 @@
 #include "sound/SoundDecoder.h"
 
+#include <fcntl.h>
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -50,18 +52,25 @@ std::unique_ptr<SoundDecoder> SoundDecoder::FromMemory(std::shared_ptr<const std
   static SF_VIRTUAL_IO io = {MemLength, MemSeek, MemRead, MemWrite, MemTell};
   SF_INFO info{};
   d->file_ = sf_open_virtual(&io, SFM_READ, &info, d->memory_.get());
-  if (!d->file_) return nullptr;
-  d->channels_ = info.channels;
-  d->rate_ = info.samplerate;
-  d->frames_ = info.frames;
-  if (!d->init()) return nullptr;
-  return d;
+  return Opened(std::move(d), info);
 }
 
 std::unique_ptr<SoundDecoder> SoundDecoder::FromFile(const std::string& hostPath) {
+  // The file is decoded as it plays, on the audio thread: ask the system to
+  // read it into the page cache ahead, so that those reads do not wait for
+  // the disk.
+  int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    posix_fadvise(fd, 0, 0, POSIX_FADV_WILLNEED);
+    ::close(fd);
+  }
   std::unique_ptr<SoundDecoder> d(new SoundDecoder);
   SF_INFO info{};
   d->file_ = sf_open(hostPath.c_str(), SFM_READ, &info);
+  return Opened(std::move(d), info);
+}
+
+std::unique_ptr<SoundDecoder> SoundDecoder::Opened(std::unique_ptr<SoundDecoder> d, const SF_INFO& info) {
   if (!d->file_) return nullptr;
   d->channels_ = info.channels;
   d->rate_ = info.samplerate;
@@ -79,6 +88,7 @@ bool SoundDecoder::init() {
   sf_command(file_, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
   step_ = double(rate_) / kAudioRate;
   raw_.resize(kChunk * size_t(channels_));
+  src_.reserve(4 * kChunk);  // two chunks of stereo frames: fill() never grows it
   return true;
 }
 

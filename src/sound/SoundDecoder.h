@@ -10,6 +10,7 @@
 #include <vector>
 
 typedef struct sf_private_tag SNDFILE;
+struct SF_INFO;
 
 namespace mirt {
 
@@ -37,6 +38,8 @@ class SoundDecoder {
 
  private:
   SoundDecoder() = default;
+  // Takes the decoder whose file_ an sf_open call has just set (or not).
+  static std::unique_ptr<SoundDecoder> Opened(std::unique_ptr<SoundDecoder> d, const SF_INFO& info);
   bool init();
   bool fill();  // more source frames into src_; false at the end
 

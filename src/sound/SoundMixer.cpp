@@ -15,6 +15,11 @@ void SoundMixer::addScaled(float* out, const float* in, size_t frames, uint32_t 
   }
 }
 
+// Room for the usual audio blocks, so that rendering does not allocate.
+SoundMixer::SoundMixer() { scratch_.resize(2 * 8192); }
+
+SoundMixer::~SoundMixer() = default;
+
 void SoundMixer::renderAudio(float* out, size_t frames, uint64_t start) {
   if (scratch_.size() < frames * 2) scratch_.resize(frames * 2);
   std::memset(out, 0, frames * 2 * sizeof(float));
@@ -28,7 +33,7 @@ void SoundMixer::renderAudio(float* out, size_t frames, uint64_t start) {
 }
 
 void SoundMixer::mixWave(float* out, size_t frames) {
-  if (!wave_) return;
+  if (!wave_ || waveEnded_) return;
   size_t done = 0;
   bool rewound = false;
   while (done < frames) {
@@ -40,57 +45,51 @@ void SoundMixer::mixWave(float* out, size_t frames) {
     rewound = true;
   }
   addScaled(out, scratch_.data(), done, volume(SoundDevice::Wave));
-  if (done < frames) {  // the sound has ended: its buffer may go
-    wave_.reset();
-    waveBuffer_.reset();
-  }
+  if (done < frames) waveEnded_ = true;  // its buffer goes at the next call from the player
 }
 
 void SoundMixer::mixCd(float* out, size_t frames) {
   size_t done = 0;
-  while (done < frames && cdIndex_ < cdQueue_.size()) {
-    if (!cd_) {
-      const CdTrackFile& t = cdQueue_[cdIndex_];
-      if (!t.hostPath.empty()) cd_ = SoundDecoder::FromFile(t.hostPath);
-      cdTrack_.store(t.track);
-      if (!cd_) {  // a missing or unreadable track passes at once
-        ++cdIndex_;
-        continue;
-      }
-    }
-    size_t n = cd_->read(scratch_.data() + done * 2, frames - done);
-    done += n;
-    if (done < frames) {
-      cd_.reset();
+  while (done < frames && cdIndex_ < cd_.size()) {
+    CdVoice& v = cd_[cdIndex_];
+    cdTrack_.store(v.track);
+    if (!v.decoder) {  // a missing or unreadable track passes at once
       ++cdIndex_;
+      continue;
     }
+    done += v.decoder->read(scratch_.data() + done * 2, frames - done);
+    if (done < frames) ++cdIndex_;
   }
   addScaled(out, scratch_.data(), done, volume(SoundDevice::Cd));
-  if (cdIndex_ >= cdQueue_.size()) {
-    cdQueue_.clear();
-    cdIndex_ = 0;
-    cdTrack_.store(0);
-  }
+  if (cdIndex_ >= cd_.size()) cdTrack_.store(0);
 }
 
 bool SoundMixer::playWave(std::shared_ptr<const std::vector<uint8_t>> buffer, bool loop) {
   std::unique_ptr<SoundDecoder> d = SoundDecoder::FromMemory(buffer);
-  std::lock_guard<std::mutex> l(mutex_);
-  wave_ = std::move(d);
-  waveBuffer_ = wave_ ? std::move(buffer) : nullptr;
-  waveLoop_ = loop;
-  return wave_ != nullptr;
+  bool ok = d != nullptr;
+  {
+    std::lock_guard<std::mutex> l(mutex_);
+    wave_.swap(d);  // the old voice is released below, outside the lock
+    waveBuffer_.swap(buffer);
+    if (!ok) waveBuffer_.reset();
+    waveLoop_ = loop;
+    waveEnded_ = false;
+  }
+  return ok;
 }
 
 void SoundMixer::stopWave() {
+  std::unique_ptr<SoundDecoder> d;
+  std::shared_ptr<const std::vector<uint8_t>> buffer;
   std::lock_guard<std::mutex> l(mutex_);
-  wave_.reset();
-  waveBuffer_.reset();
+  wave_.swap(d);
+  waveBuffer_.swap(buffer);
+  waveEnded_ = false;
 }
 
 bool SoundMixer::wavePlaying() const {
   std::lock_guard<std::mutex> l(mutex_);
-  return wave_ != nullptr;
+  return wave_ != nullptr && !waveEnded_;
 }
 
 long SoundMixer::waveBuffersHeld() const {
@@ -99,26 +98,25 @@ long SoundMixer::waveBuffersHeld() const {
 }
 
 void SoundMixer::playCd(std::vector<CdTrackFile> tracks) {
-  // The first track opens here, off the audio thread.
-  std::unique_ptr<SoundDecoder> first;
-  if (!tracks.empty() && !tracks[0].hostPath.empty()) first = SoundDecoder::FromFile(tracks[0].hostPath);
-  std::lock_guard<std::mutex> l(mutex_);
-  cdQueue_ = std::move(tracks);
-  cdIndex_ = 0;
-  cd_ = std::move(first);
-  if (cd_) {
-    cdTrack_.store(cdQueue_[0].track);
-  } else {
-    cdQueue_.clear();
-    cdTrack_.store(0);
+  // A play whose first track cannot be opened plays nothing.
+  std::vector<CdVoice> voices;
+  for (const CdTrackFile& t : tracks) {
+    std::unique_ptr<SoundDecoder> d;
+    if (!t.hostPath.empty()) d = SoundDecoder::FromFile(t.hostPath);
+    if (voices.empty() && !d) break;
+    voices.push_back({t.track, std::move(d)});
   }
+  std::lock_guard<std::mutex> l(mutex_);
+  cd_.swap(voices);  // the old play is released outside the lock
+  cdIndex_ = 0;
+  cdTrack_.store(cd_.empty() ? 0 : cd_[0].track);
 }
 
 void SoundMixer::stopCd() {
+  std::vector<CdVoice> voices;
   std::lock_guard<std::mutex> l(mutex_);
-  cdQueue_.clear();
+  cd_.swap(voices);
   cdIndex_ = 0;
-  cd_.reset();
   cdTrack_.store(0);
 }
 

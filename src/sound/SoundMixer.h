@@ -21,6 +21,8 @@ enum class SoundDevice { Wave = 0, Midi = 1, Cd = 2 };
 
 class SoundMixer final : public AudioSource {
  public:
+  SoundMixer();
+  ~SoundMixer() override;
   void setSynth(FluidSynthMidiOut* synth) { synth_ = synth; }
   void renderAudio(float* stereo, size_t frames, uint64_t start) override;
 
@@ -30,6 +32,8 @@ class SoundMixer final : public AudioSource {
   // The WAVE sound: the buffer is kept until the sound has ended or been
   // replaced, so its owner may drop its own reference at any time. A buffer
   // that cannot be decoded plays nothing (and stops the old sound).
+  // renderAudio never frees: a voice that ends there is released by the
+  // next call on this side (playWave, stopWave, playCd, stopCd).
   bool playWave(std::shared_ptr<const std::vector<uint8_t>> buffer, bool loop);
   void stopWave();
   bool wavePlaying() const;
@@ -37,7 +41,8 @@ class SoundMixer final : public AudioSource {
   long waveBuffersHeld() const;
 
   // A CD play: the files of the tracks from `first`, one after the other
-  // (an empty path is a missing track and plays nothing).
+  // (an empty path is a missing track and plays nothing). Every file is
+  // opened here, so that the audio thread only reads.
   struct CdTrackFile { int track; std::string hostPath; };
   void playCd(std::vector<CdTrackFile> tracks);
   void stopCd();
@@ -53,13 +58,18 @@ class SoundMixer final : public AudioSource {
   std::atomic<uint32_t> volumes_[3] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
   std::vector<float> scratch_;
 
+  struct CdVoice {
+    int track;
+    std::unique_ptr<SoundDecoder> decoder;  // null: a missing or unreadable file
+  };
+
   mutable std::mutex mutex_;  // the WAVE and CD voices
   std::shared_ptr<const std::vector<uint8_t>> waveBuffer_;
   std::unique_ptr<SoundDecoder> wave_;
   bool waveLoop_ = false;
-  std::vector<CdTrackFile> cdQueue_;
-  size_t cdIndex_ = 0;
-  std::unique_ptr<SoundDecoder> cd_;
+  bool waveEnded_ = false;   // wave_ has played out; released by this side
+  std::vector<CdVoice> cd_;  // the tracks of the play, kept until the next
+  size_t cdIndex_ = 0;       // the one playing; cd_.size() when done
   std::atomic<int> cdTrack_{0};
 };
 

@@ -21,30 +21,35 @@ std::string Hex(const uint8_t* b, size_t n) {
 // Passes everything on and traces the messages, status byte first.
 class TracingMidiOut final : public MidiOut {
  public:
-  TracingMidiOut(MidiOut& out, SoundSystem::TraceFn trace) : out_(out), trace_(std::move(trace)) {}
+  TracingMidiOut(MidiOut& out, SoundSystem::TraceFn trace, std::function<bool()> tracing)
+      : out_(out), trace_(std::move(trace)), tracing_(std::move(tracing)) {}
   bool open() override { return out_.open(); }
   void shortMsg(uint32_t msg) override {
     uint8_t b[3] = {uint8_t(msg), uint8_t(msg >> 8), uint8_t(msg >> 16)};
     uint8_t kind = b[0] & 0xF0;
     size_t n = (kind == 0xC0 || kind == 0xD0) ? 2 : 3;
-    if (trace_) trace_("midi", JsonObject().Utf8("data", Hex(b, n)));
+    if (on()) trace_("midi", JsonObject().Utf8("data", Hex(b, n)));
     out_.shortMsg(msg);
   }
   void longMsg(const uint8_t* data, size_t length) override {
-    if (trace_) trace_("sysex", JsonObject().Utf8("data", Hex(data, length)));
+    if (on()) trace_("sysex", JsonObject().Utf8("data", Hex(data, length)));
     out_.longMsg(data, length);
   }
   void reset() override { out_.reset(); }
   void close() override { out_.close(); }
 
  private:
+  // Called on the timer thread: formatting allocates, so only when recorded.
+  bool on() const { return trace_ && (!tracing_ || tracing_()); }
   MidiOut& out_;
   SoundSystem::TraceFn trace_;
+  std::function<bool()> tracing_;
 };
 
 }  // namespace
 
-SoundSystem::SoundSystem(Platform& platform, const SoundOptions& options, TraceFn trace)
+SoundSystem::SoundSystem(Platform& platform, const SoundOptions& options, TraceFn trace,
+                         std::function<bool()> tracing)
     : platform_(platform),
       trace_(std::move(trace)),
       cd_(mixer_, [this](const JsonObject& o) {
@@ -59,7 +64,7 @@ SoundSystem::SoundSystem(Platform& platform, const SoundOptions& options, TraceF
     mixer_.setSynth(synth_.get());
   }
   MidiOut& out = synth_ ? static_cast<MidiOut&>(*synth_) : *device_;
-  tracing_ = std::make_unique<TracingMidiOut>(out, trace_);
+  tracing_ = std::make_unique<TracingMidiOut>(out, trace_, std::move(tracing));
   music_ = std::make_unique<CDxMusic>(*tracing_, platform.multimediaTimer());
   platform_.openAudio(&mixer_);
 }

@@ -33,7 +33,10 @@ class SoundSystem {
   // trace(ev, fields) is called from the window thread and, for MIDI
   // messages, from the timer thread.
   using TraceFn = std::function<void(const char* ev, const JsonObject& fields)>;
-  SoundSystem(Platform& platform, const SoundOptions& options, TraceFn trace);
+  // tracing() says whether anything is recorded: the MIDI messages, sent
+  // from the timer thread, are formatted only then.
+  SoundSystem(Platform& platform, const SoundOptions& options, TraceFn trace,
+              std::function<bool()> tracing = nullptr);
   ~SoundSystem();
   SoundSystem(const SoundSystem&) = delete;
   SoundSystem& operator=(const SoundSystem&) = delete;
