@@ -1,5 +1,6 @@
 // Game file names on a case-sensitive file system.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,4 +98,32 @@ TEST_F(HostFiles, ArchiveDirectoryIsBoundedByTheFile) {
   EXPECT_FALSE(mirt::ReadArchiveMember("pack.dat", "past.txt").has_value());
   EXPECT_FALSE(mirt::ReadArchiveMember("pack.dat", "a").has_value());
   EXPECT_FALSE(mirt::ReadArchiveMember("nothere.dat", "a.txt").has_value());
+}
+
+// A file larger than the memory the program may take fails its read; the
+// program goes on (the read used to end it with an uncaught bad_alloc).
+TEST_F(HostFiles, FileTooLargeForMemoryFailsItsRead) {
+  {
+    std::ofstream("huge.wav", std::ios::binary) << "RIFF";
+  }
+  fs::resize_file("huge.wav", uint64_t{3} << 30);  // sparse: takes no disk
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+  // Room for what is mapped now and a little more, far below 3 GiB.
+  long pages = 0;
+  {
+    std::ifstream statm("/proc/self/statm");
+    statm >> pages;
+  }
+  rlimit tight = old;
+  tight.rlim_cur = static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (rlim_t{512} << 20);
+  ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+  mirt::CFile f;
+  std::vector<uint8_t> bytes{1, 2, 3};
+  bool opened = f.Open("huge.wav", mirt::CFile::kExisting);
+  int read = opened ? f.ReadAll(bytes) : -1;
+  setrlimit(RLIMIT_AS, &old);
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(read, 0);
+  EXPECT_TRUE(bytes.empty());
 }

@@ -1,5 +1,7 @@
 #include "script/CFile.h"
 
+#include <new>
+
 #include "platform/HostFiles.h"
 
 namespace mirt {
@@ -42,7 +44,15 @@ uint32_t CFile::Size() {
 bool CFile::Seek(uint32_t offset) { return fd_ >= 0 && HostSeek(fd_, offset); }
 
 int CFile::ReadAll(std::vector<uint8_t>& out) {
-  out.assign(Size(), 0);
+  // A file too large for memory fails the read like a missing one; it must
+  // not end the program.
+  try {
+    out.assign(Size(), 0);
+  } catch (const std::bad_alloc&) {
+    out.clear();
+    Close();
+    return 0;
+  }
   uint32_t got = Read(out.data(), static_cast<uint32_t>(out.size()));
   out.resize(got);
   Close();
