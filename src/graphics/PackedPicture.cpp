@@ -1,7 +1,9 @@
 #include "graphics/PackedPicture.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <memory>
 #include <queue>
 
 #include "graphics/BmpDecoder.h"
@@ -92,8 +94,9 @@ PackedStatus ReadSubtree(BitReader& in, Tree& t, int* node) {
   return PackedStatus::kOk;
 }
 
-// Lookup entry: node or byte value in the low 16 bits, code bits used in
-// the high 16. Codes longer than kLookupBits stop at their internal node.
+// Single-code lookup entry: node or byte value in the low 16 bits, code
+// bits used in the high 16. Codes longer than kLookupBits stop at their
+// internal node.
 void FillLookup(const Tree& t, int node, int depth, uint32_t prefix, uint32_t* table) {
   if (node < kFirstNode) {
     const uint32_t first = prefix << (kLookupBits - depth);
@@ -104,6 +107,43 @@ void FillLookup(const Tree& t, int node, int depth, uint32_t prefix, uint32_t* t
   } else {
     FillLookup(t, t.left[node - kFirstNode], depth + 1, prefix << 1, table);
     FillLookup(t, t.right[node - kFirstNode], depth + 1, (prefix << 1) | 1, table);
+  }
+}
+
+constexpr int kMaxRun = 8;  // bytes one multi-code entry may hold
+
+// Multi-code lookup: for every kLookupBits-bit window, the bytes of all
+// whole codes it starts with (up to kMaxRun, in memory order) and, in
+// meta, their count (bits 24..31) and total length (bits 16..23). An entry
+// with no whole code holds the single-code entry in meta: its internal
+// node and the kLookupBits bits that reach it.
+struct Lookup {
+  uint32_t single[1u << kLookupBits];
+  uint64_t bytes[1u << kLookupBits];
+  uint32_t meta[1u << kLookupBits];
+};
+
+void FillMultiLookup(const Tree& t, Lookup& lk) {
+  constexpr uint32_t kMask = (1u << kLookupBits) - 1;
+  FillLookup(t, t.root, 0, 0, lk.single);
+  for (uint32_t w = 0; w <= kMask; ++w) {
+    uint64_t bytes = 0;
+    int count = 0, used = 0;
+    while (count < kMaxRun) {
+      // The next code starts `used` bits into the window; bits past the
+      // window read as zero and must not be counted.
+      const uint32_t e = lk.single[(w << used) & kMask];
+      const int len = int(e >> 16);
+      const uint32_t node = e & 0xFFFF;
+      if (node >= kFirstNode || used + len > kLookupBits) break;
+      // Stored so that copying the word to memory puts the first byte first.
+      const int shift = std::endian::native == std::endian::little ? 8 * count : 56 - 8 * count;
+      bytes |= uint64_t(node) << shift;
+      ++count;
+      used += len;
+    }
+    lk.bytes[w] = bytes;
+    lk.meta[w] = count > 0 ? (uint32_t(count) << 24) | (uint32_t(used) << 16) : lk.single[w];
   }
 }
 
@@ -129,24 +169,67 @@ PackedStatus Unpack(const uint8_t* data, size_t size, uint32_t maxLength, bool n
   if (length > in.RemainingBits()) return PackedStatus::kTruncated;
   if (length > maxLength) return PackedStatus::kTooLarge;
 
-  uint32_t table[1u << kLookupBits];
-  FillLookup(t, t.root, 0, 0, table);
+  auto lookup = std::make_unique_for_overwrite<Lookup>();
+  Lookup& lk = *lookup;
+  FillMultiLookup(t, lk);
   std::vector<uint8_t> out(length);
   uint8_t* o = out.data();
-  for (uint32_t i = 0; i < length; ++i) {
+  uint8_t* const end = o + length;
+
+  // Finishes a code longer than the lookup window, whose first
+  // kLookupBits bits led to node.
+  auto walk = [&](int node) -> bool {
+    while (node >= kFirstNode) {
+      unsigned bit;
+      if (!in.Bit(bit)) return false;
+      node = bit ? t.right[node - kFirstNode] : t.left[node - kFirstNode];
+    }
+    *o++ = uint8_t(node);
+    return true;
+  };
+
+  // Whole windows of input and room for a full entry's 8-byte store: up to
+  // kMaxRun bytes per lookup. The bit buffer is kept in locals here and
+  // handed back to the reader around refills and long codes.
+  uint64_t acc = in.acc_;
+  int bits = in.bits_;
+  while (end - o >= kMaxRun) {
+    if (bits < kLookupBits) {
+      in.acc_ = acc;
+      in.bits_ = bits;
+      in.Refill();
+      acc = in.acc_;
+      bits = in.bits_;
+      if (bits < kLookupBits) break;
+    }
+    const uint32_t w = uint32_t(acc >> (64 - kLookupBits));
+    const uint32_t m = lk.meta[w];
+    std::memcpy(o, &lk.bytes[w], kMaxRun);
+    const int used = int((m >> 16) & 0xFF);
+    acc <<= used;
+    bits -= used;
+    const uint32_t count = m >> 24;
+    o += count;
+    if (count == 0) {
+      in.acc_ = acc;
+      in.bits_ = bits;
+      if (!walk(int(m & 0xFFFF))) return PackedStatus::kTruncated;
+      acc = in.acc_;
+      bits = in.bits_;
+    }
+  }
+  in.acc_ = acc;
+  in.bits_ = bits;
+  // The last bytes one code at a time, where the input may run out
+  // inside a window.
+  while (o < end) {
     if (in.bits_ < kLookupBits) in.Refill();
-    const uint32_t e = table[in.acc_ >> (64 - kLookupBits)];
+    const uint32_t e = lk.single[in.acc_ >> (64 - kLookupBits)];
     const int used = int(e >> 16);
     if (used > in.bits_) return PackedStatus::kTruncated;  // only at the end of input
     in.acc_ <<= used;
     in.bits_ -= used;
-    int node = int(e & 0xFFFF);
-    while (node >= kFirstNode) {
-      unsigned bit;
-      if (!in.Bit(bit)) return PackedStatus::kTruncated;
-      node = bit ? t.right[node - kFirstNode] : t.left[node - kFirstNode];
-    }
-    o[i] = uint8_t(node);
+    if (!walk(int(e & 0xFFFF))) return PackedStatus::kTruncated;
   }
   result.swap(out);
   return PackedStatus::kOk;
