@@ -34,6 +34,7 @@ struct Bits {
 
 // A plain bit-at-a-time decoder to hold the table-driven one against.
 struct Reference {
+  explicit Reference(const std::vector<uint8_t>& file) : f(file) {}
   const std::vector<uint8_t>& f;
   size_t bit = 64;  // past the 8-byte header
   std::vector<int> left, right;
@@ -91,7 +92,7 @@ struct Reference {
 // of a failed decode must be the sentinel it started as.
 void ExpectLikeReference(const std::vector<uint8_t>& f, const std::string& what) {
   std::vector<uint8_t> want = {0xEE}, got = {0xEE};
-  const PackedStatus ws = Reference{f}.Run(want);
+  const PackedStatus ws = Reference(f).Run(want);
   const PackedStatus gs = UnpackPacked(f.data(), f.size(), got);
   ASSERT_EQ(gs, ws) << what;
   ASSERT_EQ(got, want) << what;
