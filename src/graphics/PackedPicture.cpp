@@ -114,9 +114,9 @@ constexpr int kMaxRun = 8;  // bytes one multi-code entry may hold
 
 // Multi-code lookup: for every kLookupBits-bit window, the bytes of all
 // whole codes it starts with (up to kMaxRun, in memory order) and, in
-// meta, their count (bits 24..31) and total length (bits 16..23). An entry
-// with no whole code holds the single-code entry in meta: its internal
-// node and the kLookupBits bits that reach it.
+// meta, their total length (bits 0..7, ready for a shift count) and their
+// count (bits 8..15). An entry with no whole code has count 0, length
+// kLookupBits and, in bits 16..31, the internal node those bits reach.
 struct Lookup {
   uint32_t single[1u << kLookupBits];
   uint64_t bytes[1u << kLookupBits];
@@ -143,7 +143,8 @@ void FillMultiLookup(const Tree& t, Lookup& lk) {
       used += len;
     }
     lk.bytes[w] = bytes;
-    lk.meta[w] = count > 0 ? (uint32_t(count) << 24) | (uint32_t(used) << 16) : lk.single[w];
+    lk.meta[w] = count > 0 ? uint32_t(used) | (uint32_t(count) << 8)
+                           : uint32_t(kLookupBits) | (lk.single[w] & 0xFFFF) << 16;
   }
 }
 
@@ -205,15 +206,15 @@ PackedStatus Unpack(const uint8_t* data, size_t size, uint32_t maxLength, bool n
     const uint32_t w = uint32_t(acc >> (64 - kLookupBits));
     const uint32_t m = lk.meta[w];
     std::memcpy(o, &lk.bytes[w], kMaxRun);
-    const int used = int((m >> 16) & 0xFF);
+    const int used = int(m & 0xFF);
     acc <<= used;
     bits -= used;
-    const uint32_t count = m >> 24;
+    const uint32_t count = (m >> 8) & 0xFF;
     o += count;
     if (count == 0) {
       in.acc_ = acc;
       in.bits_ = bits;
-      if (!walk(int(m & 0xFFFF))) return PackedStatus::kTruncated;
+      if (!walk(int(m >> 16))) return PackedStatus::kTruncated;
       acc = in.acc_;
       bits = in.bits_;
     }
