@@ -197,6 +197,36 @@ TEST(WaveSound, EveryWaveEncodingDecodes) {
   }
 }
 
+// A float WAVE holding huge values, infinities and NaN plays as a bounded,
+// finite signal (huge values next to each other once overflowed the
+// resampler's interpolation into infinities).
+TEST(WaveSound, FloatSamplesPastFullScaleStayFinite) {
+  const float samples[] = {3e38f, -3e38f, 3e38f, INFINITY, -INFINITY, NAN, 0.5f, -0.5f};
+  std::string data;
+  for (int rep = 0; rep < 64; ++rep)
+    for (float f : samples) data.append(reinterpret_cast<const char*>(&f), 4);
+  auto le32 = [](uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
+  auto le16 = [](uint16_t v) { return std::string(reinterpret_cast<const char*>(&v), 2); };
+  std::string fmt = le16(3) + le16(1) + le32(8000) + le32(32000) + le16(4) + le16(32);
+  std::string body = "WAVEfmt " + le32(uint32_t(fmt.size())) + fmt + "data" +
+                     le32(uint32_t(data.size())) + data;
+  std::string file = "RIFF" + le32(uint32_t(body.size())) + body;
+  mirt::SoundMixer m;
+  ASSERT_TRUE(m.playWave(std::make_shared<const std::vector<uint8_t>>(file.begin(), file.end()),
+                         true));
+  std::vector<float> out(4096 * 2);
+  float peak = 0;
+  for (uint64_t at = 0; at < 4 * 4096; at += 4096) {
+    m.renderAudio(out.data(), 4096, at);
+    for (float v : out) {
+      ASSERT_TRUE(std::isfinite(v));
+      peak = std::max(peak, std::fabs(v));
+    }
+  }
+  EXPECT_LE(peak, 1.0f);
+  EXPECT_GT(peak, 0.4f);  // the sound is there, not muted
+}
+
 TEST(WaveSound, BuffersThatCannotBeDecodedPlayNothingAndBuffersLiveWhilePlaying) {
   mirt::SoundMixer m;
   const std::vector<std::vector<uint8_t>> junk = {

@@ -119,8 +119,11 @@ bool SoundDecoder::fill() {
   for (sf_count_t i = 0; i < got; ++i) {
     const float* f = raw_.data() + size_t(i) * size_t(channels_);
     float l = f[0], r = channels_ > 1 ? f[1] : f[0];
-    if (!std::isfinite(l)) l = 0;
-    if (!std::isfinite(r)) r = 0;
+    // A float file may hold anything: NaN and infinities become silence and
+    // values past full scale are cut to it, so that neither the resampler's
+    // interpolation nor the mix can overflow into a non-finite sample.
+    l = std::isfinite(l) ? std::clamp(l, -1.0f, 1.0f) : 0.0f;
+    r = std::isfinite(r) ? std::clamp(r, -1.0f, 1.0f) : 0.0f;
     src_.push_back(l);
     src_.push_back(r);
   }
