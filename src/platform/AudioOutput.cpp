@@ -144,12 +144,12 @@ bool WaveFileWriter::open(const std::string& hostPath) {
 
 void WaveFileWriter::write(const float* stereo, size_t frames) {
   if (!file_) return;
-  std::vector<int16_t> pcm(frames * 2);
+  pcm_.resize(frames * 2);
   for (size_t i = 0; i < frames * 2; ++i) {
     float v = std::clamp(stereo[i], -1.0f, 1.0f);
-    pcm[i] = int16_t(std::lrint(v * 32767.0f));
+    pcm_[i] = int16_t(std::lrint(v * 32767.0f));
   }
-  std::fwrite(pcm.data(), sizeof(int16_t), pcm.size(), file_);
+  std::fwrite(pcm_.data(), sizeof(int16_t), pcm_.size(), file_);
   frames_ += frames;
 }
 

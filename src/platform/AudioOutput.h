@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -92,6 +93,7 @@ class WaveFileWriter {
  private:
   FILE* file_ = nullptr;
   uint64_t frames_ = 0;
+  std::vector<int16_t> pcm_;  // kept between blocks so that writing does not allocate
 };
 
 }  // namespace mirt
