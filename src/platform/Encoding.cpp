@@ -7,10 +7,29 @@
 namespace mirt {
 namespace {
 
-std::string convert(const char* to, const char* from, const std::string& in,
-                    const char* replacement, size_t skipOnError) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return in;
+// An open conversion descriptor. Opening one costs far more than converting
+// the one character that drawing text converts at a time, so each thread
+// keeps one per direction open for its lifetime.
+class Descriptor {
+ public:
+  Descriptor(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Descriptor() {
+    if (ok()) iconv_close(cd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
+std::string convert(const Descriptor& d, const std::string& in, const char* replacement,
+                    size_t skipOnError) {
+  if (!d.ok()) return in;
+  iconv_t cd = d.get();
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // the initial state, whatever came before
   std::string out;
   out.reserve(in.size() * 2);
   char* src = const_cast<char*>(in.data());
@@ -37,18 +56,19 @@ std::string convert(const char* to, const char* from, const std::string& in,
       srcLeft -= skip;
     }
   }
-  iconv_close(cd);
   return out;
 }
 
 }  // namespace
 
 std::string cp932ToUtf8(const std::string& cp932) {
-  return convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", 1);
+  thread_local const Descriptor d("UTF-8", "CP932");
+  return convert(d, cp932, "\xEF\xBF\xBD", 1);
 }
 
 std::string utf8ToCp932(const std::string& utf8) {
-  return convert("CP932", "UTF-8", utf8, "?", 0);
+  thread_local const Descriptor d("CP932", "UTF-8");
+  return convert(d, utf8, "?", 0);
 }
 
 }  // namespace mirt
