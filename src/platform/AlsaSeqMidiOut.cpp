@@ -56,11 +56,9 @@ void AlsaSeqMidiOut::send(const uint8_t* bytes, size_t n) {
 }
 
 void AlsaSeqMidiOut::shortMsg(uint32_t msg) {
-  uint8_t b[3] = {uint8_t(msg), uint8_t(msg >> 8), uint8_t(msg >> 16)};
-  uint8_t kind = b[0] & 0xF0;
-  size_t n = (kind == 0xC0 || kind == 0xD0) ? 2 : 3;
+  ShortMsgBytes m(msg);
   std::lock_guard<std::mutex> l(mutex_);
-  send(b, n);
+  send(m.b, m.n);
 }
 
 void AlsaSeqMidiOut::longMsg(const uint8_t* data, size_t length) {

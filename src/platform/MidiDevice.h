@@ -22,6 +22,16 @@ class MidiOut {
   virtual void close() = 0;
 };
 
+// The bytes of a short message, status first, and how many of them count:
+// program change and channel pressure carry one data byte, the others two.
+struct ShortMsgBytes {
+  explicit ShortMsgBytes(uint32_t msg)
+      : b{uint8_t(msg), uint8_t(msg >> 8), uint8_t(msg >> 16)},
+        n((b[0] & 0xF0) == 0xC0 || (b[0] & 0xF0) == 0xD0 ? 2 : 3) {}
+  uint8_t b[3];
+  size_t n;
+};
+
 // timeSetEvent / timeKillEvent semantics: a periodic callback every N ms on
 // the timer's own thread, identified by a non-zero id.
 using TimerCallback = void (*)(uint32_t id, uint32_t msg, uintptr_t user,

@@ -25,10 +25,10 @@ class TracingMidiOut final : public MidiOut {
       : out_(out), trace_(std::move(trace)), tracing_(std::move(tracing)) {}
   bool open() override { return out_.open(); }
   void shortMsg(uint32_t msg) override {
-    uint8_t b[3] = {uint8_t(msg), uint8_t(msg >> 8), uint8_t(msg >> 16)};
-    uint8_t kind = b[0] & 0xF0;
-    size_t n = (kind == 0xC0 || kind == 0xD0) ? 2 : 3;
-    if (on()) trace_("midi", JsonObject().Utf8("data", Hex(b, n)));
+    if (on()) {
+      ShortMsgBytes m(msg);
+      trace_("midi", JsonObject().Utf8("data", Hex(m.b, m.n)));
+    }
     out_.shortMsg(msg);
   }
   void longMsg(const uint8_t* data, size_t length) override {
