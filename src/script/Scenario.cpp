@@ -1,6 +1,7 @@
 #include "script/Scenario.h"
 
 #include <cstring>
+#include <utility>
 
 #include "script/Archive.h"
 #include "script/CFile.h"
@@ -60,8 +61,8 @@ void ParseStartupDefinitions(const std::vector<uint8_t>& bytes, StartupDefinitio
   }
 }
 
-void Scenario::SetText(const std::vector<uint8_t>& bytes) {
-  text_ = bytes;
+void Scenario::SetText(std::vector<uint8_t> bytes) {
+  text_ = std::move(bytes);
   text_.push_back(0);
 }
 
@@ -86,13 +87,13 @@ bool Scenario::OpenFirstScenario() {
     auto data = ReadArchiveMemberAt(name, 0, &entryName);
     if (!data) return false;
     Invert(*data);
-    SetText(*data);
+    SetText(std::move(*data));
     CopyField(p_.state.scenarioName, sizeof p_.state.scenarioName, entryName);
   } else if (kind == "TXT") {
     mode = Mode::Plain;
     std::vector<uint8_t> bytes;
     f.ReadAll(bytes);
-    SetText(bytes);
+    SetText(std::move(bytes));
     CopyField(p_.state.scenarioName, sizeof p_.state.scenarioName, name);
   } else {
     // Neither a scenario text nor an archive: there is no story to open.
@@ -109,7 +110,7 @@ void Scenario::LoadScenario(const std::string& name) {
     if (!f.Open(name, CFile::kExisting)) return;
     std::vector<uint8_t> bytes;
     f.ReadAll(bytes);
-    SetText(bytes);
+    SetText(std::move(bytes));
     return;
   }
   auto data = ReadArchiveMember(defs.scenarioSource, name);
@@ -118,7 +119,7 @@ void Scenario::LoadScenario(const std::string& name) {
     return;
   }
   Invert(*data);
-  SetText(*data);
+  SetText(std::move(*data));
 }
 
 }  // namespace mirt

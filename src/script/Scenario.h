@@ -36,7 +36,7 @@ class Scenario {
   // The text, always followed by a zero byte.
   const char* Text() const { return reinterpret_cast<const char*>(text_.data()); }
   size_t Length() const { return text_.size() - 1; }
-  void SetText(const std::vector<uint8_t>& bytes);
+  void SetText(std::vector<uint8_t> bytes);
 
   uint32_t position = 0;  // ScenarioPosition: offset of the next line
   Mode mode = Mode::Plain;
