@@ -10,6 +10,7 @@
 #include "script/Commands.h"
 #include "shell/Player.h"
 #include "vars/Arguments.h"
+#include "vars/VariableStore.h"
 
 namespace mirt {
 namespace {
@@ -20,7 +21,7 @@ void StoreName(char (&field)[80], const std::string& name) {
   size_t n = 0;
   while (n < name.size() && n < sizeof field - 1) {
     unsigned char c = static_cast<unsigned char>(name[n]);
-    bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    bool lead = isSjisLead(c);
     if (lead && n + 1 >= sizeof field - 1) break;
     n += lead ? 2 : 1;
   }
@@ -29,7 +30,7 @@ void StoreName(char (&field)[80], const std::string& name) {
   std::memcpy(field, name.data(), n);
 }
 
-std::string FieldName(const char (&field)[80]) { return std::string(field, strnlen(field, sizeof field)); }
+std::string FieldName(const char (&field)[80]) { return FieldString(field, sizeof field); }
 
 // The string argument, the discarded integer read, then the real integer.
 int32_t ReadNameAndValue(Player& p, std::string& name) {

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/Encoding.h"
+
 namespace mirt {
 
 constexpr int kIntVarCount = 256;
@@ -37,8 +39,7 @@ inline void CopyField(char* field, size_t n, const std::string& s) {
 inline void CopyText(char* field, size_t n, const std::string& s) {
   size_t len = 0;
   while (len < s.size()) {
-    unsigned char c = static_cast<unsigned char>(s[len]);
-    size_t step = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && len + 1 < s.size() ? 2 : 1;
+    size_t step = isSjisLead(static_cast<unsigned char>(s[len])) && len + 1 < s.size() ? 2 : 1;
     if (len + step > n - 1) break;
     len += step;
   }
