@@ -59,6 +59,13 @@ int CFile::ReadAll(std::vector<uint8_t>& out) {
   return 1;
 }
 
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& cp932Name) {
+  CFile f;
+  std::vector<uint8_t> bytes;
+  if (!f.Open(cp932Name, CFile::kExisting) || !f.ReadAll(bytes)) return std::nullopt;
+  return bytes;
+}
+
 bool FileExists(const std::string& cp932Name) {
   std::string path = ResolveExisting(cp932Name);
   if (path.empty()) return false;

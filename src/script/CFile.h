@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,5 +35,7 @@ class CFile {
 
 // True when the file can be opened for reading.
 bool FileExists(const std::string& cp932Name);
+// The whole of an existing file; nothing when it cannot be opened or read.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& cp932Name);
 
 }  // namespace mirt

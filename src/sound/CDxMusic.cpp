@@ -81,11 +81,7 @@ void CDxMusic::clearChannels() { std::memset(channels_, 0, sizeof channels_); }
 int CDxMusic::load(const std::string& name) {
   stop();
   std::optional<std::vector<uint8_t>> bytes = ReadArchiveMember(archiveName_, name);
-  if (!bytes) {
-    CFile f;
-    std::vector<uint8_t> buf;
-    if (f.Open(name, CFile::kExisting) && f.ReadAll(buf)) bytes = std::move(buf);
-  }
+  if (!bytes) bytes = ReadWholeFile(name);
   if (bytes)
     song_.load(bytes->data(), bytes->size());
   else

@@ -115,11 +115,7 @@ int Player::WavePlay(int32_t flag) {
     bytes = ReadArchiveMember(archive, upper);
     // An archive without that entry: the plain file, as the MIDI loader does.
   }
-  if (!bytes) {
-    CFile f;
-    std::vector<uint8_t> buf;
-    if (f.Open(FieldName(state.waveName), CFile::kExisting) && f.ReadAll(buf)) bytes = std::move(buf);
-  }
+  if (!bytes) bytes = ReadWholeFile(FieldName(state.waveName));
   if (!bytes) {
     Message(Sjis("WAVE再生失敗"));
     return 1;
