@@ -104,11 +104,7 @@ int Player::WavePlay(int32_t flag) {
   waveBuffer.reset();  // the mixer keeps a sound that still plays
   std::optional<std::vector<uint8_t>> bytes;
   const std::string& archive = scenario.defs.waveArchive;
-  std::vector<uint8_t> head;
-  CFile a;
-  bool archiveOpens = !archive.empty() && a.Open(archive, CFile::kExisting);
-  a.Close();
-  if (archiveOpens) {
+  if (FileExists(archive)) {
     // The name is upper-cased in place when it is looked up in the archive.
     std::string upper = UpperAscii(FieldName(state.waveName));
     StoreName(state.waveName, upper);
