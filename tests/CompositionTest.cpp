@@ -53,6 +53,11 @@ struct Scene {
     p.state.boxColour[1] = uint8_t(green);
     p.state.boxColour[2] = uint8_t(blue);
   }
+  // Names the background and loads it.
+  void Background(const std::string& name) {
+    mirt::CopyField(p.state.backgroundName, 80, name);
+    mirt::LoadBackground(p);
+  }
   QRgb At(int x, int y) const { return Rgb(p.layers.scene, x, y); }
 };
 
@@ -190,8 +195,7 @@ TEST(Composition, BackgroundBufferLayoutAndPlacement) {
   Scene s;
   QImage bg = Coded(640, 480);
   s.Picture("bg.bmp", bg);
-  mirt::CopyField(s.p.state.backgroundName, 80, "BG.BMP");  // any letter case
-  mirt::LoadBackground(s.p);
+  s.Background("BG.BMP");  // any letter case
   const auto& b = s.p.layers.background;
   ASSERT_EQ(b.size(), 921600u);
   // bottom row first, blue green red
@@ -204,22 +208,19 @@ TEST(Composition, BackgroundBufferLayoutAndPlacement) {
   EXPECT_EQ(s.p.layers.scene.convertToFormat(QImage::Format_RGB32), bg);
   // smaller: top-left, black elsewhere; larger: cut at the edges
   s.Picture("small.bmp", Coded(100, 50));
-  mirt::CopyField(s.p.state.backgroundName, 80, "small.bmp");
-  mirt::LoadBackground(s.p);
+  s.Background("small.bmp");
   mirt::ComposeScene(s.p, false);
   EXPECT_EQ(s.At(99, 49), Rgb(Coded(100, 50), 99, 49));
   EXPECT_EQ(s.At(100, 0), 0u);
   EXPECT_EQ(s.At(0, 50), 0u);
   s.Picture("big.bmp", Coded(700, 500));
-  mirt::CopyField(s.p.state.backgroundName, 80, "big.bmp");
-  mirt::LoadBackground(s.p);
+  s.Background("big.bmp");
   mirt::ComposeScene(s.p, false);
   EXPECT_EQ(s.At(639, 479), Rgb(Coded(700, 500), 639, 479));
   // missing, or a file of no picture kind: black
   s.dir.WriteBytes("notes.gif", "GIF89a");
   for (const char* name : {"none.bmp", "notes.gif"}) {
-    mirt::CopyField(s.p.state.backgroundName, 80, name);
-    mirt::LoadBackground(s.p);
+    s.Background(name);
     EXPECT_EQ(std::count(b.begin(), b.end(), 0), 921600) << name;
   }
 }

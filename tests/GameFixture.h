@@ -17,6 +17,23 @@ namespace mirt_test {
 
 namespace fs = std::filesystem;
 
+// Whether text holds needle; a failure shows both.
+inline ::testing::AssertionResult Has(const std::string& text, const std::string& needle) {
+  if (text.find(needle) == std::string::npos)
+    return ::testing::AssertionFailure() << "\"" << needle << "\" not in: " << text;
+  return ::testing::AssertionSuccess() << "\"" << needle << "\" found in: " << text;
+}
+
+// A variable's value in a state dump, without quotes; "none" when it is missing.
+inline std::string VarOf(const std::string& dump, const std::string& name) {
+  const std::string key = "{\"name\":\"" + name + "\",\"value\":";
+  size_t p = dump.find(key);
+  if (p == std::string::npos) return "none";
+  p += key.size();
+  if (dump[p] == '"') return dump.substr(p + 1, dump.find("\"}", p) - p - 1);
+  return dump.substr(p, dump.find('}', p) - p);
+}
+
 class GameDir {
  public:
   GameDir() {
@@ -41,11 +58,17 @@ class GameDir {
   void WriteBytes(const std::string& name, const std::string& bytes) {
     std::ofstream(Path(name), std::ios::binary) << bytes;
   }
+  // An init.def naming start.txt, and start.txt holding the script.
+  void Script(const std::string& utf8) {
+    InitDef("start.txt");
+    WriteScript("start.txt", utf8);
+  }
   void InitDef(const std::string& scenario, const std::string& speeds = "10\n20\n30\n40\n50\n") {
     WriteScript("init.def", speeds + scenario + "\n\n\n\n");
   }
-  // Runs the game with the actions; returns the exit code.
-  int Run(const std::string& actions, uint32_t maxTime = 600000) {
+  // Runs the game with the actions; returns the exit code. With audioOut
+  // the sound is rendered to that file in the folder.
+  int Run(const std::string& actions, uint32_t maxTime = 600000, const std::string& audioOut = "") {
     WriteBytes("input.txt", actions);
     mirt::AutomationOptions o;
     o.gameDir = dir_;
@@ -53,6 +76,7 @@ class GameDir {
     o.traceFile = Path("trace.jsonl");
     o.virtualTime = true;
     o.maxTime = maxTime;
+    if (!audioOut.empty()) o.audioOut = Path(audioOut);
     int code = mirt::RunAutomation(o);
     fs::current_path(origin_);
     return code;
@@ -70,6 +94,14 @@ class GameDir {
       if (l.find(needle) != std::string::npos) out.push_back(l);
     return out;
   }
+  // Runs the actions then dumps the state; returns the dump.
+  std::string RunAndDump(const std::string& actions = "") {
+    EXPECT_EQ(Run(actions + "dump " + Path("d.json") + "\n"), 0);
+    return Read("d.json");
+  }
+  // Text events and message-box events, whole, in order.
+  std::vector<std::string> TextEvents() const { return Events("\"ev\":\"text\""); }
+  std::vector<std::string> MessageEvents() const { return Events("\"ev\":\"message\""); }
   // Texts drawn, in order.
   std::vector<std::string> Texts() const { return TextFields("\"ev\":\"text\""); }
   // Texts of the message boxes shown, in order.

@@ -7,6 +7,7 @@
 #include "GameFixture.h"
 
 using mirt_test::GameDir;
+using mirt_test::Has;
 using Strings = std::vector<std::string>;
 
 namespace {
@@ -15,28 +16,25 @@ const char* kPages = "\"1\"\\n\n\"2\"\\n\n\"3\"\\p\n\"4\"\\n\n\"5\"\\n\n\"6\"\\n
 
 TEST(Input, StoryStartsAtTheFirstTickAndEnterAdvances) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", kPages);
+  g.Script(kPages);
   EXPECT_EQ(g.Run("key Enter\nkey A\nkey Escape\nkey Enter\n"), 0);
   EXPECT_EQ(g.Texts(), (Strings{"1", "2", "3"}));
   EXPECT_EQ(g.Trace()[0].rfind("{\"t\":0,\"ev\":\"start\"", 0), 0u);
-  EXPECT_NE(g.Events("\"ev\":\"text\"")[0].find("\"t\":100,"), std::string::npos);
+  EXPECT_TRUE(Has(g.TextEvents()[0], "\"t\":100,"));
 }
 
 TEST(Input, SkipModeAdvancesEveryTickAndAClickOnlyEndsIt) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", kPages);
+  g.Script(kPages);
   EXPECT_EQ(g.Run("menu SKIP\nwait 250\nclick\ndump " + g.Path("d.json") + "\nwait 500\n"), 0);
   // 1 at the start, then one advance per 100 ms tick: 2 and 3
   EXPECT_EQ(g.Texts(), (Strings{"1", "2", "3"}));
-  EXPECT_NE(g.Read("d.json").find("\"skipMode\":false"), std::string::npos);
+  EXPECT_TRUE(Has(g.Read("d.json"), "\"skipMode\":false"));
 }
 
 TEST(Input, RightClickHidesTheBoxAndALeftClickBringsItBack) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", kPages);
+  g.Script(kPages);
   std::string a = g.Path("a.png"), b = g.Path("b.png"), c = g.Path("c.png");
   EXPECT_EQ(g.Run("screenshot " + a + "\nrclick 5 5\nscreenshot " + b + "\ndump " +
                   g.Path("d.json") + "\nrclick\nclick\nscreenshot " + c + "\n"),
@@ -46,37 +44,33 @@ TEST(Input, RightClickHidesTheBoxAndALeftClickBringsItBack) {
   ASSERT_FALSE(before.isNull());
   EXPECT_NE(before, hidden);  // the text is gone with the box
   EXPECT_EQ(before, after);   // and back as it was; the click did not advance
-  EXPECT_NE(g.Read("d.json").find("\"storyState\":0"), std::string::npos);
+  EXPECT_TRUE(Has(g.Read("d.json"), "\"storyState\":0"));
   EXPECT_EQ(g.Texts(), (Strings{"1"}));
 }
 
 TEST(Input, ReturnToTitleAsksFirst) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", "!n:1!\n" + std::string(kPages));
+  g.Script("!n:1!\n" + std::string(kPages));
   EXPECT_EQ(g.Run("click\nanswer no\nmenu N1\nanswer yes\nmenu N1\ndump " + g.Path("d.json") + "\n"), 0);
   EXPECT_EQ(g.Texts(), (Strings{"1", "2", "1"}));
   auto q = g.Events("\"ev\":\"question\"");
   ASSERT_EQ(q.size(), 2u);
-  EXPECT_NE(q[0].find("タイトルに戻りますか？"), std::string::npos);
-  EXPECT_NE(q[0].find("\"answer\":\"no\""), std::string::npos);
+  EXPECT_TRUE(Has(q[0], "タイトルに戻りますか？"));
+  EXPECT_TRUE(Has(q[0], "\"answer\":\"no\""));
   std::string d = g.Read("d.json");
-  EXPECT_NE(d.find("\"intCount\":1"), std::string::npos);  // the reset, then the first line again
-  EXPECT_NE(d.find("\"caption\":\"Mirt Ver 2.33\""), std::string::npos);
+  EXPECT_TRUE(Has(d, "\"intCount\":1"));  // the reset, then the first line again
+  EXPECT_TRUE(Has(d, "\"caption\":\"Mirt Ver 2.33\""));
 }
 
 TEST(Input, MenuModelCaptionsAndChecks) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", kPages);
-  EXPECT_EQ(g.Run("menu vol5\nmenu P1\ndump " + g.Path("d.json") + "\n"), 0);
-  std::string d = g.Read("d.json");
-  EXPECT_NE(d.find("\"SaveDat3\":{\"caption\":\"3: ---- --/-- --:--:--\""), std::string::npos);
-  EXPECT_NE(d.find("\"vol5\":{\"caption\":\"遅い\",\"checked\":true"), std::string::npos);
-  EXPECT_NE(d.find("\"vol3\":{\"caption\":\"標準\",\"checked\":false"), std::string::npos);
-  EXPECT_NE(d.find("\"N3\":{\"caption\":\"常に手前で表示\",\"checked\":true,\"enabled\":true,\"visible\":false}"),
-            std::string::npos);
-  EXPECT_NE(d.find("\"charDelay\":50"), std::string::npos);  // vol5 of this init.def is 50
+  g.Script(kPages);
+  std::string d = g.RunAndDump("menu vol5\nmenu P1\n");
+  EXPECT_TRUE(Has(d, "\"SaveDat3\":{\"caption\":\"3: ---- --/-- --:--:--\""));
+  EXPECT_TRUE(Has(d, "\"vol5\":{\"caption\":\"遅い\",\"checked\":true"));
+  EXPECT_TRUE(Has(d, "\"vol3\":{\"caption\":\"標準\",\"checked\":false"));
+  EXPECT_TRUE(Has(d, "\"N3\":{\"caption\":\"常に手前で表示\",\"checked\":true,\"enabled\":true,\"visible\":false}"));
+  EXPECT_TRUE(Has(d, "\"charDelay\":50"));  // vol5 of this init.def is 50
   std::string ini = g.Read("mirt.ini");
   ASSERT_EQ(ini.size(), 20u);
   EXPECT_EQ(ini[4], 1);   // page mode
@@ -85,8 +79,7 @@ TEST(Input, MenuModelCaptionsAndChecks) {
 
 TEST(Input, ScreenCaptureWritesA24BitBmpUnderTheChosenName) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", kPages);
+  g.Script(kPages);
   EXPECT_EQ(g.Run("savefile " + g.Path("shot") + "\nmenu N2\nsavefile\nmenu N2\n"), 0);
   std::string bmp = g.Read("shot");
   ASSERT_EQ(bmp.size(), 921654u);

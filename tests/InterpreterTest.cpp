@@ -6,6 +6,7 @@
 #include "script/Scenario.h"
 
 using mirt_test::GameDir;
+using mirt_test::Has;
 using Strings = std::vector<std::string>;
 
 namespace {
@@ -19,145 +20,125 @@ std::string Ini(int full, int page, int top, int left, int speed) {
 
 TEST(Interpreter, WaitEndsTheLineAndTextJoinsAcrossLines) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt",
-                "\"first\"\\n\"never\"\n"
-                "\"a b\tc\"\n"
-                "\"same line\"\\n\n"
-                "\"open\n"
-                "\"\\n literal\"\\n\n");
+  g.Script("\"first\"\\n\"never\"\n"
+           "\"a b\tc\"\n"
+           "\"same line\"\\n\n"
+           "\"open\n"
+           "\"\\n literal\"\\n\n");
   EXPECT_EQ(g.Run("click\nclick\nclick\n"), 0);
   EXPECT_EQ(g.Texts(), (Strings{"first", "abc", "sameline", "open", "\\\\nliteral"}));
   // the pen stays after a text that ends its line without an escape
-  auto texts = g.Events("\"ev\":\"text\"");
+  auto texts = g.TextEvents();
   ASSERT_EQ(texts.size(), 5u);
-  EXPECT_NE(texts[1].find("\"x\":0,"), std::string::npos);  // the line break went to the origin
-  EXPECT_EQ(texts[2].find("\"x\":0,"), std::string::npos);  // after "abc"
+  EXPECT_TRUE(Has(texts[1], "\"x\":0,"));  // the line break went to the origin
+  EXPECT_FALSE(Has(texts[2], "\"x\":0,"));  // after "abc"
 }
 
 TEST(Interpreter, PageModeGoesOnWithoutWaiting) {
   GameDir g;
-  g.InitDef("start.txt");
   g.WriteBytes("mirt.ini", Ini(0, 1, 10, 20, 0));
-  g.WriteScript("start.txt", "\"one\"\\n\"lost\"\n\"two\"\\n\n\"three\"\\p\n\"four\"\\n\n");
+  g.Script("\"one\"\\n\"lost\"\n\"two\"\\n\n\"three\"\\p\n\"four\"\\n\n");
   EXPECT_EQ(g.Run(std::string("dump ") + g.Path("d.json") + "\nclick\n"), 0);
   EXPECT_EQ(g.Texts(), (Strings{"one", "two", "three", "four"}));
-  EXPECT_NE(g.Read("d.json").find("\"pageMode\":true"), std::string::npos);
+  EXPECT_TRUE(Has(g.Read("d.json"), "\"pageMode\":true"));
   // page mode also skips the per-character pauses: all three texts at once
-  auto t = g.Events("\"ev\":\"text\"");
+  auto t = g.TextEvents();
   EXPECT_EQ(t[0].substr(0, 10), t[2].substr(0, 10));
 }
 
 TEST(Interpreter, RevealTimeFollowsSpeedAndPauseEscape) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt",
-                "~WAIT 500,\"ab\"\\w\"c\"\\n\n"
-                "\"x\"\\w\"y\"\\n\n");
+  g.Script("~WAIT 500,\"ab\"\\w\"c\"\\n\n"
+           "\"x\"\\w\"y\"\\n\n");
   EXPECT_EQ(g.Run("click\n"), 0);
-  auto t = g.Events("\"ev\":\"text\"");
+  auto t = g.TextEvents();
   ASSERT_EQ(t.size(), 4u);
   // start at 100 ms; "ab" takes 2 x 50 ms, then 500 ms of pause
-  EXPECT_NE(t[0].find("{\"t\":100,"), std::string::npos) << t[0];
-  EXPECT_NE(t[1].find("{\"t\":700,"), std::string::npos) << t[1];
-  EXPECT_NE(g.Read("trace.jsonl").find("\"name\":\"WAIT\""), std::string::npos);
+  EXPECT_TRUE(Has(t[0], "{\"t\":100,"));
+  EXPECT_TRUE(Has(t[1], "{\"t\":700,"));
+  EXPECT_TRUE(Has(g.Read("trace.jsonl"), "\"name\":\"WAIT\""));
 }
 
 TEST(Interpreter, HeldButtonCutsEveryPauseShort) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", "\"go\"\\n\n~WAIT 5000,\"abcdef\"\\w\"g\"\\n\n");
+  g.Script("\"go\"\\n\n~WAIT 5000,\"abcdef\"\\w\"g\"\\n\n");
   EXPECT_EQ(g.Run("press\nrelease\ndump " + g.Path("d.json") + "\n"), 0);
-  auto t = g.Events("\"ev\":\"text\"");
+  auto t = g.TextEvents();
   ASSERT_EQ(t.size(), 3u);
   // the release is at time 200 (go takes 100 ms after the start tick);
   // with the button up again the reveal of abcdef runs at 50 ms a unit
-  EXPECT_NE(t[2].find("\"text\":\"g\""), std::string::npos);
+  EXPECT_TRUE(Has(t[2], "\"text\":\"g\""));
 }
 
 TEST(Variables, AssignmentsAndReferences) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt",
-                "!a:5!\n!b:a!\n!c:x!\n!d:-7!\n!e:12ab!\n!a:1!\n!flag\n!my var:3!\n"
-                "!averyveryverylongvariablename:9!\n"
-                "&s:\"a b\"\n&t:abc\n&s:\"new%\"\n"
-                "\"n=\"'b'\"!\"%s%\\n\n");
-  EXPECT_EQ(g.Run(std::string("dump ") + g.Path("d.json") + "\n"), 0);
-  std::string d = g.Read("d.json");
-  EXPECT_NE(d.find("\"ints\":[{\"name\":\"a\",\"value\":1},{\"name\":\"b\",\"value\":5},"
-                   "{\"name\":\"c\",\"value\":0},{\"name\":\"d\",\"value\":-7},"
-                   "{\"name\":\"e\",\"value\":12},{\"name\":\"flag\",\"value\":0},"
-                   "{\"name\":\"myvar\",\"value\":3},"
-                   "{\"name\":\"averyveryverylongva\",\"value\":9}]"),
-            std::string::npos)
-      << d;
-  EXPECT_NE(d.find("\"strings\":[{\"name\":\"s\",\"value\":\"new%\"},{\"name\":\"t\",\"value\":\"\"}]"),
-            std::string::npos)
-      << d;
+  g.Script("!a:5!\n!b:a!\n!c:x!\n!d:-7!\n!e:12ab!\n!a:1!\n!flag\n!my var:3!\n"
+           "!averyveryverylongvariablename:9!\n"
+           "&s:\"a b\"\n&t:abc\n&s:\"new%\"\n"
+           "\"n=\"'b'\"!\"%s%\\n\n");
+  std::string d = g.RunAndDump();
+  EXPECT_TRUE(Has(d, "\"ints\":[{\"name\":\"a\",\"value\":1},{\"name\":\"b\",\"value\":5},"
+                     "{\"name\":\"c\",\"value\":0},{\"name\":\"d\",\"value\":-7},"
+                     "{\"name\":\"e\",\"value\":12},{\"name\":\"flag\",\"value\":0},"
+                     "{\"name\":\"myvar\",\"value\":3},"
+                     "{\"name\":\"averyveryverylongva\",\"value\":9}]"));
+  EXPECT_TRUE(Has(d, "\"strings\":[{\"name\":\"s\",\"value\":\"new%\"},{\"name\":\"t\",\"value\":\"\"}]"));
   EXPECT_EQ(g.Texts(), (Strings{"n=", "5", "!", "new%"}));
 }
 
 TEST(Variables, TableFullIsRefusedWithoutOverflow) {
   GameDir g;
-  g.InitDef("start.txt");
   std::string s;
   for (int i = 0; i < 258; ++i) s += "!v" + std::to_string(i) + ":" + std::to_string(i) + "!\n";
   for (int i = 0; i < 42; ++i) s += "&s" + std::to_string(i) + ":\"x\"\n";
   s += "'v255'\\n\n";
-  g.WriteScript("start.txt", s);
-  EXPECT_EQ(g.Run(std::string("dump ") + g.Path("d.json") + "\n"), 0);
-  std::string d = g.Read("d.json");
-  EXPECT_NE(d.find("\"intCount\":256"), std::string::npos);
-  EXPECT_NE(d.find("\"stringCount\":40"), std::string::npos);
-  EXPECT_EQ(g.Events("\"ev\":\"message\"").size(), 4u);  // v256, v257, s40, s41
+  g.Script(s);
+  std::string d = g.RunAndDump();
+  EXPECT_TRUE(Has(d, "\"intCount\":256"));
+  EXPECT_TRUE(Has(d, "\"stringCount\":40"));
+  EXPECT_EQ(g.MessageEvents().size(), 4u);  // v256, v257, s40, s41
   EXPECT_EQ(g.Texts(), (Strings{"255"}));
 }
 
 TEST(Variables, MissingSeparatorBeforeLineFeedEndsTheProgram) {
   GameDir g;
   g.InitDef("start.txt");
-  g.WriteScript("start.txt", "\"x\"\n!bad\n:1\n\"never\"\\n\n");
   // the LF belongs to the line because the file uses CR LF only at the end
   g.WriteBytes("start.txt", "\"x\"\r\n!bad\n:1\r\n\"never\"\\n\r\n");
   EXPECT_EQ(g.Run("click\n"), 0);
-  auto m = g.Events("\"ev\":\"message\"");
+  auto m = g.MessageEvents();
   ASSERT_EQ(m.size(), 1u);
-  EXPECT_NE(m[0].find("変数の指定がありません。"), std::string::npos);
+  EXPECT_TRUE(Has(m[0], "変数の指定がありません。"));
   EXPECT_EQ(g.Texts(), (Strings{"x"}));
 }
 
 TEST(Commands, DispatchIsCaseInsensitiveAndExact) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt",
-                "~Wait 10,\"w\"\n"
-                "~wait\t5\n"
-                "~ 5\n"
-                "~GOTO1\n"
-                "~goto *END\n"
-                "\"skipped\"\n"
-                "*END\n"
-                "\"end\"\\n\n");
+  g.Script("~Wait 10,\"w\"\n"
+           "~wait\t5\n"
+           "~ 5\n"
+           "~GOTO1\n"
+           "~goto *END\n"
+           "\"skipped\"\n"
+           "*END\n"
+           "\"end\"\\n\n");
   EXPECT_EQ(g.Run("click\nclick\nclick\n"), 0);
-  auto m = g.Events("\"ev\":\"message\"");
+  auto m = g.MessageEvents();
   ASSERT_GE(m.size(), 3u);
-  EXPECT_NE(m[0].find("指定されたスクリプトは存在しません：　WAIT\\t5"), std::string::npos) << m[0];
-  EXPECT_NE(m[1].find("存在しません：　\""), std::string::npos) << m[1];
-  EXPECT_NE(m[2].find("存在しません：　GOTO1\""), std::string::npos) << m[2];
+  EXPECT_TRUE(Has(m[0], "指定されたスクリプトは存在しません：　WAIT\\t5"));
+  EXPECT_TRUE(Has(m[1], "存在しません：　\""));
+  EXPECT_TRUE(Has(m[2], "存在しません：　GOTO1\""));
   EXPECT_EQ(g.Texts(), (Strings{"w", "end"}));
 }
 
 TEST(Flow, LabelsAreWholeLinesAndTheFirstWins) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt",
-                "~GOTO * S T\n"
-                "*ST\n"
-                "\"first\"\\n\n"
-                "~GOTO *ST \n"
-                "*ST\n"
-                "\"second\"\\n\n");
+  g.Script("~GOTO * S T\n"
+           "*ST\n"
+           "\"first\"\\n\n"
+           "~GOTO *ST \n"
+           "*ST\n"
+           "\"second\"\\n\n");
   EXPECT_EQ(g.Run("click\nclick\n"), 0);
   // the second GOTO goes to the first label again
   EXPECT_EQ(g.Texts(), (Strings{"first", "first", "first"}));
@@ -165,20 +146,18 @@ TEST(Flow, LabelsAreWholeLinesAndTheFirstWins) {
 
 TEST(Flow, MissingLabelRunsToTheEndAndCloses) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", "*START \n~GOTO *START\n\"no\"\n");
+  g.Script("*START \n~GOTO *START\n\"no\"\n");
   EXPECT_EQ(g.Run("click\nclick\n"), 0);
-  auto m = g.Events("\"ev\":\"message\"");
+  auto m = g.MessageEvents();
   ASSERT_EQ(m.size(), 1u);
-  EXPECT_NE(m[0].find("ファイルの最後まで読みこみました。終了します。"), std::string::npos);
+  EXPECT_TRUE(Has(m[0], "ファイルの最後まで読みこみました。終了します。"));
   EXPECT_TRUE(g.Texts().empty());
   EXPECT_EQ(g.Events("\"ev\":\"exit\"").size(), 1u);
 }
 
 TEST(Flow, ExitFinishesItsLineThenCloses) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", "~EXIT,\"after\"\n\"next\"\\n\n\"never\"\\n\n");
+  g.Script("~EXIT,\"after\"\n\"next\"\\n\n\"never\"\\n\n");
   EXPECT_EQ(g.Run("click\nclick\n"), 0);
   EXPECT_EQ(g.Texts(), (Strings{"after", "next"}));
   EXPECT_EQ(g.Events("\"ev\":\"exit\"").size(), 1u);
@@ -196,7 +175,7 @@ TEST(Flow, ScenarioSwitchAndRun) {
   EXPECT_EQ(g.Run(std::string("dump ") + g.Path("d.json") + "\n"), 0);
   EXPECT_EQ(g.Texts(), (Strings{"innext"}));
   EXPECT_EQ(g.Events("\"ev\":\"run\",\"target\":\"readme.txt\"").size(), 1u);
-  EXPECT_NE(g.Read("d.json").find("\"scenario\":\"Next.txt\""), std::string::npos);
+  EXPECT_TRUE(Has(g.Read("d.json"), "\"scenario\":\"Next.txt\""));
 }
 
 TEST(Scenario, ArchiveModeInvertsEntryZero) {
@@ -224,7 +203,7 @@ TEST(Scenario, ArchiveModeInvertsEntryZero) {
   g.WriteBytes("story.Dat", arc);
   EXPECT_EQ(g.Run(std::string("dump ") + g.Path("d.json") + "\n"), 0);
   EXPECT_EQ(g.Texts(), (Strings{"from_archive", "chapter_two"}));
-  EXPECT_NE(g.Read("d.json").find("\"scenario\":\"chapter2.txt\""), std::string::npos);
+  EXPECT_TRUE(Has(g.Read("d.json"), "\"scenario\":\"chapter2.txt\""));
 }
 
 TEST(Scenario, StartupDefinitionLines) {
@@ -261,17 +240,16 @@ TEST(Scenario, LongAndLfOnlyLines) {
 TEST(Startup, MissingInitDefAndSettings) {
   GameDir g;
   EXPECT_EQ(g.Run(""), 0);
-  auto m = g.Events("\"ev\":\"message\"");
+  auto m = g.MessageEvents();
   ASSERT_GE(m.size(), 1u);
-  EXPECT_NE(m[0].find("\"text\":\"init.def\""), std::string::npos);
+  EXPECT_TRUE(Has(m[0], "\"text\":\"init.def\""));
 
   GameDir h;
-  h.InitDef("start.txt");
-  h.WriteScript("start.txt", "\"x\"\\n\n");
+  h.Script("\"x\"\\n\n");
   h.WriteBytes("mirt.ini", Ini(0, 0, 10, 20, 7));
   EXPECT_EQ(h.Run("dump " + h.Path("d.json") + "\nmenu vol1\ndump " + h.Path("e.json") + "\n"), 0);
-  EXPECT_NE(h.Read("d.json").find("\"charDelay\":50"), std::string::npos);
-  EXPECT_NE(h.Read("e.json").find("\"charDelay\":10"), std::string::npos);
+  EXPECT_TRUE(Has(h.Read("d.json"), "\"charDelay\":50"));
+  EXPECT_TRUE(Has(h.Read("e.json"), "\"charDelay\":10"));
   std::string ini = h.Read("mirt.ini");
   ASSERT_EQ(ini.size(), 20u);
   EXPECT_EQ(ini.substr(8, 8), Ini(0, 0, 10, 20, 1).substr(8, 8));  // position kept
@@ -280,7 +258,6 @@ TEST(Startup, MissingInitDefAndSettings) {
 
 TEST(Automation, EndlessLoopHitsTheTimeLimit) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", "*L\n~GOTO *L\n");
+  g.Script("*L\n~GOTO *L\n");
   EXPECT_EQ(g.Run("wait 100\n", 2000), 3);
 }

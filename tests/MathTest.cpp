@@ -9,6 +9,7 @@
 #include "shell/Player.h"
 
 using mirt_test::GameDir;
+using mirt_test::VarOf;
 using Strings = std::vector<std::string>;
 
 namespace mirt {
@@ -19,22 +20,9 @@ namespace {
 
 // Runs the script (then a wait), dumps the state and returns the dump.
 std::string RunAndDump(GameDir& g, const std::string& script, const std::string& more = "") {
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", script + "\"end\"\\n\n");
-  EXPECT_EQ(g.Run(more + "dump " + g.Path("d.json") + "\n"), 0);
-  return g.Read("d.json");
+  g.Script(script + "\"end\"\\n\n");
+  return g.RunAndDump(more);
 }
-
-// The value of the integer variable in a dump; "none" when it is missing.
-std::string IntOf(const std::string& dump, const std::string& name) {
-  std::string key = "{\"name\":\"" + name + "\",\"value\":";
-  size_t p = dump.find(key);
-  if (p == std::string::npos) return "none";
-  p += key.size();
-  return dump.substr(p, dump.find('}', p) - p);
-}
-
-Strings MessageTexts(const GameDir& g) { return g.Messages(); }
 
 }  // namespace
 
@@ -66,52 +54,52 @@ TEST(MathCommand, RewritesNamesAndEmptyTokens) {
                              "~MATH f=b+1;\n"
                              "~MATH h=3-b\n"
                              "~MATH q=m/-1\n");
-  EXPECT_EQ(IntOf(d, "a"), "10");
-  EXPECT_EQ(IntOf(d, "c"), "-1");  // evaluated as b*0-1
-  EXPECT_EQ(IntOf(d, "e"), "5");
-  EXPECT_EQ(IntOf(d, "f"), "5");
-  EXPECT_EQ(IntOf(d, "h"), "-1");
-  EXPECT_EQ(IntOf(d, "q"), "-2147483648");
-  EXPECT_TRUE(MessageTexts(g).empty());
+  EXPECT_EQ(VarOf(d, "a"), "10");
+  EXPECT_EQ(VarOf(d, "c"), "-1");  // evaluated as b*0-1
+  EXPECT_EQ(VarOf(d, "e"), "5");
+  EXPECT_EQ(VarOf(d, "f"), "5");
+  EXPECT_EQ(VarOf(d, "h"), "-1");
+  EXPECT_EQ(VarOf(d, "q"), "-2147483648");
+  EXPECT_TRUE(g.Messages().empty());
 }
 
 TEST(MathCommand, LiteralZeroAndMissingNames) {
   GameDir g;
   std::string d = RunAndDump(g, "!a:7!\n!b:7!\n~MATH a=0\n~MATH b=nothing+2\n~MATH\n~MATH nobody=1\n");
-  EXPECT_EQ(IntOf(d, "a"), "0");
-  EXPECT_EQ(IntOf(d, "b"), "2");
-  EXPECT_EQ(IntOf(d, "nobody"), "none");
-  EXPECT_EQ(MessageTexts(g), (Strings{"変数が指定されていません。", "変数が指定されていません。",
-                                      "変数の指定がありません。"}));
+  EXPECT_EQ(VarOf(d, "a"), "0");
+  EXPECT_EQ(VarOf(d, "b"), "2");
+  EXPECT_EQ(VarOf(d, "nobody"), "none");
+  EXPECT_EQ(g.Messages(), (Strings{"変数が指定されていません。", "変数が指定されていません。",
+                                   "変数の指定がありません。"}));
 }
 
 TEST(MathIf, FalseSkipsExactlyOneLine) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt",
-                "!a:3!\n!b:4!\n"
-                "~IF a=3\n\"eq\"\n"
-                "~IF a=4\n\"no1\"\n\"after1\"\n"
-                "~IF a<b\n\"lt\"\n"
-                "~IF a>b\n\"no2\"\n"
-                "~IF a!b\n\"ne\"\n"
-                "~IF b!4\n\"no3\"\n"
-                "~IF a<-1\n\"err1\"\n"
-                "~IF x=1\n\"err2\"\n"
-                "~IF a\n\"err3\"\n"
-                "\"end\"\\n\n");
+  g.Script("!a:3!\n!b:4!\n"
+           "~IF a=3\n\"eq\"\n"
+           "~IF a=4\n\"no1\"\n\"after1\"\n"
+           "~IF a<b\n\"lt\"\n"
+           "~IF a>b\n\"no2\"\n"
+           "~IF a!b\n\"ne\"\n"
+           "~IF b!4\n\"no3\"\n"
+           "~IF a<-1\n\"err1\"\n"
+           "~IF x=1\n\"err2\"\n"
+           "~IF a\n\"err3\"\n"
+           "\"end\"\\n\n");
   EXPECT_EQ(g.Run("click\n"), 0);
   EXPECT_EQ(g.Texts(), (Strings{"eq", "after1", "lt", "ne", "err1", "err2", "err3", "end"}));
-  EXPECT_EQ(MessageTexts(g), (Strings{"右辺の変数が認識できませんでした：-1",
-                                      "左辺の変数が認識できませんでした：x",
-                                      "条件式の演算ミスです",
-                                      "ファイルの最後まで読みこみました。終了します。"}));
+  EXPECT_EQ(g.Messages(), (Strings{"右辺の変数が認識できませんでした：-1",
+                                   "左辺の変数が認識できませんでした：x",
+                                   "条件式の演算ミスです",
+                                   "ファイルの最後まで読みこみました。終了します。"}));
 }
 
 TEST(MathRandom, RangesAndUnchangedPairs) {
   // One run draws many values; the bounds hold for each.
   GameDir g;
-  std::string script = "!k:77!\n!z:9!\n~RANDOM z,0,0\n~RANDOM k,3,-1\n";
+  // Pairs whose span would divide by zero leave the variable: a and b.
+  std::string script = "!k:77!\n!z:9!\n~RANDOM z,0,0\n~RANDOM k,3,-1\n"
+                       "!a:11!\n!b:12!\n~RANDOM a,-5,-5\n~RANDOM b,4,3\n";
   for (int i = 0; i < 20; ++i) {
     std::string n = std::to_string(i);
     script += "!d" + n + ":0!\n!f" + n + ":0!\n!n" + n + ":0!\n!s" + n + ":0!\n";
@@ -119,25 +107,20 @@ TEST(MathRandom, RangesAndUnchangedPairs) {
               n + ",-3,4\n";
   }
   std::string d = RunAndDump(g, script);
-  EXPECT_EQ(IntOf(d, "z"), "0");
-  EXPECT_EQ(IntOf(d, "k"), "77");
+  EXPECT_EQ(VarOf(d, "z"), "0");
+  EXPECT_EQ(VarOf(d, "k"), "77");
+  EXPECT_EQ(VarOf(d, "a"), "11");
+  EXPECT_EQ(VarOf(d, "b"), "12");
   for (int i = 0; i < 20; ++i) {
     std::string n = std::to_string(i);
-    int dv = std::atoi(IntOf(d, "d" + n).c_str());
-    int nv = std::atoi(IntOf(d, "n" + n).c_str());
-    int sv = std::atoi(IntOf(d, "s" + n).c_str());
+    int dv = std::atoi(VarOf(d, "d" + n).c_str());
+    int nv = std::atoi(VarOf(d, "n" + n).c_str());
+    int sv = std::atoi(VarOf(d, "s" + n).c_str());
     EXPECT_TRUE(dv >= 1 && dv <= 6) << dv;
-    EXPECT_EQ(IntOf(d, "f" + n), "5");
+    EXPECT_EQ(VarOf(d, "f" + n), "5");
     EXPECT_TRUE(nv >= 3 && nv <= 10) << nv;
     EXPECT_TRUE(sv >= -2 && sv <= 3) << sv;
   }
-}
-
-TEST(MathRandom, PairsThatWouldDivideByZeroLeaveTheVariable) {
-  GameDir g;
-  std::string d = RunAndDump(g, "!a:11!\n!b:12!\n~RANDOM a,-5,-5\n~RANDOM b,4,3\n");
-  EXPECT_EQ(IntOf(d, "a"), "11");
-  EXPECT_EQ(IntOf(d, "b"), "12");
 }
 
 TEST(MathTrig, EngineFactorAndCosMessage) {
@@ -146,11 +129,11 @@ TEST(MathTrig, EngineFactorAndCosMessage) {
                              "!y:0!\n!r:0!\n!x:0!\n!w:0!\n!deg:60!\n"
                              "~SIN 30,100,y\n~SIN 90,100,r\n~COS !deg,100,x\n~COS 180,100,w\n"
                              "~SIN 30,100,none\n");
-  EXPECT_EQ(IntOf(d, "y"), "49");
-  EXPECT_EQ(IntOf(d, "r"), "99");
-  EXPECT_EQ(IntOf(d, "x"), "50");
-  EXPECT_EQ(IntOf(d, "w"), "-99");
-  EXPECT_EQ(MessageTexts(g), (Strings{"50", "-99", "変数の指定がありません。"}));
+  EXPECT_EQ(VarOf(d, "y"), "49");
+  EXPECT_EQ(VarOf(d, "r"), "99");
+  EXPECT_EQ(VarOf(d, "x"), "50");
+  EXPECT_EQ(VarOf(d, "w"), "-99");
+  EXPECT_EQ(g.Messages(), (Strings{"50", "-99", "変数の指定がありません。"}));
 }
 
 // The generator itself, on a Player with a known seed.

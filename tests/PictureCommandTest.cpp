@@ -16,10 +16,6 @@ namespace {
 
 const char kBadEffect[] = "存在しないエフェクトＮＯを選択しました。";
 
-bool Has(const std::string& text, const std::string& needle) {
-  return text.find(needle) != std::string::npos;
-}
-
 // The dump's record of one character slot.
 std::string SlotJson(const std::string& dump, int slot) {
   size_t p = dump.find("\"characters\":[");
@@ -47,27 +43,25 @@ void Pictures(GameDir& g) {
 
 TEST(PictureCommands, BackgroundCharactersAndTheirFlags) {
   GameDir g;
-  g.InitDef("start.txt");
   Pictures(g);
-  g.WriteScript("start.txt",
-                "&pic:\"k.bmp\"\n"
-                "~CHARPOS 1,100,0\n"
-                "~CHARPOS 2,200,-40\n"
-                "~CHARPOS 3,300,50\n"
-                "~CHARMODE 3,1,1,1,1\n"
-                "~LOADBG \"bg.bmp\",0,10\n"
-                "~LOADCHAR \"g.bmp\",1,0,10\n"
-                "~LOADCHAR \"b.ccg\",2,0,10\n"
-                "~LOADCHAR &pic&,3,0,10\n"
-                "\"a\"\\n\n"
-                "~LOADBG \"bg.bmp\",0,10\n"
-                "\"b\"\\n\n"
-                "~CHARMODE 3,0,1,0,0\n"
-                "~LOADBG \"bg.bmp\",0,10\n"
-                "\"c\"\\n\n"
-                "~CHARCLR 3,0,10\n"
-                "\"d\"\\n\n"
-                "\"e\"\\n\n");
+  g.Script("&pic:\"k.bmp\"\n"
+           "~CHARPOS 1,100,0\n"
+           "~CHARPOS 2,200,-40\n"
+           "~CHARPOS 3,300,50\n"
+           "~CHARMODE 3,1,1,1,1\n"
+           "~LOADBG \"bg.bmp\",0,10\n"
+           "~LOADCHAR \"g.bmp\",1,0,10\n"
+           "~LOADCHAR \"b.ccg\",2,0,10\n"
+           "~LOADCHAR &pic&,3,0,10\n"
+           "\"a\"\\n\n"
+           "~LOADBG \"bg.bmp\",0,10\n"
+           "\"b\"\\n\n"
+           "~CHARMODE 3,0,1,0,0\n"
+           "~LOADBG \"bg.bmp\",0,10\n"
+           "\"c\"\\n\n"
+           "~CHARCLR 3,0,10\n"
+           "\"d\"\\n\n"
+           "\"e\"\\n\n");
   std::string a;
   for (int i = 0; i < 4; ++i) {
     std::string n = std::to_string(i);
@@ -105,23 +99,21 @@ TEST(PictureCommands, BackgroundCharactersAndTheirFlags) {
 
 TEST(PictureCommands, EffectNumbersUnquotedNamesAndBadSlots) {
   GameDir g;
-  g.InitDef("start.txt");
   Pictures(g);
-  g.WriteScript("start.txt",
-                "~LOADBG \"bg.bmp\",21,10\n"       // refused
-                "~LOADBG \"bg.bmp\",20,10\n"       // passes the check
-                "~LOADCHAR \"g.bmp\",0,-1,10\n"    // refused
-                "~CHARCLR 0,25,10\n"               // no check
-                "~LOADBG bg.bmp,1,100\n"           // the speed becomes the effect
-                "~CHARPOS 4,7,8\n"
-                "~LOADCHAR g.bmp,3,4,10\n"         // the effect becomes the slot
-                "~LOADCHAR \"g.bmp\",10,0,10\n"
-                "~LOADCHAR \"g.bmp\",-1,0,10\n"
-                "~CHARPOS 10,1,1\n"
-                "~CHARPOS -1,1,1\n"
-                "~CHARMODE 10,1,1,1,1\n"
-                "~CHARCLR 12,0,0\n"
-                "\"x\"\\n\n");
+  g.Script("~LOADBG \"bg.bmp\",21,10\n"       // refused
+           "~LOADBG \"bg.bmp\",20,10\n"       // passes the check
+           "~LOADCHAR \"g.bmp\",0,-1,10\n"    // refused
+           "~CHARCLR 0,25,10\n"               // no check
+           "~LOADBG bg.bmp,1,100\n"           // the speed becomes the effect
+           "~CHARPOS 4,7,8\n"
+           "~LOADCHAR g.bmp,3,4,10\n"         // the effect becomes the slot
+           "~LOADCHAR \"g.bmp\",10,0,10\n"
+           "~LOADCHAR \"g.bmp\",-1,0,10\n"
+           "~CHARPOS 10,1,1\n"
+           "~CHARPOS -1,1,1\n"
+           "~CHARMODE 10,1,1,1,1\n"
+           "~CHARCLR 12,0,0\n"
+           "\"x\"\\n\n");
   ASSERT_EQ(g.Run("dump " + g.Path("d.json") + "\n"), 0);
   std::vector<std::string> m = g.Messages();
   // LOADBG 21, LOADCHAR -1 and LOADBG's unquoted name (effect 100)
@@ -137,12 +129,10 @@ TEST(PictureCommands, EffectNumbersUnquotedNamesAndBadSlots) {
 
 TEST(PictureCommands, TitleDropsSpacesAndKeepsCommas) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt",
-                "~TITLE \"TI TLE\"\n"
-                "\"a\"\\n\n"
-                "~TITLE  xx \"第一章, 旅\t立ち&\"\n"
-                "\"b\"\\n\n");
+  g.Script("~TITLE \"TI TLE\"\n"
+           "\"a\"\\n\n"
+           "~TITLE  xx \"第一章, 旅\t立ち&\"\n"
+           "\"b\"\\n\n");
   ASSERT_EQ(g.Run("dump " + g.Path("d1.json") + "\nclick\ndump " + g.Path("d2.json") + "\n"), 0);
   std::vector<std::string> c = g.TextFields("\"ev\":\"caption\"");
   ASSERT_EQ(c.size(), 3u);
@@ -192,8 +182,7 @@ TEST(PictureCommands, ArchiveFirstAndHidingTheBoxShowsTheMarkedCharacters) {
 
 TEST(PictureCommands, UnknownLayerNameIsAUsageError) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", "\"a\"\\n\n");
+  g.Script("\"a\"\\n\n");
   EXPECT_EQ(g.Run("layer WindowImage " + g.Path("x.png") + "\n"), 2);
   EXPECT_EQ(g.Run("layer SceneImage\n"), 2);
 }
@@ -211,15 +200,13 @@ TEST(PictureCommands, TransitionsOnlyWithPageModeAndSkipOff) {
 
 TEST(PictureCommands, BrokenPackedTreeMessageAndLongNames) {
   GameDir g;
-  g.InitDef("start.txt");
   // 256 internal nodes in a row: one more than a tree can have
   g.WriteBytes("bad.ccg", std::string("ARC1\x10\0\0\0", 8) + std::string(40, '\xFF'));
   const std::string longName(100, 'a');
-  g.WriteScript("start.txt",
-                "~LOADCHAR \"bad.ccg\",0,0,0\n"
-                "~CHARCLR 1,0,0\n"  // composes again: the picture is loaded again
-                "~LOADBG \"" + longName + "\",0,0\n"
-                "\"x\"\\n\n");
+  g.Script("~LOADCHAR \"bad.ccg\",0,0,0\n"
+           "~CHARCLR 1,0,0\n"  // composes again: the picture is loaded again
+           "~LOADBG \"" + longName + "\",0,0\n"
+           "\"x\"\\n\n");
   ASSERT_EQ(g.Run("dump " + g.Path("d.json") + "\n"), 0);
   // LOADCHAR and CHARCLR; LOADBG has taken the slot away by its composition
   EXPECT_EQ(g.Messages(), std::vector<std::string>(2, "エラー"));

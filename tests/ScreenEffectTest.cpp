@@ -11,6 +11,7 @@
 #include "script/Commands.h"
 
 using mirt_test::GameDir;
+using mirt_test::Has;
 using mirt_test::NewPicture;
 using mirt_test::OldPicture;
 using mirt_test::StepPlayer;
@@ -39,8 +40,7 @@ TEST(Fadeout, ColourOfLowBytesBecomesTheBackgroundAndEveryLayer) {
   p.state.boxOpacity = 128;
   p.state.boxColour[0] = 0, p.state.boxColour[1] = 0, p.state.boxColour[2] = 200;
   p.state.boxLeft = 10, p.state.boxTop = 300, p.state.boxRight = 630, p.state.boxBottom = 470;
-  p.tok.SetSource("300,257,-255,10");  // 44, 1, 1
-  EXPECT_EQ(mirt::CmdFADEOUT(p), 1);
+  EXPECT_EQ(sp.Command(mirt::CmdFADEOUT, "300,257,-255,10"), 1);  // 44, 1, 1
   const QRgb colour = qRgb(44, 1, 1);
   EXPECT_EQ(p.state.fadeColour, 44 + 1 * 256 + 1 * 65536);
   EXPECT_EQ(sp.platform.waits.size(), 15u);  // the cross-fade ran
@@ -67,15 +67,13 @@ TEST(Fadeout, OnlyKeptCharactersStayShown) {
   for (int i = 0; i < 10; ++i) p.state.charShown[i] = 1;
   p.state.charKeep[2] = 1;
   p.state.charKeep[9] = 1;
-  p.tok.SetSource("0,0,0,1");
-  mirt::CmdFADEOUT(p);
+  sp.Command(mirt::CmdFADEOUT, "0,0,0,1");
   for (int i = 0; i < 10; ++i) EXPECT_EQ(p.state.charShown[i], i == 2 || i == 9 ? 1 : 0) << i;
 }
 
 TEST(Fadeout, NegativeSpeedWaitsOneMillisecond) {
   StepPlayer sp(OldPicture());
-  sp.player.tok.SetSource("1,2,3,-40");
-  mirt::CmdFADEOUT(sp.player);
+  sp.Command(mirt::CmdFADEOUT, "1,2,3,-40");
   ASSERT_EQ(sp.platform.waits.size(), 15u);
   for (uint32_t w : sp.platform.waits) EXPECT_EQ(w, 1u);
 }
@@ -83,8 +81,7 @@ TEST(Fadeout, NegativeSpeedWaitsOneMillisecond) {
 TEST(Fadeout, HeldButtonEndsTheFadeButTheLayersTakeTheColour) {
   StepPlayer sp(OldPicture());
   sp.platform.setLeftButton(true);
-  sp.player.tok.SetSource("0,0,255,100");
-  mirt::CmdFADEOUT(sp.player);
+  sp.Command(mirt::CmdFADEOUT, "0,0,255,100");
   EXPECT_TRUE(sp.platform.waits.empty());
   EXPECT_EQ(sp.platform.presents, 2);  // the first blend, then the colour itself
   EXPECT_TRUE(AllPixels(sp.window(), qRgb(0, 0, 255)));
@@ -96,8 +93,7 @@ TEST(Fadeout, SkipModeAndPageModeShowTheColourAtOnce) {
     StepPlayer sp(OldPicture());
     if (mode == 0) sp.player.input.skipMode = true;
     else sp.player.P1Click();
-    sp.player.tok.SetSource("10,20,30,100");
-    mirt::CmdFADEOUT(sp.player);
+    sp.Command(mirt::CmdFADEOUT, "10,20,30,100");
     EXPECT_TRUE(sp.platform.waits.empty());
     EXPECT_TRUE(AllPixels(sp.window(), qRgb(10, 20, 30)));
     EXPECT_EQ(sp.player.state.fadeColour, 10 + 20 * 256 + 30 * 65536);
@@ -115,8 +111,7 @@ TEST(Flash, AlternatesColourAndPictureAndEndsOnThePicture) {
     if (AllPixels(win, qRgb(44, 0, 255))) colourShown.push_back(true);
     else if (win == before) colourShown.push_back(false);
   };
-  sp.player.tok.SetSource("300,0,255,3,50");
-  EXPECT_EQ(mirt::CmdFLASH(sp.player), 1);
+  EXPECT_EQ(sp.Command(mirt::CmdFLASH, "300,0,255,3,50"), 1);
   EXPECT_EQ(colourShown, (std::vector<bool>{true, false, true, false, true, false}));
   EXPECT_EQ(sp.platform.waits, (std::vector<uint32_t>(6, 50)));
   EXPECT_EQ(sp.window(), before);
@@ -160,8 +155,7 @@ TEST(Quiver, TwentyWrappedDisplacementsPerShakeThenTheUnshiftedScreen) {
                                      20, 18, 16, 14, 12, 10, 8, 6, 4, 2};
     std::vector<QImage> frames;
     sp.platform.onPresent = [&](const QImage& win, int) { frames.push_back(win.copy()); };
-    sp.player.tok.SetSource(direction == 1 ? "1,2,30" : "2,2,30");
-    EXPECT_EQ(mirt::CmdQUIVER(sp.player), 1);
+    EXPECT_EQ(sp.Command(mirt::CmdQUIVER, direction == 1 ? "1,2,30" : "2,2,30"), 1);
     ASSERT_EQ(frames.size(), 41u);
     for (int n : {0, 1, 10, 13, 19, 20, 30}) {
       EXPECT_EQ(frames[n], Shifted(NewPicture(), shifts[n % 20], direction == 1))
@@ -175,8 +169,7 @@ TEST(Quiver, TwentyWrappedDisplacementsPerShakeThenTheUnshiftedScreen) {
 TEST(Quiver, CountZeroOnlyCopiesTheScreen) {
   StepPlayer sp(OldPicture());
   sp.player.layers.screen = NewPicture();
-  sp.player.tok.SetSource("1,0,100");
-  mirt::CmdQUIVER(sp.player);
+  sp.Command(mirt::CmdQUIVER, "1,0,100");
   EXPECT_EQ(sp.platform.presents, 1);
   EXPECT_TRUE(sp.platform.waits.empty());
   EXPECT_EQ(sp.window(), NewPicture());
@@ -204,8 +197,7 @@ TEST(Draw, RunsTheTransitionToTheSceneWithBlinkingSuspended) {
     blinkingDuring += p.blinking;
     if (n == 0) firstStep = win.copy();
   };
-  p.tok.SetSource("11,20");
-  EXPECT_EQ(mirt::CmdDRAW(p), 1);
+  EXPECT_EQ(sp.Command(mirt::CmdDRAW, "11,20"), 1);
   EXPECT_EQ(sp.platform.waits.size(), 320u);
   EXPECT_EQ(blinkingDuring, 0);
   EXPECT_TRUE(p.blinking);
@@ -218,37 +210,37 @@ TEST(Draw, RunsTheTransitionToTheSceneWithBlinkingSuspended) {
 // Closing the window ends shakes, flashes and transitions at the wait in
 // progress: large counts and speeds do not keep the program alive.
 TEST(ScreenEffects, ClosingTheWindowEndsLongEffects) {
-  const char* commands[] = {"QUIVER", "FLASH", "DRAW"};
-  const char* args[] = {"1,50,10", "0,0,0,50,10", "13,10"};
-  const size_t waits[] = {1, 2, 1};  // FLASH's cycle ends with its second wait
-  for (int i = 0; i < 3; ++i) {
+  const struct {
+    const char* name;
+    int (*cmd)(mirt::Player&);
+    const char* args;
+    size_t waits;  // FLASH's cycle ends with its second wait
+  } cases[] = {{"QUIVER", mirt::CmdQUIVER, "1,50,10", 1},
+               {"FLASH", mirt::CmdFLASH, "0,0,0,50,10", 2},
+               {"DRAW", mirt::CmdDRAW, "13,10", 1}};
+  for (const auto& c : cases) {
     StepPlayer sp(OldPicture());
     sp.platform.onWait = [&](const QImage&, int n) {
       if (n == 0) sp.player.RequestClose();
     };
-    sp.player.tok.SetSource(args[i]);
-    if (i == 0) mirt::CmdQUIVER(sp.player);
-    if (i == 1) mirt::CmdFLASH(sp.player);
-    if (i == 2) mirt::CmdDRAW(sp.player);
-    EXPECT_EQ(sp.platform.waits.size(), waits[i]) << commands[i];
+    sp.Command(c.cmd, c.args);
+    EXPECT_EQ(sp.platform.waits.size(), c.waits) << c.name;
   }
 }
 
 // Through the player: the trace, the message and the held button.
 TEST(ScreenEffectGame, TransitionsAreTracedWithTheirSteps) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt",
-                "~DRAW 3,10\n~FADEOUT 255,0,0,0\n~DRAW 25,10\n~DRAW -1,5\n~DRAW 20,5\n"
-                "~DRAW 0,5\n\"a\"\\n\n~DRAW 13,10\n\"b\"\\n\n~FLASH 0,0,0,1,10\n"
-                "~QUIVER 1,1,10\n\"c\"\\n\n");
+  g.Script("~DRAW 3,10\n~FADEOUT 255,0,0,0\n~DRAW 25,10\n~DRAW -1,5\n~DRAW 20,5\n"
+           "~DRAW 0,5\n\"a\"\\n\n~DRAW 13,10\n\"b\"\\n\n~FLASH 0,0,0,1,10\n"
+           "~QUIVER 1,1,10\n\"c\"\\n\n");
   // the second DRAW runs with the button held down: one step only
   EXPECT_EQ(g.Run("press\nkey Enter\nrelease\nwait 200\n"), 0);
   auto t = g.Events("\"ev\":\"transition\"");
   ASSERT_EQ(t.size(), 3u);
-  EXPECT_NE(t[0].find("\"effect\":3,\"speed\":10,\"steps\":10}"), std::string::npos);
-  EXPECT_NE(t[1].find("\"effect\":9,\"speed\":0,\"steps\":15}"), std::string::npos);
-  EXPECT_NE(t[2].find("\"effect\":13,\"speed\":10,\"steps\":1}"), std::string::npos);
+  EXPECT_TRUE(Has(t[0], "\"effect\":3,\"speed\":10,\"steps\":10}"));
+  EXPECT_TRUE(Has(t[1], "\"effect\":9,\"speed\":0,\"steps\":15}"));
+  EXPECT_TRUE(Has(t[2], "\"effect\":13,\"speed\":10,\"steps\":1}"));
   const std::string bad = "存在しないエフェクトＮＯを選択しました。";
   EXPECT_EQ(g.Messages(), (Strings{bad, bad}));
   EXPECT_EQ(g.Texts(), (Strings{"a", "b", "c"}));
@@ -256,8 +248,7 @@ TEST(ScreenEffectGame, TransitionsAreTracedWithTheirSteps) {
 
 TEST(ScreenEffectGame, PageModeRunsNoTransition) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", "\"a\"\\n\n~DRAW 9,10\n~FADEOUT 0,0,0,10\n\"b\"\\n\n");
+  g.Script("\"a\"\\n\n~DRAW 9,10\n~FADEOUT 0,0,0,10\n\"b\"\\n\n");
   EXPECT_EQ(g.Run("menu P1\nclick\n"), 0);
   EXPECT_TRUE(g.Events("\"ev\":\"transition\"").empty());
   EXPECT_EQ(g.Texts(), (Strings{"a", "b"}));
@@ -268,13 +259,11 @@ TEST(ScreenEffectGame, PageModeRunsNoTransition) {
 // which shows ScreenImage itself.
 TEST(ScreenEffectGame, FadeoutThenLoadcharKeepsTheTextAndTheBox) {
   GameDir g;
-  g.InitDef("start.txt");
   g.WriteBytes("bg.bmp", mirt_test::BmpFile(mirt_test::Solid(640, 480, qRgb(200, 0, 0))));
   g.WriteBytes("g.bmp", mirt_test::BmpFile(mirt_test::Solid(20, 20, qRgb(0, 200, 0))));
-  g.WriteScript("start.txt",
-                "~BOXSIZE 0,400,640,480\n~BOXCOL 0,0,255,128\n~TXTPOS 10,410\n~FONTSIZE 16\n"
-                "~LOADBG \"bg.bmp\",0,0\n\"abc\"\\n\n"
-                "~FADEOUT 0,0,100,1\n~CHARPOS 0,100,100\n~LOADCHAR \"g.bmp\",0,9,1\n\"d\"\\n\n");
+  g.Script("~BOXSIZE 0,400,640,480\n~BOXCOL 0,0,255,128\n~TXTPOS 10,410\n~FONTSIZE 16\n"
+           "~LOADBG \"bg.bmp\",0,0\n\"abc\"\\n\n"
+           "~FADEOUT 0,0,100,1\n~CHARPOS 0,100,100\n~LOADCHAR \"g.bmp\",0,9,1\n\"d\"\\n\n");
   ASSERT_EQ(g.Run("click\nscreenshot " + g.Path("w.png") + "\nlayer ScreenImage " + g.Path("s.png") +
                   "\nlayer TextImage " + g.Path("t.png") + "\n"),
             0);
@@ -321,8 +310,7 @@ class PumpingPlatform : public mirt_test::StepPlatform {
 
 TEST(ScreenEffectGame, EventsHandedOnDuringADissolveDoNotReenterTheStory) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", "\"a\"\\n\n~DRAW 10,5\n\"b\"\\n\n\"c\"\\n\n\"d\"\\n\n");
+  g.Script("\"a\"\\n\n~DRAW 10,5\n\"b\"\\n\n\"c\"\\n\n\"d\"\\n\n");
   std::filesystem::current_path(g.Path(""));
   PumpingPlatform platform;
   mirt::Player player(platform);

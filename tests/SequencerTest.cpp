@@ -65,6 +65,14 @@ struct Rig {
   }
 };
 
+// Loads the one-track song of the given division and plays it looping.
+void playLooping(CDxMusic& music, const Bytes& track, uint16_t division) {
+  Bytes song = smf1(track, division);
+  music.loadImage(song.data(), song.size());
+  music.setLoop(1);
+  music.play();
+}
+
 uint32_t cc(int c, int n, int v) { return uint32_t(0xB0 | c) | n << 8 | v << 16; }
 
 // Virtual time of each note-on (0x9n) sent.
@@ -263,10 +271,7 @@ TEST(Sequencer, StopOvertakingATickBodyStaysStopped) {
     HandTimer timer;
     RecordingMidiOut out;
     CDxMusic music(out, timer);
-    Bytes song = smf1(track, 100);
-    music.loadImage(song.data(), song.size());
-    music.setLoop(1);
-    music.play();
+    playLooping(music, track, 100);
     std::thread window;
     timer.onKillInFiring = [&] {
       window = std::thread([&] { music.stop(); });
@@ -312,10 +317,7 @@ TEST(Sequencer, TimerThreadAllocatesNothingWhilePlaying) {
   ThreadTimer timer;
   CountingMidiOut out;
   CDxMusic music(out, timer);
-  Bytes song = smf1(track, 960);
-  music.loadImage(song.data(), song.size());
-  music.setLoop(1);
-  music.play();
+  playLooping(music, track, 960);
   gTimerThreadAllocations = 0;
   gCountAllocations = true;
   for (int k = 0; k < 400 && out.restores < 2; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(5));

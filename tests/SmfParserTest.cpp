@@ -47,6 +47,8 @@ std::vector<Entry> parse(const Bytes& b) {
   return entries(p);
 }
 
+void load(CPlayData& p, const Bytes& file) { p.load(file.data(), file.size()); }
+
 const Bytes kEot = {0x00, 0xFF, 0x2F, 0x00};
 
 Bytes cat(Bytes a, const Bytes& b) { a.insert(a.end(), b.begin(), b.end()); return a; }
@@ -55,8 +57,7 @@ TEST(SmfParser, MergesTracksOneEventPerTrackPerStep) {
   Bytes t0 = cat({0x00, 0x90, 0x3C, 0x40, 0x00, 0x3E, 0x40, 0x60, 0x80, 0x3C, 0x00}, kEot);
   Bytes t1 = cat({0x00, 0x91, 0x30, 0x40, 0x00, 0x32, 0x40, 0x30, 0x81, 0x30, 0x00}, kEot);
   CPlayData p;
-  Bytes f = smf({t0, t1});
-  p.load(f.data(), f.size());
+  load(p, smf({t0, t1}));
   EXPECT_EQ(p.division(), 480);
   std::vector<Entry> want = {{0, 0x403C90}, {0, 0x403091}, {0, 0x403E90}, {0, 0x403291},
                              {0x30, 0x003081}, {0x60, 0x003C80}};
@@ -70,8 +71,7 @@ TEST(SmfParser, DroppedEventsCarryTheirTimeAndEndOfTrackTimeIsLost) {
   Bytes t = {0x64, 0xFF, 0x01, 0x02, 'h', 'i', 0x32, 0x90, 0x3C, 0x40,
              0x87, 0x04, 0xFF, 0x2F, 0x00};
   CPlayData p;
-  Bytes f = smf({t});
-  p.load(f.data(), f.size());
+  load(p, smf({t}));
   ASSERT_EQ(p.eventCount(), 1u);
   EXPECT_EQ(p.events()[0].delta, 150u);
   EXPECT_EQ(p.events()[1].delta, 0xFFFFFFFFu);
@@ -106,36 +106,43 @@ TEST(SmfParser, TempoBecomesTwoEntriesOfAnyLength) {
   EXPECT_EQ(e[3].d1 | e[3].d2 << 8, 0x1234);
 }
 
-TEST(SmfParser, ZeroTempoIsDroppedAndItsTimeCarried) {
-  Bytes f = smf({cat({0x10, 0xFF, 0x51, 0x03, 0, 0, 0, 0x10, 0x90, 0x3C, 0x40}, kEot)});
-  std::vector<Entry> want = {{0x20, 0x403C90}};
-  EXPECT_EQ(parse(f), want);  // unfilled counted slots are not played
-}
-
-TEST(SmfParser, RunningStatusAndMessageLengths) {
-  // Running status over a dropped meta event; program change has one data
-  // byte; 0xF7 and system-common statuses take two.
-  Bytes t = cat({0x00, 0xC2, 0x05, 0x00, 0x06, 0x00, 0xFF, 0x01, 0x00, 0x00, 0xB1, 0x07, 0x64,
-                 0x00, 0x0A, 0x40, 0x00, 0xF7, 0x01, 0x02, 0x00, 0xF2, 0x03, 0x04},
-                kEot);
-  std::vector<Entry> want = {{0, 0x0005C2}, {0, 0x0006C2}, {0, 0x6407B1},
-                             {0, 0x400AB1}, {0, 0x0201F7}, {0, 0x0403F2}};
-  EXPECT_EQ(parse(smf({t})), want);
-}
-
-TEST(SmfParser, DataByteAfterMetaEventIsReadWithStatusFF) {
-  // After the meta event, 0x2F is taken as the meta type under running 0xFF.
-  Bytes t = {0x00, 0xFF, 0x01, 0x00, 0x00, 0x2F, 0x00, 0x00, 0x90, 0x3C, 0x40};
-  std::vector<Entry> want = {{0, 0x403C90}};
-  EXPECT_EQ(parse(smf({t})), want);
+TEST(SmfParser, SingleTrackEntries) {
+  struct Case {
+    const char* what;
+    Bytes track;
+    std::vector<Entry> want;
+  };
+  const Case cases[] = {
+      // unfilled counted slots are not played
+      {"zero tempo is dropped and its time carried",
+       cat({0x10, 0xFF, 0x51, 0x03, 0, 0, 0, 0x10, 0x90, 0x3C, 0x40}, kEot),
+       {{0x20, 0x403C90}}},
+      // running status over a dropped meta event; program change has one
+      // data byte; 0xF7 and system-common statuses take two
+      {"running status and message lengths",
+       cat({0x00, 0xC2, 0x05, 0x00, 0x06, 0x00, 0xFF, 0x01, 0x00, 0x00, 0xB1, 0x07, 0x64,
+            0x00, 0x0A, 0x40, 0x00, 0xF7, 0x01, 0x02, 0x00, 0xF2, 0x03, 0x04},
+           kEot),
+       {{0, 0x0005C2}, {0, 0x0006C2}, {0, 0x6407B1}, {0, 0x400AB1}, {0, 0x0201F7}, {0, 0x0403F2}}},
+      // after the meta event, 0x2F is taken as the meta type under running 0xFF
+      {"data byte after a meta event is read with status FF",
+       {0x00, 0xFF, 0x01, 0x00, 0x00, 0x2F, 0x00, 0x00, 0x90, 0x3C, 0x40},
+       {{0, 0x403C90}}},
+      {"a long delta keeps its low 32 bits",
+       cat({0x81, 0x80, 0x80, 0x80, 0x80, 0x05, 0x90, 0x3C, 0x40}, kEot),
+       {{5, 0x403C90}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(parse(smf({c.track})), c.want);
+  }
 }
 
 TEST(SmfParser, SysExBuffersInFileOrder) {
   Bytes t0 = cat({0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7}, kEot);
   Bytes t1 = cat({0x00, 0xF0, 0x02, 0x41, 0xF7}, kEot);
   CPlayData p;
-  Bytes f = smf({t0, t1});
-  p.load(f.data(), f.size());
+  load(p, smf({t0, t1}));
   ASSERT_EQ(p.eventCount(), 2u);
   ASSERT_EQ(p.exclusiveCount(), 2u);
   EXPECT_EQ(p.events()[1].status, 0xF0);
@@ -143,12 +150,6 @@ TEST(SmfParser, SysExBuffersInFileOrder) {
   EXPECT_EQ(p.exclusive(0)->data, (Bytes{0xF0, 0x7E, 0x7F, 0xF7}));
   EXPECT_EQ(p.exclusive(1)->data, (Bytes{0xF0, 0x41, 0xF7}));
   EXPECT_EQ(p.exclusive(2), nullptr);
-}
-
-TEST(SmfParser, LongVlqKeepsLow32Bits) {
-  Bytes t = cat({0x81, 0x80, 0x80, 0x80, 0x80, 0x05, 0x90, 0x3C, 0x40}, kEot);
-  std::vector<Entry> want = {{5, 0x403C90}};
-  EXPECT_EQ(parse(smf({t})), want);
 }
 
 TEST(SmfParser, EmptyAndReleasedSongs) {

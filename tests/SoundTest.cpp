@@ -31,6 +31,7 @@
 namespace {
 
 using mirt_test::GameDir;
+using mirt_test::Has;
 
 constexpr int kRate = 44100;
 
@@ -57,6 +58,11 @@ std::string SineFile(int format, int rate, double freq, double seconds, double a
 
 std::string Sine16(double freq, double seconds, double amp = 0.5, int rate = 22050) {
   return SineFile(SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, freq, seconds, amp);
+}
+
+// File bytes as the mixer takes them.
+std::shared_ptr<const std::vector<uint8_t>> Buffer(const std::string& b) {
+  return std::make_shared<const std::vector<uint8_t>>(b.begin(), b.end());
 }
 
 // The left channel of a rendered WAVE file.
@@ -99,16 +105,7 @@ struct SoundGame : GameDir {
   int RunWithAudio(std::string actions, uint32_t maxTime = 600000) {
     for (size_t p = 0; (p = actions.find("dump ", p)) != std::string::npos; p += 5)
       actions.insert(p + 5, Path(""));
-    WriteBytes("input.txt", actions);
-    mirt::AutomationOptions o;
-    o.gameDir = Path("");
-    o.inputFile = Path("input.txt");
-    o.traceFile = Path("trace.jsonl");
-    o.virtualTime = true;
-    o.maxTime = maxTime;
-    o.audioOut = Path("render.wav");
-    int code = mirt::RunAutomation(o);
-    return code;
+    return Run(actions, maxTime, "render.wav");
   }
   std::vector<float> Audio() const { return ReadLeft(Path("render.wav")); }
   // Player time of the first trace line holding needle, -1 when none.
@@ -138,8 +135,8 @@ TEST(WaveSound, LoopsUntilStoppedAndOncePlaysItsLength) {
   EXPECT_GT(Peak(s, play + 1200, play + 1500), 0.4f);
   EXPECT_NEAR(Frequency(s, play + 100, play + 1400), 440, 5);
   EXPECT_LT(Peak(s, stop + 5, stop + 900), 1e-4f);  // silent after WAVESTOP
-  EXPECT_NE(g.Dump().find("\"waveMode\":0"), std::string::npos);
-  EXPECT_NE(g.Dump().find("\"wavePlaying\":true"), std::string::npos);
+  EXPECT_TRUE(Has(g.Dump(), "\"waveMode\":0"));
+  EXPECT_TRUE(Has(g.Dump(), "\"wavePlaying\":true"));
   // Played once: 0.3 s of 880 Hz, then silence.
   std::vector<std::string> plays = g.Events("\"op\":\"play\"");
   ASSERT_EQ(plays.size(), 2u);
@@ -147,8 +144,8 @@ TEST(WaveSound, LoopsUntilStoppedAndOncePlaysItsLength) {
   EXPECT_GT(Peak(s, once + 20, once + 280), 0.4f);
   EXPECT_NEAR(Frequency(s, once + 10, once + 290), 880, 10);
   EXPECT_LT(Peak(s, once + 320, once + 1500), 1e-4f);
-  EXPECT_NE(plays[0].find("\"loop\":true"), std::string::npos);
-  EXPECT_NE(plays[1].find("\"loop\":false"), std::string::npos);
+  EXPECT_TRUE(Has(plays[0], "\"loop\":true"));
+  EXPECT_TRUE(Has(plays[1], "\"loop\":false"));
 }
 
 TEST(WaveSound, NewSoundReplacesTheOldAndVolumeScales) {
@@ -167,10 +164,8 @@ TEST(WaveSound, NewSoundReplacesTheOldAndVolumeScales) {
 
   // The device volume scales each channel in 16-bit steps.
   mirt::SoundMixer m;
-  auto buf = std::make_shared<const std::vector<uint8_t>>(
-      [] { std::string b = Sine16(441, 0.5, 0.8, 44100); return std::vector<uint8_t>(b.begin(), b.end()); }());
   m.setVolume(mirt::SoundDevice::Wave, 0x8000u << 16 | 0x4000u);  // left 1/4, right 1/2
-  ASSERT_TRUE(m.playWave(buf, true));
+  ASSERT_TRUE(m.playWave(Buffer(Sine16(441, 0.5, 0.8, 44100)), true));
   std::vector<float> out(4410 * 2);
   m.renderAudio(out.data(), 4410, 0);
   float l = 0, r = 0;
@@ -184,10 +179,8 @@ TEST(WaveSound, EveryWaveEncodingDecodes) {
                          SF_FORMAT_FLOAT,  SF_FORMAT_ULAW,   SF_FORMAT_ALAW,   SF_FORMAT_IMA_ADPCM,
                          SF_FORMAT_MS_ADPCM};
   for (int f : formats) {
-    std::string b = SineFile(SF_FORMAT_WAV | f, 8000, 500, 0.5);
     mirt::SoundMixer m;
-    ASSERT_TRUE(m.playWave(std::make_shared<const std::vector<uint8_t>>(b.begin(), b.end()), false))
-        << std::hex << f;
+    ASSERT_TRUE(m.playWave(Buffer(SineFile(SF_FORMAT_WAV | f, 8000, 500, 0.5)), false)) << std::hex << f;
     std::vector<float> out(kRate / 4 * 2);
     m.renderAudio(out.data(), kRate / 4, 0);
     std::vector<float> left(kRate / 4);
@@ -212,8 +205,7 @@ TEST(WaveSound, FloatSamplesPastFullScaleStayFinite) {
                      le32(uint32_t(data.size())) + data;
   std::string file = "RIFF" + le32(uint32_t(body.size())) + body;
   mirt::SoundMixer m;
-  ASSERT_TRUE(m.playWave(std::make_shared<const std::vector<uint8_t>>(file.begin(), file.end()),
-                         true));
+  ASSERT_TRUE(m.playWave(Buffer(file), true));
   std::vector<float> out(4096 * 2);
   float peak = 0;
   for (uint64_t at = 0; at < 4 * 4096; at += 4096) {
@@ -231,7 +223,7 @@ TEST(WaveSound, BuffersThatCannotBeDecodedPlayNothingAndBuffersLiveWhilePlaying)
   mirt::SoundMixer m;
   const std::vector<std::vector<uint8_t>> junk = {
       {}, {'R', 'I', 'F', 'F'}, std::vector<uint8_t>(1000, 0x55),
-      [] { std::string b = Sine16(440, 0.1); b.resize(30); return std::vector<uint8_t>(b.begin(), b.end()); }()};
+      [] { std::string b = Sine16(440, 0.1).substr(0, 30); return std::vector<uint8_t>(b.begin(), b.end()); }()};
   for (const auto& j : junk) {
     EXPECT_FALSE(m.playWave(std::make_shared<const std::vector<uint8_t>>(j), true));
     std::vector<float> out(512 * 2, 1.0f);
@@ -240,10 +232,9 @@ TEST(WaveSound, BuffersThatCannotBeDecodedPlayNothingAndBuffersLiveWhilePlaying)
   }
   // The player drops its reference at once; the mixer keeps the bytes
   // until the sound has ended.
-  std::string b = Sine16(440, 0.05, 0.5, 44100);
   std::weak_ptr<const std::vector<uint8_t>> weak;
   {
-    auto buf = std::make_shared<const std::vector<uint8_t>>(b.begin(), b.end());
+    auto buf = Buffer(Sine16(440, 0.05, 0.5, 44100));
     weak = buf;
     ASSERT_TRUE(m.playWave(buf, false));
   }
@@ -294,13 +285,13 @@ TEST(WaveSound, MissingFileArchiveLookupAndLongNames) {
   std::vector<float> s = g.Audio();
   int play = g.TimeOf("\"op\":\"play\"");
   EXPECT_NEAR(Frequency(s, play + 20, play + 180), 600, 10);
-  EXPECT_NE(g.Dump().find("\"waveName\":\"BELL.WAV\""), std::string::npos);  // upper-cased in place
+  EXPECT_TRUE(Has(g.Dump(), "\"waveName\":\"BELL.WAV\""));  // upper-cased in place
   // Neither in the archive nor a plain file: the message, and the script goes on.
   std::vector<std::string> msgs = g.Messages();
   ASSERT_EQ(msgs.size(), 2u);
   EXPECT_EQ(msgs[0], "WAVE再生失敗");
   // A name of 100 bytes is kept as its first 79.
-  EXPECT_NE(g.Read("dump2.json").find("\"waveName\":\"" + std::string(79, 'X') + "\""), std::string::npos);
+  EXPECT_TRUE(Has(g.Read("dump2.json"), "\"waveName\":\"" + std::string(79, 'X') + "\""));
 }
 
 // ---- MIDI ------------------------------------------------------------------------
@@ -333,29 +324,29 @@ TEST(MidiCommands, PlayStopBadFlagAndMissingSong) {
   EXPECT_GT(Peak(s, play + 100, play + 500), 0.01f);
   EXPECT_GT(Peak(s, play + 2300, play + 2900), 0.01f);
   EXPECT_LT(Peak(s, stop + 50, stop + 900), 2e-3f);  // at most a reverb tail
-  EXPECT_NE(g.Dump().find("\"midiMode\":2"), std::string::npos);
-  EXPECT_NE(g.Dump().find("\"musicPlaying\":true"), std::string::npos);
+  EXPECT_TRUE(Has(g.Dump(), "\"midiMode\":2"));
+  EXPECT_TRUE(Has(g.Dump(), "\"musicPlaying\":true"));
   // The first messages: the program change on the first tick, then the
   // stop's volume 0 on every channel, and nothing after.
   std::vector<std::string> midi = g.Events("\"ev\":\"midi\"");
   ASSERT_FALSE(midi.empty());
-  EXPECT_NE(midi[0].find("\"data\":\"c000\""), std::string::npos);
+  EXPECT_TRUE(Has(midi[0], "\"data\":\"c000\""));
   // Division 96 at the default 400000 us: the first tick falls in ms 5.
   EXPECT_EQ(LineTime(midi[0]), play + 5);
   int lastMidi = LineTime(midi.back());
   EXPECT_EQ(lastMidi, stop);
-  EXPECT_NE(midi.back().find("\"data\":\"bf0700\""), std::string::npos);
+  EXPECT_TRUE(Has(midi.back(), "\"data\":\"bf0700\""));
   // Mode 2: the song loads (the old music stops), the flag message, no play.
   EXPECT_EQ(g.Messages(), std::vector<std::string>{"フラグが不正です。"});
   std::string d2 = g.Read("dump2.json");
-  EXPECT_NE(d2.find("\"midiMode\":0"), std::string::npos);
-  EXPECT_NE(d2.find("\"songLoaded\":true"), std::string::npos);
-  EXPECT_NE(d2.find("\"musicPlaying\":false"), std::string::npos);
+  EXPECT_TRUE(Has(d2, "\"midiMode\":0"));
+  EXPECT_TRUE(Has(d2, "\"songLoaded\":true"));
+  EXPECT_TRUE(Has(d2, "\"musicPlaying\":false"));
   // A missing song leaves nothing loaded and plays nothing.
   std::string d3 = g.Read("dump3.json");
-  EXPECT_NE(d3.find("\"songLoaded\":false"), std::string::npos);
-  EXPECT_NE(d3.find("\"musicPlaying\":false"), std::string::npos);
-  EXPECT_NE(d3.find("\"midiName\":\"gone.mid\""), std::string::npos);
+  EXPECT_TRUE(Has(d3, "\"songLoaded\":false"));
+  EXPECT_TRUE(Has(d3, "\"musicPlaying\":false"));
+  EXPECT_TRUE(Has(d3, "\"midiName\":\"gone.mid\""));
 }
 
 TEST(MidiSynth, RenderingGoesOnWhileASoundFontLoads) {
@@ -428,8 +419,8 @@ TEST(CdAudio, TrackRepeatsOncePlaysAndStopCloses) {
   std::vector<std::string> plays = g.Events("\"cmd\":\"play\"");
   ASSERT_EQ(plays.size(), 2u);
   // From 1 to 2 of 3 tracks; then from 2 to 3.
-  EXPECT_NE(plays[0].find("\"flags\":13,\"from\":1,\"to\":2"), std::string::npos);
-  EXPECT_NE(plays[1].find("\"from\":2,\"to\":3"), std::string::npos);
+  EXPECT_TRUE(Has(plays[0], "\"flags\":13,\"from\":1,\"to\":2"));
+  EXPECT_TRUE(Has(plays[1], "\"from\":2,\"to\":3"));
   int first = LineTime(plays[0]);
   EXPECT_NEAR(Frequency(s, first + 20, first + 480), 500, 8);
   // The poll restarts track 1 after it ends (within one 100 ms tick).
@@ -444,8 +435,8 @@ TEST(CdAudio, TrackRepeatsOncePlaysAndStopCloses) {
   int second = LineTime(plays[1]);
   EXPECT_NEAR(Frequency(s, second + 20, second + 380), 700, 10);
   EXPECT_LT(Peak(s, second + 420, second + 1400), 1e-4f);
-  EXPECT_NE(g.Dump().find("\"cdMode\":-1"), std::string::npos);
-  EXPECT_NE(g.Dump().find("\"cdTrack\":2"), std::string::npos);
+  EXPECT_TRUE(Has(g.Dump(), "\"cdMode\":-1"));
+  EXPECT_TRUE(Has(g.Dump(), "\"cdTrack\":2"));
   std::vector<std::string> stops = g.Events("\"cmd\":\"stop\"");
   ASSERT_EQ(stops.size(), 2u);  // CDSTOP, then the exit's CdStop
   EXPECT_NE(g.Events("\"cmd\":\"close\"").size(), 0u);
@@ -458,13 +449,13 @@ TEST(CdAudio, LastTrackToTheEndNoDiscAndStopWithoutPlay) {
   // CDSTOP before any CDPLAY: stop and close to device 0, mode -1.
   std::vector<std::string> cd = g.Events("\"ev\":\"cd\"");
   ASSERT_GE(cd.size(), 2u);
-  EXPECT_NE(cd[0].find("\"cmd\":\"stop\",\"device\":0"), std::string::npos);
-  EXPECT_NE(cd[1].find("\"cmd\":\"close\",\"device\":0"), std::string::npos);
-  EXPECT_NE(g.Dump().find("\"cdMode\":-1"), std::string::npos);
+  EXPECT_TRUE(Has(cd[0], "\"cmd\":\"stop\",\"device\":0"));
+  EXPECT_TRUE(Has(cd[1], "\"cmd\":\"close\",\"device\":0"));
+  EXPECT_TRUE(Has(g.Dump(), "\"cdMode\":-1"));
   // No track files: a disc without tracks, no message, silence.
   EXPECT_TRUE(g.Messages().empty());
   EXPECT_LT(Peak(g.Audio(), 0, 100000), 1e-6f);
-  EXPECT_NE(g.Read("dump2.json").find("\"cdCurrentTrack\":0"), std::string::npos);
+  EXPECT_TRUE(Has(g.Read("dump2.json"), "\"cdCurrentTrack\":0"));
 
   // The last track is played to the end of the disc (no MCI_TO).
   SoundGame h;
@@ -475,7 +466,7 @@ TEST(CdAudio, LastTrackToTheEndNoDiscAndStopWithoutPlay) {
   ASSERT_EQ(h.RunWithAudio("wait 800\n"), 0);
   std::vector<std::string> plays = h.Events("\"cmd\":\"play\"");
   ASSERT_EQ(plays.size(), 1u);
-  EXPECT_NE(plays[0].find("\"flags\":5,\"from\":2}"), std::string::npos);
+  EXPECT_TRUE(Has(plays[0], "\"flags\":5,\"from\":2}"));
   EXPECT_NE(h.Events("\"item\":3,\"value\":2").size(), 0u);
 }
 
@@ -578,8 +569,8 @@ TEST(CdAudio, StringsAndCommandsOfTheEmulatedDrive) {
   EXPECT_EQ(cd.sendCommand(open.deviceId, mirt::MCI_CLOSE, mirt::MCI_WAIT, &open), 0u);
   EXPECT_FALSE(cd.isOpen());
   ASSERT_GE(trace.size(), 10u);
-  EXPECT_NE(trace[0].find("\"cmd\":\"status cdaudio current track\""), std::string::npos);
-  EXPECT_NE(trace.back().find("\"cmd\":\"close\""), std::string::npos);
+  EXPECT_TRUE(Has(trace[0], "\"cmd\":\"status cdaudio current track\""));
+  EXPECT_TRUE(Has(trace.back(), "\"cmd\":\"close\""));
 }
 
 }  // namespace

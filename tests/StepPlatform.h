@@ -50,6 +50,11 @@ struct StepPlayer {
     platform.presents = 0;
   }
   const QImage& window() const { return platform.window(); }
+  // Runs a command handler on the argument text; returns its result.
+  int Command(int (*cmd)(mirt::Player&), const char* args) {
+    player.tok.SetSource(args);
+    return cmd(player);
+  }
 };
 
 // Two pictures that differ in every pixel: blue is 0x10 in the first and

@@ -6,30 +6,17 @@
 #include "GameFixture.h"
 
 using mirt_test::GameDir;
+using mirt_test::Has;
+using mirt_test::VarOf;
 using Strings = std::vector<std::string>;
 
 namespace {
 
 // Runs "go"\n, the actions, a click through the script, then dumps.
 std::string RunAndDump(GameDir& g, const std::string& script, const std::string& actions = "") {
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", "\"go\"\\n\n" + script + "\"end\"\\n\n");
-  EXPECT_EQ(g.Run(actions + "click\ndump " + g.Path("d.json") + "\n"), 0);
-  return g.Read("d.json");
+  g.Script("\"go\"\\n\n" + script + "\"end\"\\n\n");
+  return g.RunAndDump(actions + "click\n");
 }
-
-std::string ValueOf(const std::string& dump, const std::string& name, bool quoted) {
-  std::string key = "{\"name\":\"" + name + "\",\"value\":";
-  size_t p = dump.find(key);
-  if (p == std::string::npos) return "none";
-  p += key.size();
-  if (quoted) return dump.substr(p + 1, dump.find("\"}", p) - p - 1);
-  return dump.substr(p, dump.find('}', p) - p);
-}
-std::string IntOf(const std::string& d, const std::string& n) { return ValueOf(d, n, false); }
-std::string StrOf(const std::string& d, const std::string& n) { return ValueOf(d, n, true); }
-
-Strings MessageTexts(const GameDir& g) { return g.Messages(); }
 
 }  // namespace
 
@@ -42,28 +29,24 @@ TEST(StringCommands, ConcatenateAndCompare) {
                              "~STRCMP a,\"abc\",r4\n"
                              "~STRCAT a,\"def\"\n~STRCAT a,&b&\n"
                              "~STRCAT nosuch,\"x\"\n~STRCAT a,&nosuch&\n~STRCAT a\n");
-  EXPECT_EQ(StrOf(d, "a"), "abcdefXY");
-  EXPECT_EQ(IntOf(d, "r1"), "1");
-  EXPECT_EQ(IntOf(d, "r2"), "0");
-  EXPECT_EQ(IntOf(d, "r3"), "1");
-  EXPECT_EQ(IntOf(d, "r4"), "9");  // the empty name found the first free record
-  EXPECT_EQ(MessageTexts(g), (Strings{"連結先の文字列変数が設定されていません。",
-                                      "連結元の文字列変数が設定されていません。",
-                                      "変数が指定されていません。"}));
+  EXPECT_EQ(VarOf(d, "a"), "abcdefXY");
+  EXPECT_EQ(VarOf(d, "r1"), "1");
+  EXPECT_EQ(VarOf(d, "r2"), "0");
+  EXPECT_EQ(VarOf(d, "r3"), "1");
+  EXPECT_EQ(VarOf(d, "r4"), "9");  // the empty name found the first free record
+  EXPECT_EQ(g.Messages(), (Strings{"連結先の文字列変数が設定されていません。",
+                                   "連結元の文字列変数が設定されていません。",
+                                   "変数が指定されていません。"}));
 }
 
-TEST(StringCommands, ConcatenationIsCutToTheValueField) {
+TEST(StringCommands, ConcatenationIsCutAndLengthCountsTwoByteUnits) {
   GameDir g;
   std::string longText(200, 'x');
-  std::string d = RunAndDump(g, "&a:\"" + longText + "\"\n~STRCAT a,&a&\n");
-  EXPECT_EQ(StrOf(d, "a"), std::string(254, 'x'));
-}
-
-TEST(StringCommands, LengthCountsTwoByteUnits) {
-  GameDir g;
-  std::string d = RunAndDump(g, "&s:\"a漢b\"\n&e:\"\"\n!n:0!\n!m:5!\n~STRLEN s,n\n~STRLEN e,m\n");
-  EXPECT_EQ(IntOf(d, "n"), "3");
-  EXPECT_EQ(IntOf(d, "m"), "0");
+  std::string d = RunAndDump(g, "&a:\"" + longText + "\"\n~STRCAT a,&a&\n"
+                                "&s:\"a漢b\"\n&e:\"\"\n!n:0!\n!m:5!\n~STRLEN s,n\n~STRLEN e,m\n");
+  EXPECT_EQ(VarOf(d, "a"), std::string(254, 'x'));
+  EXPECT_EQ(VarOf(d, "n"), "3");
+  EXPECT_EQ(VarOf(d, "m"), "0");
 }
 
 TEST(StringCommands, ConversionsBothWays) {
@@ -71,25 +54,23 @@ TEST(StringCommands, ConversionsBothWays) {
   std::string d = RunAndDump(g,
                              "&s:\"-42x\"\n&t:\"x\"\n&u:\"\"\n!n:1!\n!k:1!\n!m:-7!\n"
                              "~STRTOINT n,s\n~STRTOINT k,t\n~INTTOSTR m,u\n~STRTOINT none,s\n");
-  EXPECT_EQ(IntOf(d, "n"), "-42");
-  EXPECT_EQ(IntOf(d, "k"), "0");
-  EXPECT_EQ(StrOf(d, "u"), "-7");
-  EXPECT_EQ(MessageTexts(g), (Strings{"変数の指定がありません。"}));
+  EXPECT_EQ(VarOf(d, "n"), "-42");
+  EXPECT_EQ(VarOf(d, "k"), "0");
+  EXPECT_EQ(VarOf(d, "u"), "-7");
+  EXPECT_EQ(g.Messages(), (Strings{"変数の指定がありません。"}));
 }
 
 TEST(StringCommands, InputBoxAsksAgainUntilConfirmed) {
   GameDir g;
   std::string d = RunAndDump(g, "&s:\"\"\n~INPUTBOX \"Your name\",\"def\",s,1\n",
                              "input first try\nanswer no\ninput ok  go\nanswer yes\n");
-  EXPECT_EQ(StrOf(d, "s"), "ok  go");  // typed text keeps its blanks
+  EXPECT_EQ(VarOf(d, "s"), "ok  go");  // typed text keeps its blanks
   auto inputs = g.Events("\"ev\":\"input\"");
   ASSERT_EQ(inputs.size(), 2u);
-  EXPECT_NE(inputs[0].find("\"caption\":\"Yourname\",\"initial\":\"def\",\"result\":\"first try\""),
-            std::string::npos)
-      << inputs[0];
+  EXPECT_TRUE(Has(inputs[0], "\"caption\":\"Yourname\",\"initial\":\"def\",\"result\":\"first try\""));
   auto q = g.Events("\"ev\":\"question\"");
   ASSERT_EQ(q.size(), 2u);
-  EXPECT_NE(q[0].find("以上の入力でよろしいですか？　：　first try"), std::string::npos);
+  EXPECT_TRUE(Has(q[0], "以上の入力でよろしいですか？　：　first try"));
 }
 
 TEST(StringCommands, InputBoxCancelFlagAndLongText) {
@@ -98,13 +79,13 @@ TEST(StringCommands, InputBoxCancelFlagAndLongText) {
                              "&s:\"\"\n&t:\"\"\n~INPUTBOX \"c\",\"keep\",s,0\n"
                              "~INPUTBOX \"c\",\"i\",t,2\n&u:\"\"\n~INPUTBOX \"c\",\"\",u,0\n",
                              "input\ninput " + std::string(300, 'y') + "\n");
-  EXPECT_EQ(StrOf(d, "s"), "keep");  // cancelled: the initial text
-  EXPECT_EQ(StrOf(d, "t"), "");
-  EXPECT_EQ(StrOf(d, "u"), std::string(254, 'y'));
+  EXPECT_EQ(VarOf(d, "s"), "keep");  // cancelled: the initial text
+  EXPECT_EQ(VarOf(d, "t"), "");
+  EXPECT_EQ(VarOf(d, "u"), std::string(254, 'y'));
   auto inputs = g.Events("\"ev\":\"input\"");
   ASSERT_EQ(inputs.size(), 2u);  // the bad flag opened no dialog
-  EXPECT_NE(inputs[0].find("\"result\":null"), std::string::npos);
-  EXPECT_EQ(MessageTexts(g), (Strings{"フラグの設定ミスです"}));
+  EXPECT_TRUE(Has(inputs[0], "\"result\":null"));
+  EXPECT_EQ(g.Messages(), (Strings{"フラグの設定ミスです"}));
 }
 
 TEST(StringCommands, GetTimeAndDebug) {
@@ -112,8 +93,8 @@ TEST(StringCommands, GetTimeAndDebug) {
   std::string d = RunAndDump(g,
                              "!t:-1!\n!x:5!\n&s:\"hi\"\n~GETTIME t,\n~GETTIME t\n"
                              "~DEBUG !x!\n~DEBUG &s&\n~DEBUG !nox!\n~DEBUG x\n");
-  int t = std::atoi(IntOf(d, "t").c_str());
+  int t = std::atoi(VarOf(d, "t").c_str());
   EXPECT_TRUE(t >= 0 && t < 65536) << t;
-  EXPECT_EQ(MessageTexts(g), (Strings{"変数が指定されていません。", "x: 5", "s: hi",
-                                      "変数が存在しません。", "変数名が特定できません"}));
+  EXPECT_EQ(g.Messages(), (Strings{"変数が指定されていません。", "x: 5", "s: hi",
+                                   "変数が存在しません。", "変数名が特定できません"}));
 }

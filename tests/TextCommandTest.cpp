@@ -7,6 +7,7 @@
 #include "GameFixture.h"
 
 using mirt_test::GameDir;
+using mirt_test::Has;
 
 namespace {
 
@@ -16,23 +17,17 @@ QRgb PixelAt(const GameDir& g, const std::string& shot, int x, int y) {
   return img.isNull() ? 0 : img.pixel(x, y) & 0xFFFFFF;
 }
 
-bool Has(const std::string& text, const std::string& needle) {
-  return text.find(needle) != std::string::npos;
-}
-
 }  // namespace
 
 TEST(TextBox, TintFollowsColourOpacityAndRectangle) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt",
-                "~BOXSIZE 20,340,620,470\n"
-                "~BOXCOL 200,100,64,160\n"
-                "\"a\"\\n\n"
-                "~BOXCOL 0,0,64,999\n"
-                "\"b\"\\n\n"
-                "~BOXCOL 0,0,64,-5\n"
-                "\"c\"\\n\n");
+  g.Script("~BOXSIZE 20,340,620,470\n"
+           "~BOXCOL 200,100,64,160\n"
+           "\"a\"\\n\n"
+           "~BOXCOL 0,0,64,999\n"
+           "\"b\"\\n\n"
+           "~BOXCOL 0,0,64,-5\n"
+           "\"c\"\\n\n");
   std::string actions;
   for (const char* s : {"1.png", "2.png", "3.png"})
     actions += std::string("screenshot ") + g.Path(s) + "\nclick\n";
@@ -48,19 +43,17 @@ TEST(TextBox, TintFollowsColourOpacityAndRectangle) {
 
 TEST(TextBox, OffScreenRectangleIsCutAndBoxColResetsThePen) {
   GameDir g;
-  g.InitDef("start.txt");
   // a box larger than the screen is cut to it; BOXSIZE keeps the pen,
   // BOXCOL puts it back to the text origin
-  g.WriteScript("start.txt",
-                "~TXTPOS 30,40\n"
-                "\"ab\"\n"
-                "~BOXSIZE -100,-100,5000,5000\n"
-                "~WAIT 1\n"
-                "\"c\"\n"
-                "~BOXCOL 255,255,255,128\n"
-                "\"d\"\\n\n");
+  g.Script("~TXTPOS 30,40\n"
+           "\"ab\"\n"
+           "~BOXSIZE -100,-100,5000,5000\n"
+           "~WAIT 1\n"
+           "\"c\"\n"
+           "~BOXCOL 255,255,255,128\n"
+           "\"d\"\\n\n");
   EXPECT_EQ(g.Run("screenshot " + g.Path("s.png") + "\nclick\n"), 0);
-  auto t = g.Events("\"ev\":\"text\"");
+  auto t = g.TextEvents();
   ASSERT_EQ(t.size(), 3u);
   EXPECT_FALSE(Has(t[1], "\"x\":30,"));  // "c" went on after "ab"
   EXPECT_TRUE(Has(t[2], "\"x\":30,\"y\":40"));
@@ -70,21 +63,19 @@ TEST(TextBox, OffScreenRectangleIsCutAndBoxColResetsThePen) {
 
 TEST(TextFont, ColourSizeAndOriginReachTheDrawnText) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt",
-                "!s:300!\n"
-                "~FONTSIZE !s\n"
-                "~FONTNAME \"ＭＳ ゴシック\"\n"
-                "~FONTCOLOR 0,256,0,0\n"
-                "~FONTCOLOR 0,0,255,3\n"
-                "~TXTPOS 10,20\n"
-                "\"■\"\\w\"■\"\\n\n");
+  g.Script("!s:300!\n"
+           "~FONTSIZE !s\n"
+           "~FONTNAME \"ＭＳ ゴシック\"\n"
+           "~FONTCOLOR 0,256,0,0\n"
+           "~FONTCOLOR 0,0,255,3\n"
+           "~TXTPOS 10,20\n"
+           "\"■\"\\w\"■\"\\n\n");
   EXPECT_EQ(g.Run("screenshot " + g.Path("s.png") + "\nclick\n"), 0);
-  auto t = g.Events("\"ev\":\"text\"");
+  auto t = g.TextEvents();
   ASSERT_EQ(t.size(), 2u);
   EXPECT_TRUE(Has(t[0], "\"x\":10,\"y\":20"));
   // 300 modulo 256 = 44 points = 59 pixels: one full-width character
-  EXPECT_TRUE(Has(t[1], "\"x\":69,\"y\":20")) << t[1];
+  EXPECT_TRUE(Has(t[1], "\"x\":69,\"y\":20"));
   // 256 wraps to 0 in the green byte and target 3 is ignored: the text is
   // black on the black scene
   QImage img(QString::fromStdString(g.Path("s.png")));
@@ -97,14 +88,12 @@ TEST(TextFont, ColourSizeAndOriginReachTheDrawnText) {
 
 TEST(TextFont, StoryColourIsDrawn) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt",
-                "~FONTSIZE 20\n"
-                "~FONTCOLOR 0,255,0,0\n"
-                "~FONTCOLOR 0,0,255,1\n"
-                "~FONTCOLOR 0,0,255,7\n"
-                "~TXTPOS 10,20\n"
-                "\"■\"\\n\n");
+  g.Script("~FONTSIZE 20\n"
+           "~FONTCOLOR 0,255,0,0\n"
+           "~FONTCOLOR 0,0,255,1\n"
+           "~FONTCOLOR 0,0,255,7\n"
+           "~TXTPOS 10,20\n"
+           "\"■\"\\n\n");
   EXPECT_EQ(g.Run("screenshot " + g.Path("s.png") + "\nclick\n"), 0);
   QImage img(QString::fromStdString(g.Path("s.png")));
   ASSERT_FALSE(img.isNull());
@@ -121,8 +110,7 @@ TEST(TextFont, StoryColourIsDrawn) {
 
 TEST(TextSpeed, SetSpeedChoosesTheMenuItemOnlyForOneToFive) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", "~SETSPEED 6\n\"a\"\\n\n~SETSPEED 1\n\"b\"\\n\n");
+  g.Script("~SETSPEED 6\n\"a\"\\n\n~SETSPEED 1\n\"b\"\\n\n");
   EXPECT_EQ(g.Run("dump " + g.Path("a.json") + "\nclick\ndump " + g.Path("b.json") + "\n"), 0);
   std::string a = g.Read("a.json"), b = g.Read("b.json");
   EXPECT_TRUE(Has(a, "\"charDelay\":50"));
@@ -134,15 +122,13 @@ TEST(TextSpeed, SetSpeedChoosesTheMenuItemOnlyForOneToFive) {
 
 TEST(TextSpeed, SpeedIndexIsKeptInTheSettingsFileAndChosenAgainAtStart) {
   GameDir g;
-  g.InitDef("start.txt");
-  g.WriteScript("start.txt", "~SETSPEED 4\n\"a\"\\n\n");
+  g.Script("~SETSPEED 4\n\"a\"\\n\n");
   EXPECT_EQ(g.Run(""), 0);
   std::string ini = g.Read("mirt.ini");
   ASSERT_EQ(ini.size(), 20u);
   EXPECT_EQ(ini[16], 4);
   g.WriteScript("start.txt", "\"b\"\\n\n");
-  EXPECT_EQ(g.Run("dump " + g.Path("d.json") + "\n"), 0);
-  std::string d = g.Read("d.json");
+  std::string d = g.RunAndDump("");
   EXPECT_TRUE(Has(d, "\"charDelay\":40"));
   EXPECT_TRUE(Has(d, "\"speedIndex\":4"));
   EXPECT_TRUE(Has(d, "\"vol4\":{\"caption\":\"やや遅い\",\"checked\":true"));
@@ -152,17 +138,15 @@ TEST(TextSpeed, SpeedIndexIsKeptInTheSettingsFileAndChosenAgainAtStart) {
 TEST(TextHistorySettings, BadModeOrFontSizeEndsTheStory) {
   for (const char* bad : {"~TMODE 2\n", "~TFONTSIZE 0\n", "~TFONTSIZE -3\n"}) {
     GameDir g;
-    g.InitDef("start.txt");
-    g.WriteScript("start.txt",
-                  std::string("~TMODE 1\n~TFONTSIZE 16\n~TFONTNAME \"ＭＳ 明朝\"\n"
-                              "~TFONTCOLOR 1,2,3\n~TBOXSIZE 0,0,640,480\n~TTXTPOS 8,8\n"
-                              "~TTXTSPR 4\n~TSCREENMODE 1\n~TSCREENCG \"bg.bmp\",5,6\n"
-                              "~TSCREENCOLOR 0,0,0,128\n\"ok\"\\n\n") +
-                      bad + "\"last\"\\n\n\"gone\"\\n\n");
+    g.Script(std::string("~TMODE 1\n~TFONTSIZE 16\n~TFONTNAME \"ＭＳ 明朝\"\n"
+             "~TFONTCOLOR 1,2,3\n~TBOXSIZE 0,0,640,480\n~TTXTPOS 8,8\n"
+             "~TTXTSPR 4\n~TSCREENMODE 1\n~TSCREENCG \"bg.bmp\",5,6\n"
+             "~TSCREENCOLOR 0,0,0,128\n\"ok\"\\n\n") +
+             bad + "\"last\"\\n\n\"gone\"\\n\n");
     g.Run("click\nclick\nclick\n");
-    auto m = g.Events("\"ev\":\"message\"");
+    auto m = g.MessageEvents();
     ASSERT_EQ(m.size(), 1u) << bad;
-    EXPECT_TRUE(Has(m[0], "\"text\":\"x\"")) << m[0];
+    EXPECT_TRUE(Has(m[0], "\"text\":\"x\""));
     // like EXIT, the close takes effect at the next wait
     EXPECT_EQ(g.Texts(), (std::vector<std::string>{"ok", "last"})) << bad;
     EXPECT_EQ(g.Events("\"ev\":\"exit\"").size(), 1u);
@@ -171,7 +155,6 @@ TEST(TextHistorySettings, BadModeOrFontSizeEndsTheStory) {
 
 TEST(TextIndicator, BlinksAtTheBoxBottomWithItsKeyColourTransparent) {
   GameDir g;
-  g.InitDef("start.txt");
   // 8 x 6 picture: white, key colour blue at its lower-left and top-left
   QImage icon(8, 6, QImage::Format_RGB32);
   icon.fill(qRgb(255, 255, 255));
@@ -180,10 +163,9 @@ TEST(TextIndicator, BlinksAtTheBoxBottomWithItsKeyColourTransparent) {
   ASSERT_TRUE(icon.save(QString::fromStdString(g.Path("icon1.bmp")), "BMP"));
   g.WriteBytes("icon2.bmp", "not a picture");
   // period 300 stored as a byte is 44: the indicator toggles at every tick
-  g.WriteScript("start.txt",
-                "~BOXSIZE 20,340,620,470\n"
-                "~NVMODE 1,1,300\n"
-                "\"a\"\\n\n\"b\"\\n\n");
+  g.Script("~BOXSIZE 20,340,620,470\n"
+           "~NVMODE 1,1,300\n"
+           "\"a\"\\n\n\"b\"\\n\n");
   std::string actions;
   for (int i = 0; i < 4; ++i) actions += "wait 100\nscreenshot " + g.Path(std::to_string(i) + ".png") + "\n";
   actions += "click\nscreenshot " + g.Path("after.png") + "\n";
@@ -207,7 +189,6 @@ TEST(TextIndicator, BlinksAtTheBoxBottomWithItsKeyColourTransparent) {
 
 TEST(TextIndicator, BesideTheLineJustWrittenAndPagePictureAtPageWaits) {
   GameDir g;
-  g.InitDef("start.txt");
   QImage line(8, 6, QImage::Format_RGB32), page(10, 4, QImage::Format_RGB32);
   line.fill(qRgb(255, 255, 255));
   page.fill(qRgb(0, 255, 0));
@@ -215,11 +196,10 @@ TEST(TextIndicator, BesideTheLineJustWrittenAndPagePictureAtPageWaits) {
   page.setPixel(0, 3, qRgb(1, 2, 3));
   ASSERT_TRUE(line.save(QString::fromStdString(g.Path("icon1.bmp")), "BMP"));
   ASSERT_TRUE(page.save(QString::fromStdString(g.Path("icon2.bmp")), "BMP"));
-  g.WriteScript("start.txt",
-                "~BOXSIZE 20,340,620,470\n"
-                "~TXTPOS 40,100\n~FONTSIZE 20\n~TXTSPR 6\n"
-                "~NVMODE 1,0,100\n"
-                "\"a\"\\n\n\"b\"\\p\n\"c\"\\n\n");
+  g.Script("~BOXSIZE 20,340,620,470\n"
+           "~TXTPOS 40,100\n~FONTSIZE 20\n~TXTSPR 6\n"
+           "~NVMODE 1,0,100\n"
+           "\"a\"\\n\n\"b\"\\p\n\"c\"\\n\n");
   std::string actions;
   for (const char* s : {"l1", "l2"}) actions += "wait 100\nscreenshot " + g.Path(s) + ".png\n";
   actions += "click\n";

@@ -13,6 +13,7 @@
 #include "graphics/CImage.h"
 #include "graphics/Transitions.h"
 
+using mirt_test::Has;
 using mirt_test::NewPicture;
 using mirt_test::OldPicture;
 using mirt_test::StepPlayer;
@@ -156,10 +157,9 @@ TEST(Transition, HeldButtonEndsEveryEffectAfterItsFirstStep) {
     EXPECT_EQ(CheckSplit(sp.window(), oldPic, newPic,
                          [&](int x, int y) { return pat.covered(x, y, 0); }),
               "");
-    EXPECT_NE(TraceOf(sp, trace).find("\"ev\":\"transition\",\"effect\":" +
-                                      std::to_string(pat.effect) +
-                                      ",\"speed\":10,\"steps\":1}"),
-              std::string::npos);
+    EXPECT_TRUE(Has(TraceOf(sp, trace), "\"ev\":\"transition\",\"effect\":" +
+                                        std::to_string(pat.effect) +
+                                        ",\"speed\":10,\"steps\":1}"));
   }
 }
 
