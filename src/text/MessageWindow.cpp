@@ -5,7 +5,6 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
-#include <cstring>
 
 #include "platform/Encoding.h"
 #include "platform/HostFiles.h"
@@ -55,7 +54,7 @@ int FontPixelSize(int32_t size, int ppi) {
 
 const QFont& StoryFont(Player& p) {
   StoryFontCache& c = p.storyFont;
-  std::string name(p.state.fontName, strnlen(p.state.fontName, sizeof p.state.fontName));
+  const std::string name = FieldString(p.state.fontName, sizeof p.state.fontName);
   int ppi = p.layers.screen.isNull() ? 96 : p.layers.screen.logicalDpiY();
   if (!c.valid || c.name != name || c.size != p.state.fontSize || c.ppi != ppi) {
     QFont font(FontFamilyFor(name));
