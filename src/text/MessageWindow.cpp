@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "graphics/Composition.h"
 #include "platform/Encoding.h"
 #include "platform/HostFiles.h"
 #include "shell/Player.h"
@@ -25,6 +26,14 @@ void DrawAt(QImage& img, const QFont& font, const QColor& colour, int x, int bas
   painter.setFont(font);
   painter.setPen(colour);
   painter.drawText(x, baseline, s);
+}
+
+// The part of BoxImage under rect onto the same place of target.
+void CopyFromBox(const Player& p, QImage& target, const QRect& rect) {
+  QRect r = rect.intersected(p.layers.box.rect());
+  if (r.isEmpty()) return;
+  QPainter painter(&target);
+  painter.drawImage(r.topLeft(), p.layers.box, r);
 }
 
 }  // namespace
@@ -112,12 +121,7 @@ void Player::DrawMessageText(const std::string& piece) {
 }
 
 void Player::ClearMessageWindow() {
-  QRect box(state.boxLeft, state.boxTop, state.boxRight - state.boxLeft,
-            state.boxBottom - state.boxTop);
-  if (box.width() > 0 && box.height() > 0) {
-    QPainter painter(&layers.screen);
-    painter.drawImage(box.topLeft(), layers.box, box);
-  }
+  CopyFromBox(*this, layers.screen, MessageBoxRect(*this));
   layers.text.fill(qRgb(255, 0, 0));
   Repaint();
   text.pageFull = 0;
@@ -137,13 +141,6 @@ static QRect WaitIndicatorRect(const Player& p) {
               ? p.state.boxBottom - p.indicator.lineWait.height()
               : p.text.penY - (p.state.lineSpacing + p.state.fontSize);
   return QRect(x, y, picture.width(), picture.height());
-}
-
-static void CopyFromBox(const Player& p, QImage& target, const QRect& rect) {
-  QRect r = rect.intersected(p.layers.box.rect());
-  if (r.isEmpty()) return;
-  QPainter painter(&target);
-  painter.drawImage(r.topLeft(), p.layers.box, r);
 }
 
 void Player::EraseWaitIndicator() {
