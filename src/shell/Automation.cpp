@@ -244,8 +244,7 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
   std::vector<Action> actions;
   for (std::string& l : lines) {
     size_t hash = l.find('#');
-    std::string body = l;
-    std::istringstream ss(body);
+    std::istringstream ss(l);
     Action a;
     if (!(ss >> a.verb) || a.verb[0] == '#') continue;
     std::getline(ss, a.rest);
