@@ -5,6 +5,7 @@
 #include "graphics/Composition.h"
 #include "script/Commands.h"
 #include "shell/Player.h"
+#include "shell/Version.h"
 #include "vars/Arguments.h"
 #include "vars/VariableStore.h"
 
@@ -104,7 +105,7 @@ int CmdTITLE(Player& p) {
   p.tok.SetDelimiters("\"");
   p.tok.ReadToken(skipped, kTokenMax, true);
   p.tok.ReadToken(title, kTokenMax, true);
-  const std::string caption = title + Sjis("　【") + "Mirt Ver 2.33" + Sjis("】");
+  const std::string caption = title + Sjis("　【") + kVersionCaption + Sjis("】");
   p.SetCaption(caption);
   p.platform.setApplicationTitle(caption);
   return 1;

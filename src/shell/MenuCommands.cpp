@@ -3,6 +3,7 @@
 
 #include "graphics/BmpDecoder.h"
 #include "shell/Player.h"
+#include "shell/Version.h"
 
 namespace mirt {
 
@@ -60,7 +61,7 @@ void Player::menuActivated(const std::string& item) {
   } else if (item == "N2") {
     CaptureScreen();
   } else if (item == "About1") {
-    Message("Mirt Ver 2.33");
+    Message(kVersionCaption);
   }
   // Save, load, capture and volume entries arrive with their subsystems.
 }

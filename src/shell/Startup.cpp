@@ -5,12 +5,9 @@
 #include "platform/HostFiles.h"
 #include "script/CFile.h"
 #include "shell/Player.h"
+#include "shell/Version.h"
 
 namespace mirt {
-
-namespace {
-const char* kVersionCaption = "Mirt Ver 2.33";
-}
 
 void Player::FormCreate() {
   startTick_ = platform.tickCount();
