@@ -11,7 +11,6 @@
 
 #include <unistd.h>
 
-#include "platform/Encoding.h"
 #include "platform/HostFiles.h"
 #include "platform/SingleInstance.h"
 #include "platform/qt/QtPlatform.h"
@@ -152,7 +151,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (!mirt::AcquireSingleInstanceLock()) {
     QMessageBox::information(nullptr, "Mirt",
-                             QString::fromStdString(mirt::cp932ToUtf8(mirt::Sjis("既に起動しています。"))));
+                             QString::fromUtf8("既に起動しています。"));
     return 0;
   }
   mirt::QtPlatform platform;
