@@ -48,7 +48,10 @@ std::string ExecutableDir() {
 }
 
 bool HasInitDef(const std::string& dir) {
-  std::string saved = get_current_dir_name();
+  char* cwd = get_current_dir_name();  // malloc'd; null when it cannot be had
+  if (!cwd) return false;
+  const std::string saved = cwd;
+  free(cwd);
   bool ok = mirt::SetCurrentDirectory(dir) && !mirt::ResolveExisting("init.def").empty();
   mirt::SetCurrentDirectory(saved);
   return ok;
