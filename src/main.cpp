@@ -11,7 +11,6 @@
 
 #include <unistd.h>
 
-#include "platform/Encoding.h"
 #include "platform/HostFiles.h"
 #include "platform/SingleInstance.h"
 #include "platform/qt/QtPlatform.h"
@@ -49,7 +48,10 @@ std::string ExecutableDir() {
 }
 
 bool HasInitDef(const std::string& dir) {
-  std::string saved = get_current_dir_name();
+  char* cwd = get_current_dir_name();  // malloc'd; null when it cannot be had
+  if (!cwd) return false;
+  const std::string saved = cwd;
+  free(cwd);
   bool ok = mirt::SetCurrentDirectory(dir) && !mirt::ResolveExisting("init.def").empty();
   mirt::SetCurrentDirectory(saved);
   return ok;
@@ -152,7 +154,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (!mirt::AcquireSingleInstanceLock()) {
     QMessageBox::information(nullptr, "Mirt",
-                             QString::fromStdString(mirt::cp932ToUtf8(mirt::Sjis("既に起動しています。"))));
+                             QString::fromUtf8("既に起動しています。"));
     return 0;
   }
   mirt::QtPlatform platform;

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "graphics/PictureCache.h"
+#include "graphics/Transitions.h"
 #include "shell/Player.h"
 
 namespace mirt {
@@ -219,5 +220,17 @@ void TintMessageBox(Player& p, int opacity, int red, int green, int blue) {
 }
 
 bool TransitionsEnabled(Player& p) { return !p.PageMode() && !p.input.skipMode; }
+
+int32_t CheckedEffect(Player& p, int32_t effect) {
+  if (effect >= 0 && effect <= 20) return effect;
+  p.Message(Sjis("存在しないエフェクトＮＯを選択しました。"));
+  return 0;
+}
+
+void ShowScene(Player& p, int32_t effect, int32_t speed) {
+  if (TransitionsEnabled(p))
+    RunTransition(p, static_cast<unsigned>(effect), speed, p.layers.scene);
+  PresentFrame(p);
+}
 
 }  // namespace mirt

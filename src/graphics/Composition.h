@@ -45,5 +45,10 @@ void RowsToImage(const std::vector<uint8_t>& rows, QImage& image);
 QRect MessageBoxRect(const Player& p);
 // Transitions run only with page mode off and skip mode off.
 bool TransitionsEnabled(Player& p);
+// Effect numbers outside 0..20 are refused with a message and act as 0.
+int32_t CheckedEffect(Player& p, int32_t effect);
+// SceneImage onto the window, through the effect when transitions are on,
+// then the finished frame.
+void ShowScene(Player& p, int32_t effect, int32_t speed);
 
 }  // namespace mirt

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "graphics/Composition.h"
-#include "graphics/Transitions.h"
 #include "script/Commands.h"
 #include "shell/Player.h"
+#include "shell/Version.h"
 #include "vars/Arguments.h"
 #include "vars/VariableStore.h"
 
@@ -24,20 +24,6 @@ void DropRest(Player& p, const char* delimiters) {
   p.tok.ReadToken(rest, kTokenMax, true);
 }
 
-// Effect numbers outside 0..20 are refused with a message and act as 0.
-int32_t CheckedEffect(Player& p, int32_t effect) {
-  if (effect >= 0 && effect <= 20) return effect;
-  p.Message(Sjis("存在しないエフェクトＮＯを選択しました。"));
-  return 0;
-}
-
-// The new scene onto the window, with the transition when they are on.
-void Show(Player& p, int32_t effect, int32_t speed) {
-  if (TransitionsEnabled(p))
-    RunTransition(p, static_cast<unsigned>(effect), speed, p.layers.scene);
-  PresentFrame(p);
-}
-
 }  // namespace
 
 int CmdLOADBG(Player& p) {
@@ -54,7 +40,7 @@ int CmdLOADBG(Player& p) {
   p.blinking = false;
   ComposeScene(p, false);
   effect = CheckedEffect(p, effect);
-  Show(p, effect, speed);
+  ShowScene(p, effect, speed);
   p.state.fadeColour = 0;
   p.blinking = true;
   return 1;
@@ -73,7 +59,7 @@ int CmdLOADCHAR(Player& p) {
   p.state.charInScene[slot] = 1;
   effect = CheckedEffect(p, effect);
   ComposeScene(p, false);
-  Show(p, effect, speed);
+  ShowScene(p, effect, speed);
   return 1;
 }
 
@@ -86,7 +72,7 @@ int CmdCHARCLR(Player& p) {
   CopyField(p.state.charName[slot], sizeof p.state.charName[slot], "");
   p.state.charInScene[slot] = 1;
   ComposeScene(p, true);
-  Show(p, effect, speed);  // no range check here: other numbers just do nothing
+  ShowScene(p, effect, speed);  // no range check here: other numbers just do nothing
   return 1;
 }
 
@@ -119,7 +105,7 @@ int CmdTITLE(Player& p) {
   p.tok.SetDelimiters("\"");
   p.tok.ReadToken(skipped, kTokenMax, true);
   p.tok.ReadToken(title, kTokenMax, true);
-  const std::string caption = title + Sjis("　【") + "Mirt Ver 2.33" + Sjis("】");
+  const std::string caption = title + Sjis("　【") + kVersionCaption + Sjis("】");
   p.SetCaption(caption);
   p.platform.setApplicationTitle(caption);
   return 1;

@@ -131,17 +131,12 @@ int CmdQUIVER(Player& p) {
 }
 
 int CmdDRAW(Player& p) {
-  int32_t effect = ReadIntArgument(p);
+  const int32_t effect = ReadIntArgument(p);
   const int32_t speed = ReadIntArgument(p);
   for (int i = 0; i < kCharacterSlots; ++i) p.state.charInScene[i] = 1;
   p.blinking = false;
   ComposeScene(p, true);
-  if (effect < 0 || effect > 20) {
-    p.Message(Sjis("存在しないエフェクトＮＯを選択しました。"));
-    effect = 0;
-  }
-  if (TransitionsEnabled(p)) RunTransition(p, static_cast<unsigned>(effect), speed, p.layers.scene);
-  PresentFrame(p);
+  ShowScene(p, CheckedEffect(p, effect), speed);
   p.state.fadeColour = 0;
   p.blinking = true;
   return 1;

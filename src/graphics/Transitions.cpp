@@ -49,9 +49,7 @@ class Transition {
         source.height() == kH) {
       source_ = source;
     } else {
-      source_ = QImage(kW, kH, QImage::Format_RGB32);
-      source_.fill(qRgb(0, 0, 0));
-      CImage(source).CopyTo(source_);
+      CImage(source).CopyTo(source_);  // makes source_ a 640x480 RGB32 picture
     }
     PrepareWindowSurface(p_.windowImage);
     // Start with the frame that the window does not still show.

@@ -1,5 +1,6 @@
 #include "shell/Automation.h"
 
+#include <array>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -69,6 +70,17 @@ int KeyCode(const std::string& name) {
   return -1;
 }
 
+// A JSON array of the integers in values.
+template <typename Range>
+std::string IntArray(const Range& values) {
+  std::string s = "[";
+  for (const auto v : values) {
+    if (s.size() > 1) s += ",";
+    s += std::to_string(static_cast<long long>(v));
+  }
+  return s + "]";
+}
+
 bool SavePng(const QImage& img, const std::string& path) {
   return img.save(QString::fromStdString(path), "PNG");
 }
@@ -106,9 +118,7 @@ std::string DumpState(Player& p) {
   o.Bool("choicePending", p.input.choicePending);
   o.Bool("pictureChoicePending", p.input.pictureChoicePending);
   o.Bool("pageMode", p.PageMode()).Int("charDelay", p.charDelay);
-  std::string speeds = "[";
-  for (int i = 0; i < 5; ++i) speeds += (i ? "," : "") + std::to_string(p.scenario.defs.speeds[i]);
-  o.Raw("speeds", speeds + "]");
+  o.Raw("speeds", IntArray(p.scenario.defs.speeds));
   o.Str("caption", FieldString(p.state.caption, sizeof p.state.caption));
   o.Int("pauseLength", p.state.pauseLength);
   {
@@ -127,9 +137,7 @@ std::string DumpState(Player& p) {
                       .Raw("origin", xy(s.textOriginX, s.textOriginY))
                       .Int("lineSpacing", s.lineSpacing)
                       .Raw("box", rect(s.boxLeft, s.boxTop, s.boxRight, s.boxBottom))
-                      .Raw("boxColour", "[" + std::to_string(s.boxColour[0]) + "," +
-                                            std::to_string(s.boxColour[1]) + "," +
-                                            std::to_string(s.boxColour[2]) + "]")
+                      .Raw("boxColour", IntArray(s.boxColour))
                       .Int("boxOpacity", s.boxOpacity)
                       .Raw("indicator", JsonObject()
                                             .Bool("enabled", s.indicatorEnabled != 0)
@@ -138,8 +146,6 @@ std::string DumpState(Player& p) {
                                             .Done())
                       .Int("speedIndex", s.speedIndex)
                       .Done());
-    std::string tint = "[";
-    for (int i = 0; i < 4; ++i) tint += (i ? "," : "") + std::to_string(s.historyTint[i]);
     o.Raw("history", JsonObject()
                          .Int("enabled", s.historyEnabled)
                          .Str("fontName", FieldString(s.historyFontName, sizeof s.historyFontName))
@@ -156,7 +162,7 @@ std::string DumpState(Player& p) {
                                              .Int("x", s.historyPictureX)
                                              .Int("y", s.historyPictureY)
                                              .Done())
-                         .Raw("tint", tint + "]")
+                         .Raw("tint", IntArray(s.historyTint))
                          .Done());
   }
   std::string menu = "{";
@@ -190,13 +196,9 @@ std::string DumpState(Player& p) {
   o.Raw("characters", chars + "]");
   o.Raw("box", JsonObject()
                    .Int("opacity", p.state.boxOpacity)
-                   .Raw("colour", "[" + std::to_string(p.state.boxColour[0]) + "," +
-                                      std::to_string(p.state.boxColour[1]) + "," +
-                                      std::to_string(p.state.boxColour[2]) + "]")
-                   .Raw("rect", "[" + std::to_string(p.state.boxLeft) + "," +
-                                    std::to_string(p.state.boxTop) + "," +
-                                    std::to_string(p.state.boxRight) + "," +
-                                    std::to_string(p.state.boxBottom) + "]")
+                   .Raw("colour", IntArray(p.state.boxColour))
+                   .Raw("rect", IntArray(std::array{p.state.boxLeft, p.state.boxTop,
+                                                    p.state.boxRight, p.state.boxBottom}))
                    .Done());
   JsonObject snd;
   snd.Str("midiName", FieldString(p.state.midiName, sizeof p.state.midiName))
@@ -242,8 +244,7 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
   std::vector<Action> actions;
   for (std::string& l : lines) {
     size_t hash = l.find('#');
-    std::string body = l;
-    std::istringstream ss(body);
+    std::istringstream ss(l);
     Action a;
     if (!(ss >> a.verb) || a.verb[0] == '#') continue;
     std::getline(ss, a.rest);

@@ -69,7 +69,7 @@ void Player::formMouseDown(MouseButton b, int, int) {
 void Player::formMouseMove(int, int y) {
   if (input.storyState == 0 || input.storyState == 2) return;
   input.pointerOnChoice = false;
-  if (Menu("FullMode")->checked) {
+  if (fullScreen) {
     if (y < 40) {
       platform.setMenuBarVisible(true);
       input.menuHidden = false;

@@ -3,6 +3,7 @@
 
 #include "graphics/BmpDecoder.h"
 #include "shell/Player.h"
+#include "shell/Version.h"
 
 namespace mirt {
 
@@ -45,26 +46,22 @@ void Player::menuActivated(const std::string& item) {
     P1Click();
   } else if (item.size() == 4 && item.compare(0, 3, "vol") == 0 && item[3] >= '1' && item[3] <= '5') {
     ChooseSpeed(item[3] - '0');
-  } else if (item == "FullMode") {
-    fullScreen = true;
-    platform.setFullScreen(true);
-    Menu("FullMode")->checked = true;
-    Menu("WindowMode")->checked = false;
-    input.menuMayHide = true;
-    MenuChanged();
-  } else if (item == "WindowMode") {
-    fullScreen = false;
-    platform.setFullScreen(false);
-    Menu("FullMode")->checked = false;
-    Menu("WindowMode")->checked = true;
-    input.menuMayHide = false;
-    platform.setMenuBarVisible(true);
-    platform.centreWindow();
+  } else if (item == "FullMode" || item == "WindowMode") {
+    const bool full = item == "FullMode";
+    fullScreen = full;
+    platform.setFullScreen(full);
+    Menu("FullMode")->checked = full;
+    Menu("WindowMode")->checked = !full;
+    input.menuMayHide = full;
+    if (!full) {
+      platform.setMenuBarVisible(true);
+      platform.centreWindow();
+    }
     MenuChanged();
   } else if (item == "N2") {
     CaptureScreen();
   } else if (item == "About1") {
-    Message("Mirt Ver 2.33");
+    Message(kVersionCaption);
   }
   // Save, load, capture and volume entries arrive with their subsystems.
 }

@@ -5,12 +5,9 @@
 #include "platform/HostFiles.h"
 #include "script/CFile.h"
 #include "shell/Player.h"
+#include "shell/Version.h"
 
 namespace mirt {
-
-namespace {
-const char* kVersionCaption = "Mirt Ver 2.33";
-}
 
 void Player::FormCreate() {
   startTick_ = platform.tickCount();
@@ -82,9 +79,9 @@ void Player::RefreshSlotCaptions() {
   for (int i = 0; i < 10; ++i) {
     CFile f;
     if (!f.Open("data_" + std::to_string(i) + ".dat", CFile::kExisting)) continue;
-    char caption[257] = {};
-    f.Read(caption, 256);
-    std::string c(caption, strnlen(caption, 256));
+    char caption[256] = {};
+    f.Read(caption, sizeof caption);
+    const std::string c = FieldString(caption, sizeof caption);
     if (MenuEntry* s = Menu("SaveDat" + std::to_string(i))) s->caption = c;
     if (MenuEntry* l = Menu("LoadDat" + std::to_string(i))) l->caption = c;
   }

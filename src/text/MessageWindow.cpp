@@ -5,8 +5,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
-#include <cstring>
 
+#include "graphics/Composition.h"
 #include "platform/Encoding.h"
 #include "platform/HostFiles.h"
 #include "shell/Player.h"
@@ -26,6 +26,14 @@ void DrawAt(QImage& img, const QFont& font, const QColor& colour, int x, int bas
   painter.setFont(font);
   painter.setPen(colour);
   painter.drawText(x, baseline, s);
+}
+
+// The part of BoxImage under rect onto the same place of target.
+void CopyFromBox(const Player& p, QImage& target, const QRect& rect) {
+  QRect r = rect.intersected(p.layers.box.rect());
+  if (r.isEmpty()) return;
+  QPainter painter(&target);
+  painter.drawImage(r.topLeft(), p.layers.box, r);
 }
 
 }  // namespace
@@ -55,7 +63,7 @@ int FontPixelSize(int32_t size, int ppi) {
 
 const QFont& StoryFont(Player& p) {
   StoryFontCache& c = p.storyFont;
-  std::string name(p.state.fontName, strnlen(p.state.fontName, sizeof p.state.fontName));
+  const std::string name = FieldString(p.state.fontName, sizeof p.state.fontName);
   int ppi = p.layers.screen.isNull() ? 96 : p.layers.screen.logicalDpiY();
   if (!c.valid || c.name != name || c.size != p.state.fontSize || c.ppi != ppi) {
     QFont font(FontFamilyFor(name));
@@ -113,12 +121,7 @@ void Player::DrawMessageText(const std::string& piece) {
 }
 
 void Player::ClearMessageWindow() {
-  QRect box(state.boxLeft, state.boxTop, state.boxRight - state.boxLeft,
-            state.boxBottom - state.boxTop);
-  if (box.width() > 0 && box.height() > 0) {
-    QPainter painter(&layers.screen);
-    painter.drawImage(box.topLeft(), layers.box, box);
-  }
+  CopyFromBox(*this, layers.screen, MessageBoxRect(*this));
   layers.text.fill(qRgb(255, 0, 0));
   Repaint();
   text.pageFull = 0;
@@ -138,13 +141,6 @@ static QRect WaitIndicatorRect(const Player& p) {
               ? p.state.boxBottom - p.indicator.lineWait.height()
               : p.text.penY - (p.state.lineSpacing + p.state.fontSize);
   return QRect(x, y, picture.width(), picture.height());
-}
-
-static void CopyFromBox(const Player& p, QImage& target, const QRect& rect) {
-  QRect r = rect.intersected(p.layers.box.rect());
-  if (r.isEmpty()) return;
-  QPainter painter(&target);
-  painter.drawImage(r.topLeft(), p.layers.box, r);
 }
 
 void Player::EraseWaitIndicator() {

@@ -4,8 +4,6 @@
 
 #include <QPainter>
 
-#include <thread>
-
 namespace mirt {
 
 HeadlessPlatform::HeadlessPlatform(bool virtualTime) : virtual_(virtualTime) {}
@@ -58,8 +56,7 @@ void HeadlessPlatform::stepMs() {
 
 uint32_t HeadlessPlatform::tickCount() {
   if (virtual_) return now_;
-  auto d = std::chrono::steady_clock::now() - start_;
-  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
+  return static_cast<uint32_t>((MonotonicNs() - startNs_) / 1000000);
 }
 
 void HeadlessPlatform::checkLimit() {
@@ -74,14 +71,9 @@ void HeadlessPlatform::advanceTo(uint32_t to) {
     // Sleep to the moment the tick counter reaches `to`, not in steps of a
     // whole millisecond, so the wait ends as the tick comes. Nothing can
     // press the button during it: there is no other thread.
-    using namespace std::chrono;
-    const int64_t elapsed = duration_cast<milliseconds>(steady_clock::now() - start_).count();
+    const int64_t elapsed = (MonotonicNs() - startNs_) / 1000000;
     const int32_t left = static_cast<int32_t>(to - static_cast<uint32_t>(elapsed));
-    if (left > 0) {
-      const auto deadline = start_ + milliseconds(elapsed + left);
-      for (auto now = steady_clock::now(); now < deadline; now = steady_clock::now())
-        std::this_thread::sleep_for(deadline - now);
-    }
+    if (left > 0) SleepUntilNs(startNs_ + (elapsed + left) * 1000000);
   }
   checkLimit();
 }

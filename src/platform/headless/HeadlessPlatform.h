@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QImage>
-#include <chrono>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -13,6 +12,7 @@
 
 #include "platform/AudioOutput.h"
 #include "platform/MidiDevice.h"
+#include "platform/MonotonicClock.h"
 #include "platform/Platform.h"
 
 namespace mirt {
@@ -99,7 +99,7 @@ class HeadlessPlatform : public Platform {
   uint32_t now_ = 0;
   uint64_t yields_ = 0;
   std::optional<uint32_t> limit_;
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  int64_t startNs_ = MonotonicNs();
   bool leftDown_ = false;
   bool timerOn_ = false;
   uint32_t nextTick_ = 0;
