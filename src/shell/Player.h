@@ -160,7 +160,6 @@ class Player : public WindowEvents {
   void CdPoll();
   int CdStop();
   uint32_t randomSeed = 0;
-  std::string gameDir;
   // Pages of the text history: lines of CP932 text.
   std::vector<std::vector<std::string>> history{1, std::vector<std::string>(1)};
 
