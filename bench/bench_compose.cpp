@@ -35,36 +35,36 @@ struct Game {
   mirt::Player p{platform};
   Game() {
     std::filesystem::current_path(MIRT_SOURCE_DIR "/demo/archived");
-    p.scenario.defs.graphicsArchive = "graphic.dat";
-    p.layers.Create();
-    p.state.Clear();
-    p.state.boxLeft = 20;
-    p.state.boxTop = 330;
-    p.state.boxRight = 620;
-    p.state.boxBottom = 470;
-    p.state.boxOpacity = 160;
-    p.state.boxColour[2] = 96;
-    p.layers.text.fill(qRgb(255, 0, 0));
-    mirt::CopyField(p.state.backgroundName, 80, "room.jpg");
+    p.script().scenario().defs().graphicsArchive = "graphic.dat";
+    p.screen().layers().Create();
+    p.state().Clear();
+    p.state().boxLeft = 20;
+    p.state().boxTop = 330;
+    p.state().boxRight = 620;
+    p.state().boxBottom = 470;
+    p.state().boxOpacity = 160;
+    p.state().boxColour[2] = 96;
+    p.screen().layers().text.fill(qRgb(255, 0, 0));
+    mirt::CopyField(p.state().backgroundName, 80, "room.jpg");
     mirt::LoadBackground(p);
     for (int i = 0; i < 10; ++i) {
-      mirt::CopyField(p.state.charName[i], 80, kSlots[i].name);
-      p.state.charX[i] = kSlots[i].x;
-      p.state.charY[i] = kSlots[i].y;
-      p.state.charMode[i] = uint8_t(kSlots[i].mode);
-      p.state.charShown[i] = 1;
-      p.state.charInScene[i] = 1;
+      mirt::CopyField(p.state().charName[i], 80, kSlots[i].name);
+      p.state().charX[i] = kSlots[i].x;
+      p.state().charY[i] = kSlots[i].y;
+      p.state().charMode[i] = uint8_t(kSlots[i].mode);
+      p.state().charShown[i] = 1;
+      p.state().charInScene[i] = 1;
     }
   }
 };
 
 void ComposePresent(benchmark::State& state) {
   Game g;
-  g.p.pictureCache.enabled = state.range(0) != 0;
+  g.p.screen().pictures().enabled = state.range(0) != 0;
   for (auto _ : state) {
     mirt::ComposeScene(g.p, false);
     mirt::PresentFrame(g.p);
-    benchmark::DoNotOptimize(g.p.layers.screen.constBits());
+    benchmark::DoNotOptimize(g.p.screen().layers().screen.constBits());
   }
 }
 
@@ -89,17 +89,17 @@ QImage AlphaSprite(mirt::Player& p, const SlotSpec& s) {
 void QPainterReference(benchmark::State& state) {
   Game g;
   QImage background;
-  mirt::RowsToImage(g.p.layers.background, background);
+  mirt::RowsToImage(g.p.screen().layers().background, background);
   std::vector<QImage> sprites;
   for (const SlotSpec& s : kSlots) sprites.push_back(AlphaSprite(g.p, s));
   for (auto _ : state) {
-    QImage& scene = g.p.layers.scene;
+    QImage& scene = g.p.screen().layers().scene;
     scene = background.copy();
     QPainter painter(&scene);
     for (int i = 0; i < 10; ++i) painter.drawImage(kSlots[i].x, kSlots[i].y, sprites[i]);
     painter.end();
     mirt::PresentFrame(g.p);
-    benchmark::DoNotOptimize(g.p.layers.screen.constBits());
+    benchmark::DoNotOptimize(g.p.screen().layers().screen.constBits());
   }
 }
 

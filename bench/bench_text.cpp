@@ -43,12 +43,12 @@ std::string Line(int n) {
 }
 
 void SetUpText(mirt::Player& p) {
-  p.layers.Create();
-  p.layers.FillAll(qRgb(0, 0, 64));
-  p.state.fontSize = 20;
-  p.state.textOriginX = 40;
-  p.state.textOriginY = 350;
-  p.textColour = 0xFFFFFF;
+  p.screen().layers().Create();
+  p.screen().layers().FillAll(qRgb(0, 0, 64));
+  p.state().fontSize = 20;
+  p.state().textOriginX = 40;
+  p.state().textOriginY = 350;
+  p.message().textColour() = 0xFFFFFF;
 }
 
 // Reveals a piece of range(0) units over and over from the origin; per item
@@ -58,8 +58,8 @@ void Reveal(benchmark::State& state, mirt::Player& p) {
   const int units = static_cast<int>(state.range(0));
   const std::string piece = Line(units);
   for (auto _ : state) {
-    p.text.penX = p.state.textOriginX;
-    p.text.penY = p.state.textOriginY;
+    p.message().penX() = p.state().textOriginX;
+    p.message().penY() = p.state().textOriginY;
     p.DrawMessageText(piece);
   }
   state.SetItemsProcessed(state.iterations() * units);
@@ -72,7 +72,7 @@ void RevealUnitHeadless(benchmark::State& state) {
   mirt::HeadlessPlatform platform(true);
   mirt::Player p(platform);
   SetUpText(p);
-  p.charDelay = 1;
+  p.message().speed().delay() = 1;
   Reveal(state, p);
 }
 BENCHMARK(RevealUnitHeadless)->Arg(1)->Arg(32)->Unit(benchmark::kMicrosecond);
@@ -84,7 +84,7 @@ void RevealUnitQtWindow(benchmark::State& state) {
   mirt::Player p(platform);
   platform.setEventHandler(&p);
   SetUpText(p);
-  p.charDelay = 1;
+  p.message().speed().delay() = 1;
   p.Menu("P1")->checked = true;
   QCoreApplication::processEvents();
   Reveal(state, p);

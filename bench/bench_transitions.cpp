@@ -52,11 +52,11 @@ void TransitionDuration(benchmark::State& state) {
   const QImage a = Picture(1), b = Picture(2);
   mirt::HeadlessPlatform platform(false);
   mirt::Player p(platform);
-  p.layers.Create();
+  p.screen().layers().Create();
   bool flip = false;
   double worst = 0, total = 0;
   for (auto _ : state) {
-    p.windowImage = flip ? b : a;
+    p.screen().window() = flip ? b : a;
     const auto t0 = std::chrono::steady_clock::now();
     mirt::RunTransition(p, effect, speed, flip ? a : b);
     const std::chrono::duration<double, std::milli> d = std::chrono::steady_clock::now() - t0;
@@ -83,10 +83,10 @@ void TransitionStepWork(benchmark::State& state) {
   const QImage a = Picture(1), b = Picture(2);
   NoWaitPlatform platform;
   mirt::Player p(platform);
-  p.layers.Create();
+  p.screen().layers().Create();
   bool flip = false;
   for (auto _ : state) {
-    p.windowImage = flip ? b : a;
+    p.screen().window() = flip ? b : a;
     mirt::RunTransition(p, effect, 10, flip ? a : b);
     flip = !flip;
   }

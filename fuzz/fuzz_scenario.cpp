@@ -40,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform.setEventHandler(&player);
   try {
     player.FormCreate();
-    player.scenario.SetText(std::vector<uint8_t>(data, data + size));
-    player.scenario.position = 0;
-    player.firstTickClick = false;
+    player.script().scenario().SetText(std::vector<uint8_t>(data, data + size));
+    player.script().scenario().position() = 0;
+    !player.started() = false;
     for (int i = 0; i < 40 && !player.closed(); ++i) {
       player.formClick();
       player.timer2Timer();

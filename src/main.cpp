@@ -159,9 +159,9 @@ int main(int argc, char** argv) {
   }
   mirt::QtPlatform platform;
   mirt::Player player(platform);
-  player.soundOptions = opt.sound;
+  player.soundOptions() = opt.sound;
   platform.setEventHandler(&player);
-  if (!opt.traceFile.empty()) player.trace.Open(opt.traceFile);
+  if (!opt.traceFile.empty()) player.trace().Open(opt.traceFile);
   mirt::SetCurrentDirectory(gameDir);
   player.FormCreate();
   if (!player.closed()) mirt::RunQtEventLoop();

@@ -23,42 +23,42 @@ struct Scene {
   Player p{platform};
   Scene() {
     std::filesystem::current_path(dir.Path(""));
-    p.layers.Create();
-    p.state.Clear();
+    p.screen().layers().Create();
+    p.state().Clear();
   }
   void Picture(const std::string& name, const QImage& img) { dir.WriteBytes(name, BmpFile(img)); }
   void Slot(int i, const std::string& name, int x, int y, int mode = 0) {
-    mirt::CopyField(p.state.charName[i], 80, name);
-    p.state.charX[i] = x;
-    p.state.charY[i] = y;
-    p.state.charMode[i] = uint8_t(mode);
-    p.state.charShown[i] = 1;
-    p.state.charInScene[i] = 1;
+    mirt::CopyField(p.state().charName[i], 80, name);
+    p.state().charX[i] = x;
+    p.state().charY[i] = y;
+    p.state().charMode[i] = uint8_t(mode);
+    p.state().charShown[i] = 1;
+    p.state().charInScene[i] = 1;
   }
   void FillBackground(uint8_t b, uint8_t g, uint8_t r) {
-    for (size_t i = 0; i < p.layers.background.size(); i += 3) {
-      p.layers.background[i] = b;
-      p.layers.background[i + 1] = g;
-      p.layers.background[i + 2] = r;
+    for (size_t i = 0; i < p.screen().layers().background.size(); i += 3) {
+      p.screen().layers().background[i] = b;
+      p.screen().layers().background[i + 1] = g;
+      p.screen().layers().background[i + 2] = r;
     }
   }
   // The message box: its rectangle, opacity and colour.
   void Box(int left, int top, int right, int bottom, int opacity, int red, int green, int blue) {
-    p.state.boxLeft = left;
-    p.state.boxTop = top;
-    p.state.boxRight = right;
-    p.state.boxBottom = bottom;
-    p.state.boxOpacity = uint8_t(opacity);
-    p.state.boxColour[0] = uint8_t(red);
-    p.state.boxColour[1] = uint8_t(green);
-    p.state.boxColour[2] = uint8_t(blue);
+    p.state().boxLeft = left;
+    p.state().boxTop = top;
+    p.state().boxRight = right;
+    p.state().boxBottom = bottom;
+    p.state().boxOpacity = uint8_t(opacity);
+    p.state().boxColour[0] = uint8_t(red);
+    p.state().boxColour[1] = uint8_t(green);
+    p.state().boxColour[2] = uint8_t(blue);
   }
   // Names the background and loads it.
   void Background(const std::string& name) {
-    mirt::CopyField(p.state.backgroundName, 80, name);
+    mirt::CopyField(p.state().backgroundName, 80, name);
     mirt::LoadBackground(p);
   }
-  QRgb At(int x, int y) const { return Rgb(p.layers.scene, x, y); }
+  QRgb At(int x, int y) const { return Rgb(p.screen().layers().scene, x, y); }
 };
 
 // Column c and row r of a sprite are coded into its colour.
@@ -173,20 +173,20 @@ TEST(Composition, InSceneAndShowWhileHiddenChooseTheSlots) {
   s.Slot(0, "r.bmp", 0, 0);
   s.Slot(1, "g.bmp", 20, 0);
   s.Slot(2, "missing.bmp", 40, 0);  // cannot be loaded: nothing drawn
-  s.p.state.charInScene[1] = 0;
-  s.p.state.charShowWhileHidden[1] = 1;
+  s.p.state().charInScene[1] = 0;
+  s.p.state().charShowWhileHidden[1] = 1;
   mirt::ComposeScene(s.p, false);
   EXPECT_EQ(s.At(0, 0), qRgb(255, 0, 0) & 0xFFFFFF);
   EXPECT_EQ(s.At(20, 0), 0u);
   EXPECT_EQ(s.At(40, 0), 0u);
-  QImage scene = s.p.layers.scene.copy(), screen = s.p.layers.screen.copy();
+  QImage scene = s.p.screen().layers().scene.copy(), screen = s.p.screen().layers().screen.copy();
   mirt::ShowSceneWithoutBox(s.p);
   const QImage& window = s.platform.window();
   EXPECT_EQ(Rgb(window, 0, 0), 0u);  // slot 0 is not show-while-hidden
   EXPECT_EQ(Rgb(window, 20, 0), qRgb(0, 255, 0) & 0xFFFFFF);
-  EXPECT_EQ(s.p.layers.scene, scene);
-  EXPECT_EQ(s.p.layers.screen, screen);
-  s.p.state.charShown[1] = 0;  // not shown: never drawn
+  EXPECT_EQ(s.p.screen().layers().scene, scene);
+  EXPECT_EQ(s.p.screen().layers().screen, screen);
+  s.p.state().charShown[1] = 0;  // not shown: never drawn
   mirt::ShowSceneWithoutBox(s.p);
   EXPECT_EQ(Rgb(s.platform.window(), 20, 0), 0u);
 }
@@ -196,7 +196,7 @@ TEST(Composition, BackgroundBufferLayoutAndPlacement) {
   QImage bg = Coded(640, 480);
   s.Picture("bg.bmp", bg);
   s.Background("BG.BMP");  // any letter case
-  const auto& b = s.p.layers.background;
+  const auto& b = s.p.screen().layers().background;
   ASSERT_EQ(b.size(), 921600u);
   // bottom row first, blue green red
   EXPECT_EQ(b[0], qBlue(bg.pixel(0, 479)));
@@ -205,7 +205,7 @@ TEST(Composition, BackgroundBufferLayoutAndPlacement) {
   EXPECT_EQ(b[479 * 1920 + 3 * 300 + 0], qBlue(bg.pixel(300, 0)));
   EXPECT_EQ(b[479 * 1920 + 3 * 300 + 2], qRed(bg.pixel(300, 0)));
   mirt::ComposeScene(s.p, false);
-  EXPECT_EQ(s.p.layers.scene.convertToFormat(QImage::Format_RGB32), bg);
+  EXPECT_EQ(s.p.screen().layers().scene.convertToFormat(QImage::Format_RGB32), bg);
   // smaller: top-left, black elsewhere; larger: cut at the edges
   s.Picture("small.bmp", Coded(100, 50));
   s.Background("small.bmp");
@@ -230,12 +230,12 @@ TEST(Composition, TintAndTextMakeTheFrame) {
   s.FillBackground(40, 80, 120);
   mirt::ComposeScene(s.p, false);
   s.Box(10, 300, 630, 470, 160, 0, 0, 255);
-  s.p.layers.text.fill(qRgb(255, 0, 0));
-  s.p.layers.text.setPixel(20, 310, qRgb(255, 255, 255));
-  s.p.layers.text.setPixel(21, 310, qRgb(255, 0, 0));  // the ground: not drawn
+  s.p.screen().layers().text.fill(qRgb(255, 0, 0));
+  s.p.screen().layers().text.setPixel(20, 310, qRgb(255, 255, 255));
+  s.p.screen().layers().text.setPixel(21, 310, qRgb(255, 0, 0));  // the ground: not drawn
   mirt::PresentFrame(s.p);
   auto mix = [](int k, int v, int a) { return ((k - v) * a + v * 256) / 256; };
-  const QImage& screen = s.p.layers.screen;
+  const QImage& screen = s.p.screen().layers().screen;
   EXPECT_EQ(Rgb(screen, 10, 300), qRgb(mix(0, 120, 160), mix(0, 80, 160), mix(255, 40, 160)) & 0xFFFFFF);
   EXPECT_EQ(Rgb(screen, 629, 469), Rgb(screen, 10, 300));
   EXPECT_EQ(Rgb(screen, 630, 300), qRgb(120, 80, 40) & 0xFFFFFF);
@@ -245,16 +245,16 @@ TEST(Composition, TintAndTextMakeTheFrame) {
   EXPECT_EQ(Rgb(screen, 21, 310), tinted);
   EXPECT_EQ(Rgb(s.platform.window(), 20, 310), qRgb(255, 255, 255) & 0xFFFFFF);
   // the key is the bottom-left pixel: text covering it takes its colour as key
-  s.p.layers.text.setPixel(0, 479, qRgb(255, 255, 255));
+  s.p.screen().layers().text.setPixel(0, 479, qRgb(255, 255, 255));
   mirt::PresentFrame(s.p);
   EXPECT_EQ(Rgb(screen, 20, 310), tinted);
   EXPECT_EQ(Rgb(screen, 21, 310), qRgb(255, 0, 0) & 0xFFFFFF);
   // opacity 0 leaves the scene, 255 gives nearly the colour
-  s.p.state.boxOpacity = 0;
-  s.p.layers.text.fill(qRgb(255, 0, 0));
+  s.p.state().boxOpacity = 0;
+  s.p.screen().layers().text.fill(qRgb(255, 0, 0));
   mirt::PresentFrame(s.p);
   EXPECT_EQ(Rgb(screen, 100, 400), qRgb(120, 80, 40) & 0xFFFFFF);
-  s.p.state.boxOpacity = 255;
+  s.p.state().boxOpacity = 255;
   mirt::PresentFrame(s.p);
   EXPECT_EQ(Rgb(screen, 100, 400), qRgb(0, 0, 254) & 0xFFFFFF);
 }
@@ -269,7 +269,7 @@ TEST(Composition, RestoringTheBoxAreaShowsTheOldSceneOnTheWindow) {
   s.FillBackground(0, 0, 10);
   mirt::ComposeScene(s.p, true);
   EXPECT_EQ(Rgb(s.platform.window(), 5, 450), qRgb(90, 0, 0) & 0xFFFFFF);  // old scene, no box
-  EXPECT_EQ(Rgb(s.p.layers.scene, 5, 450), qRgb(10, 0, 0) & 0xFFFFFF);
+  EXPECT_EQ(Rgb(s.p.screen().layers().scene, 5, 450), qRgb(10, 0, 0) & 0xFFFFFF);
 }
 
 TEST(Composition, BoxSidesFarOffTheScreenAreCutThere) {
@@ -280,9 +280,9 @@ TEST(Composition, BoxSidesFarOffTheScreenAreCutThere) {
   // sides at the ends of the int range: the box reaches every edge below row 400
   s.Box(INT32_MIN, 400, INT32_MAX, INT32_MAX, 255, 0, 255, 0);
   mirt::PresentFrame(s.p);
-  EXPECT_EQ(Rgb(s.p.layers.screen, 0, 400), box);
-  EXPECT_EQ(Rgb(s.p.layers.screen, 639, 479), box);
-  EXPECT_EQ(Rgb(s.p.layers.screen, 0, 399), scene);
+  EXPECT_EQ(Rgb(s.p.screen().layers().screen, 0, 400), box);
+  EXPECT_EQ(Rgb(s.p.screen().layers().screen, 639, 479), box);
+  EXPECT_EQ(Rgb(s.p.screen().layers().screen, 0, 399), scene);
   // restoring the box area takes the same rectangle off the window
   s.FillBackground(0, 0, 10);
   mirt::ComposeScene(s.p, true);
@@ -293,8 +293,8 @@ TEST(Composition, BoxSidesFarOffTheScreenAreCutThere) {
                          QRect(QPoint(INT32_MIN, 0), QPoint(-1, 480))}) {
     s.Box(r.left(), r.top(), r.right(), r.bottom(), 255, 0, 255, 0);
     mirt::PresentFrame(s.p);
-    EXPECT_EQ(Rgb(s.p.layers.screen, 300, 350), qRgb(10, 0, 0) & 0xFFFFFF);
-    EXPECT_EQ(Rgb(s.p.layers.screen, 0, 0), qRgb(10, 0, 0) & 0xFFFFFF);
+    EXPECT_EQ(Rgb(s.p.screen().layers().screen, 300, 350), qRgb(10, 0, 0) & 0xFFFFFF);
+    EXPECT_EQ(Rgb(s.p.screen().layers().screen, 0, 0), qRgb(10, 0, 0) & 0xFFFFFF);
   }
 }
 
@@ -304,7 +304,7 @@ TEST(Composition, ChangedPicturesAreSeenAtTheNextComposition) {
   s.Slot(0, "c.bmp", 0, 0);
   mirt::ComposeScene(s.p, false);
   mirt::ComposeScene(s.p, false);
-  EXPECT_EQ(s.p.pictureCache.hits, 1u);
+  EXPECT_EQ(s.p.screen().pictures().hits, 1u);
   EXPECT_EQ(s.At(0, 0), qRgb(255, 0, 0) & 0xFFFFFF);
   // the same size, only the modification time tells
   namespace fs = std::filesystem;
@@ -321,7 +321,7 @@ TEST(Composition, ChangedPicturesAreSeenAtTheNextComposition) {
   mirt::ComposeScene(s.p, false);
   EXPECT_EQ(s.At(0, 0), qRgb(0, 128, 255) & 0xFFFFFF);
   // a graphics archive that appears, then changes, wins over the file
-  s.p.scenario.defs.graphicsArchive = "gfx.dat";
+  s.p.script().scenario().defs().graphicsArchive = "gfx.dat";
   s.dir.WriteBytes("gfx.dat", ArchiveFile({{"C.BMP", PackedFile(Solid(8, 8, qRgb(0, 255, 0)))}}));
   mirt::ComposeScene(s.p, false);
   // a packed picture under a BMP name does not decode: the plain file is used
@@ -330,7 +330,7 @@ TEST(Composition, ChangedPicturesAreSeenAtTheNextComposition) {
                                            {"c.bmp", BmpFile(Solid(8, 8, qRgb(9, 9, 9)))}}));
   mirt::ComposeScene(s.p, false);
   EXPECT_EQ(s.At(0, 0), qRgb(9, 9, 9) & 0xFFFFFF);
-  mirt::CopyField(s.p.state.charName[0], 80, "C.CCG");
+  mirt::CopyField(s.p.state().charName[0], 80, "C.CCG");
   mirt::ComposeScene(s.p, false);
   EXPECT_EQ(s.At(0, 0), qRgb(0, 255, 0) & 0xFFFFFF);
   // entries without pixels (missing names) are bounded as well; the
@@ -338,11 +338,11 @@ TEST(Composition, ChangedPicturesAreSeenAtTheNextComposition) {
   QImage none;
   for (int i = 0; i < 1000; ++i)
     EXPECT_FALSE(mirt::LoadGamePicture(s.p, "none" + std::to_string(i) + ".bmp", none));
-  EXPECT_LE(s.p.pictureCache.size(), s.p.pictureCache.entryLimit);
+  EXPECT_LE(s.p.screen().pictures().size(), s.p.screen().pictures().entryLimit);
   mirt::ComposeScene(s.p, false);
   EXPECT_EQ(s.At(0, 0), qRgb(0, 255, 0) & 0xFFFFFF);
   // without the cache the same pictures come out
-  s.p.pictureCache.enabled = false;
+  s.p.screen().pictures().enabled = false;
   mirt::ComposeScene(s.p, false);
   EXPECT_EQ(s.At(0, 0), qRgb(0, 255, 0) & 0xFFFFFF);
 }

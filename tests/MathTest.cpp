@@ -142,17 +142,17 @@ TEST(MathRandom, GeneratorSequenceFromKnownSeed) {
   mirt::HeadlessPlatform platform(true);
   mirt::Player p(platform);
   for (const char* name : {"r", "a", "b"}) {
-    mirt::CopyField(p.vars.ints[p.state.intCount].name, mirt::kVarNameField, name);
-    ++p.state.intCount;
+    mirt::CopyField(p.vars().ints[p.state().intCount].name, mirt::kVarNameField, name);
+    ++p.state().intCount;
   }
-  p.randomSeed = 1;  // draws 346, 130, 10982, 1090
-  p.tok.SetSource("r,1,6");
+  p.random().Seed(1);  // draws 346, 130, 10982, 1090
+  p.tok().SetSource("r,1,6");
   EXPECT_EQ(mirt::CmdRANDOM(p), 1);
-  p.tok.SetSource("a,-3,4");  // even draw: the negative side, from a second draw
+  p.tok().SetSource("a,-3,4");  // even draw: the negative side, from a second draw
   mirt::CmdRANDOM(p);
-  p.tok.SetSource("b,-10,-2");
+  p.tok().SetSource("b,-10,-2");
   mirt::CmdRANDOM(p);
-  EXPECT_EQ(p.vars.ints[0].value, 5);
-  EXPECT_EQ(p.vars.ints[1].value, -2);
-  EXPECT_EQ(p.vars.ints[2].value, 8);
+  EXPECT_EQ(p.vars().ints[0].value, 5);
+  EXPECT_EQ(p.vars().ints[1].value, -2);
+  EXPECT_EQ(p.vars().ints[2].value, 8);
 }

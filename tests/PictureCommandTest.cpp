@@ -191,10 +191,12 @@ TEST(PictureCommands, TransitionsOnlyWithPageModeAndSkipOff) {
   mirt::HeadlessPlatform platform(true);
   mirt::Player p(platform);
   EXPECT_TRUE(mirt::TransitionsEnabled(p));
-  p.input.skipMode = true;
+  p.menuActivated("SKIP");  // skip mode on
+  ASSERT_TRUE(p.skipMode());
   EXPECT_FALSE(mirt::TransitionsEnabled(p));
-  p.input.skipMode = false;
-  p.Menu("P1")->checked = true;
+  p.menuActivated("SKIP");
+  p.menuActivated("P1");  // page mode on
+  ASSERT_TRUE(p.settings().pageMode());
   EXPECT_FALSE(mirt::TransitionsEnabled(p));
 }
 

@@ -37,38 +37,38 @@ bool AllPixels(const QImage& img, QRgb c) {
 TEST(Fadeout, ColourOfLowBytesBecomesTheBackgroundAndEveryLayer) {
   StepPlayer sp(OldPicture());
   mirt::Player& p = sp.player;
-  p.state.boxOpacity = 128;
-  p.state.boxColour[0] = 0, p.state.boxColour[1] = 0, p.state.boxColour[2] = 200;
-  p.state.boxLeft = 10, p.state.boxTop = 300, p.state.boxRight = 630, p.state.boxBottom = 470;
+  p.state().boxOpacity = 128;
+  p.state().boxColour[0] = 0, p.state().boxColour[1] = 0, p.state().boxColour[2] = 200;
+  p.state().boxLeft = 10, p.state().boxTop = 300, p.state().boxRight = 630, p.state().boxBottom = 470;
   EXPECT_EQ(sp.Command(mirt::CmdFADEOUT, "300,257,-255,10"), 1);  // 44, 1, 1
   const QRgb colour = qRgb(44, 1, 1);
-  EXPECT_EQ(p.state.fadeColour, 44 + 1 * 256 + 1 * 65536);
+  EXPECT_EQ(p.state().fadeColour, 44 + 1 * 256 + 1 * 65536);
   EXPECT_EQ(sp.platform.waits.size(), 15u);  // the cross-fade ran
   EXPECT_TRUE(AllPixels(sp.window(), colour));
-  EXPECT_TRUE(AllPixels(p.layers.scene, colour));
+  EXPECT_TRUE(AllPixels(p.screen().layers().scene, colour));
   // the screen holds the colour with the box tinted over it
   auto mix = [](int k, int v) { return ((k - v) * 128 + v * 256) / 256; };
-  EXPECT_EQ(p.layers.screen.pixel(5, 5), colour);
-  EXPECT_EQ(p.layers.screen.pixel(10, 300), qRgb(mix(0, 44), mix(0, 1), mix(200, 1)));
-  EXPECT_EQ(p.layers.screen.pixel(629, 469), qRgb(mix(0, 44), mix(0, 1), mix(200, 1)));
-  EXPECT_EQ(p.layers.screen.pixel(630, 469), colour);
+  EXPECT_EQ(p.screen().layers().screen.pixel(5, 5), colour);
+  EXPECT_EQ(p.screen().layers().screen.pixel(10, 300), qRgb(mix(0, 44), mix(0, 1), mix(200, 1)));
+  EXPECT_EQ(p.screen().layers().screen.pixel(629, 469), qRgb(mix(0, 44), mix(0, 1), mix(200, 1)));
+  EXPECT_EQ(p.screen().layers().screen.pixel(630, 469), colour);
   // BackgroundBuffer: blue, green, red for every pixel
-  ASSERT_EQ(p.layers.background.size(), 921600u);
-  for (size_t i = 0; i < p.layers.background.size(); i += 3) {
-    ASSERT_EQ(p.layers.background[i], 1);
-    ASSERT_EQ(p.layers.background[i + 1], 1);
-    ASSERT_EQ(p.layers.background[i + 2], 44);
+  ASSERT_EQ(p.screen().layers().background.size(), 921600u);
+  for (size_t i = 0; i < p.screen().layers().background.size(); i += 3) {
+    ASSERT_EQ(p.screen().layers().background[i], 1);
+    ASSERT_EQ(p.screen().layers().background[i + 1], 1);
+    ASSERT_EQ(p.screen().layers().background[i + 2], 44);
   }
 }
 
 TEST(Fadeout, OnlyKeptCharactersStayShown) {
   StepPlayer sp(OldPicture());
   mirt::Player& p = sp.player;
-  for (int i = 0; i < 10; ++i) p.state.charShown[i] = 1;
-  p.state.charKeep[2] = 1;
-  p.state.charKeep[9] = 1;
+  for (int i = 0; i < 10; ++i) p.state().charShown[i] = 1;
+  p.state().charKeep[2] = 1;
+  p.state().charKeep[9] = 1;
   sp.Command(mirt::CmdFADEOUT, "0,0,0,1");
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(p.state.charShown[i], i == 2 || i == 9 ? 1 : 0) << i;
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(p.state().charShown[i], i == 2 || i == 9 ? 1 : 0) << i;
 }
 
 TEST(Fadeout, NegativeSpeedWaitsOneMillisecond) {
@@ -85,18 +85,17 @@ TEST(Fadeout, HeldButtonEndsTheFadeButTheLayersTakeTheColour) {
   EXPECT_TRUE(sp.platform.waits.empty());
   EXPECT_EQ(sp.platform.presents, 2);  // the first blend, then the colour itself
   EXPECT_TRUE(AllPixels(sp.window(), qRgb(0, 0, 255)));
-  EXPECT_TRUE(AllPixels(sp.player.layers.scene, qRgb(0, 0, 255)));
+  EXPECT_TRUE(AllPixels(sp.player.screen().layers().scene, qRgb(0, 0, 255)));
 }
 
 TEST(Fadeout, SkipModeAndPageModeShowTheColourAtOnce) {
   for (int mode = 0; mode < 2; ++mode) {
     StepPlayer sp(OldPicture());
-    if (mode == 0) sp.player.input.skipMode = true;
-    else sp.player.P1Click();
+    sp.player.menuActivated(mode == 0 ? "SKIP" : "P1");
     sp.Command(mirt::CmdFADEOUT, "10,20,30,100");
     EXPECT_TRUE(sp.platform.waits.empty());
     EXPECT_TRUE(AllPixels(sp.window(), qRgb(10, 20, 30)));
-    EXPECT_EQ(sp.player.state.fadeColour, 10 + 20 * 256 + 30 * 65536);
+    EXPECT_EQ(sp.player.state().fadeColour, 10 + 20 * 256 + 30 * 65536);
   }
 }
 
@@ -105,7 +104,7 @@ TEST(Fadeout, SkipModeAndPageModeShowTheColourAtOnce) {
 TEST(Flash, AlternatesColourAndPictureAndEndsOnThePicture) {
   const QImage before = OldPicture();
   StepPlayer sp(before);
-  const QImage screenBefore = sp.player.layers.screen.copy();
+  const QImage screenBefore = sp.player.screen().layers().screen.copy();
   std::vector<bool> colourShown;
   sp.platform.onWait = [&](const QImage& win, int) {
     if (AllPixels(win, qRgb(44, 0, 255))) colourShown.push_back(true);
@@ -115,13 +114,13 @@ TEST(Flash, AlternatesColourAndPictureAndEndsOnThePicture) {
   EXPECT_EQ(colourShown, (std::vector<bool>{true, false, true, false, true, false}));
   EXPECT_EQ(sp.platform.waits, (std::vector<uint32_t>(6, 50)));
   EXPECT_EQ(sp.window(), before);
-  EXPECT_EQ(sp.player.layers.screen, screenBefore);
+  EXPECT_EQ(sp.player.screen().layers().screen, screenBefore);
 }
 
 TEST(Flash, HeldButtonOnlyShortensTheWaits) {
   StepPlayer sp(OldPicture());
   sp.platform.setLeftButton(true);
-  sp.player.tok.SetSource("255,255,255,2,500");
+  sp.player.tok().SetSource("255,255,255,2,500");
   const uint32_t t0 = sp.platform.tickCount();
   mirt::CmdFLASH(sp.player);
   EXPECT_EQ(sp.platform.presents, 4);
@@ -150,7 +149,7 @@ TEST(Quiver, TwentyWrappedDisplacementsPerShakeThenTheUnshiftedScreen) {
   for (int direction : {1, 2}) {
     SCOPED_TRACE("direction " + std::to_string(direction));
     StepPlayer sp(Solid(qRgb(0, 0, 0)));
-    sp.player.layers.screen = NewPicture();
+    sp.player.screen().layers().screen = NewPicture();
     const std::vector<int> shifts = {0, 2, 4, 6, 8, 10, 12, 14, 16, 18,
                                      20, 18, 16, 14, 12, 10, 8, 6, 4, 2};
     std::vector<QImage> frames;
@@ -168,7 +167,7 @@ TEST(Quiver, TwentyWrappedDisplacementsPerShakeThenTheUnshiftedScreen) {
 
 TEST(Quiver, CountZeroOnlyCopiesTheScreen) {
   StepPlayer sp(OldPicture());
-  sp.player.layers.screen = NewPicture();
+  sp.player.screen().layers().screen = NewPicture();
   sp.Command(mirt::CmdQUIVER, "1,0,100");
   EXPECT_EQ(sp.platform.presents, 1);
   EXPECT_TRUE(sp.platform.waits.empty());
@@ -182,29 +181,29 @@ TEST(Draw, RunsTheTransitionToTheSceneWithBlinkingSuspended) {
   mirt::Player& p = sp.player;
   // DRAW composes the scene from the background: make that the new picture.
   const QImage next = NewPicture();
-  p.layers.background.assign(640 * 480 * 3, 0);
+  p.screen().layers().background.assign(640 * 480 * 3, 0);
   for (int y = 0; y < 480; ++y)
     for (int x = 0; x < 640; ++x) {
       const QRgb c = next.pixel(x, y);
-      uint8_t* d = &p.layers.background[(479 - y) * 1920 + x * 3];
+      uint8_t* d = &p.screen().layers().background[(479 - y) * 1920 + x * 3];
       d[0] = qBlue(c), d[1] = qGreen(c), d[2] = qRed(c);
     }
-  p.state.fadeColour = 0x123456;
-  for (int i = 0; i < 10; ++i) p.state.charInScene[i] = 0;
+  p.state().fadeColour = 0x123456;
+  for (int i = 0; i < 10; ++i) p.state().charInScene[i] = 0;
   int blinkingDuring = 0;
   QImage firstStep;
   sp.platform.onWait = [&](const QImage& win, int n) {
-    blinkingDuring += p.blinking;
+    blinkingDuring += p.message().blinking();
     if (n == 0) firstStep = win.copy();
   };
   EXPECT_EQ(sp.Command(mirt::CmdDRAW, "11,20"), 1);
   EXPECT_EQ(sp.platform.waits.size(), 320u);
   EXPECT_EQ(blinkingDuring, 0);
-  EXPECT_TRUE(p.blinking);
+  EXPECT_TRUE(p.message().blinking());
   EXPECT_EQ(firstStep.copy(0, 0, 2, 480), NewPicture().copy(0, 0, 2, 480));
   EXPECT_EQ(firstStep.copy(2, 0, 638, 480), OldPicture().copy(2, 0, 638, 480));
-  EXPECT_EQ(p.state.fadeColour, 0);
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(p.state.charInScene[i], 1);
+  EXPECT_EQ(p.state().fadeColour, 0);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(p.state().charInScene[i], 1);
 }
 
 // Closing the window ends shakes, flashes and transitions at the wait in
@@ -315,19 +314,18 @@ TEST(ScreenEffectGame, EventsHandedOnDuringADissolveDoNotReenterTheStory) {
   PumpingPlatform platform;
   mirt::Player player(platform);
   platform.setEventHandler(&player);
-  player.trace.Open(g.Path("trace.jsonl"));
+  player.trace().Open(g.Path("trace.jsonl"));
   player.FormCreate();
-  player.firstTickClick = false;
-  player.formClick();  // "a"
+  player.timer2Timer();  // the first tick's click: "a"
   platform.events = &player;
   player.formKeyDown(mirt::kKeyEnter);  // the DRAW, then "b"
   EXPECT_GT(platform.pumped, 0);
-  EXPECT_EQ(player.input.storyState, 1);
-  EXPECT_FALSE(player.text.running());
+  EXPECT_EQ(int(player.storyState()), 1);
+  EXPECT_FALSE(player.script().running());
   // After the run, the story is waiting after "b": one more Enter gives "c".
   platform.events = nullptr;
   player.formKeyDown(mirt::kKeyEnter);
-  player.trace.Close();
+  player.trace().Close();
   EXPECT_EQ(g.Texts(), (Strings{"a", "b", "c"}));
   EXPECT_EQ(g.Events("\"ev\":\"transition\"").size(), 1u);
 }

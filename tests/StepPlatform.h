@@ -44,15 +44,15 @@ struct StepPlayer {
   StepPlatform platform;
   mirt::Player player{platform};
   explicit StepPlayer(const QImage& window) {
-    player.layers.Create();
-    player.windowImage = window;
-    player.PresentWindow();
+    player.screen().layers().Create();
+    player.screen().window() = window;
+    player.screen().Present();
     platform.presents = 0;
   }
   const QImage& window() const { return platform.window(); }
   // Runs a command handler on the argument text; returns its result.
   int Command(int (*cmd)(mirt::Player&), const char* args) {
-    player.tok.SetSource(args);
+    player.tok().SetSource(args);
     return cmd(player);
   }
 };

@@ -83,7 +83,7 @@ std::string CheckSplit(const QImage& win, const QImage& oldPic, const QImage& ne
 }
 
 std::string TraceOf(StepPlayer& sp, const std::string& path) {
-  sp.player.trace.Close();
+  sp.player.trace().Close();
   std::ifstream in(path);
   std::string all, line;
   while (std::getline(in, line)) all += line + "\n";
@@ -149,7 +149,7 @@ TEST(Transition, HeldButtonEndsEveryEffectAfterItsFirstStep) {
     SCOPED_TRACE("effect " + std::to_string(pat.effect));
     StepPlayer sp(oldPic);
     const std::string trace = dir.Path("t" + std::to_string(pat.effect) + ".jsonl");
-    sp.player.trace.Open(trace);
+    sp.player.trace().Open(trace);
     sp.platform.setLeftButton(true);
     mirt::RunTransition(sp.player, pat.effect, 10, newPic);
     EXPECT_TRUE(sp.platform.waits.empty());  // the wait returned at once

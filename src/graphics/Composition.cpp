@@ -40,13 +40,13 @@ Clip ClipSprite(int x, int y, int w, int h) {
 // Draws the background and the slots that pass the filter, in slot order.
 template <typename Filter>
 void BuildScene(Player& p, std::vector<uint8_t>& rows, Filter drawn) {
-  rows = p.layers.background;
+  rows = p.screen().layers().background;
   rows.resize(kBufferBytes, 0);
   for (int slot = 0; slot < kCharacterSlots; ++slot) {
-    if (!p.state.charShown[slot] || !drawn(slot)) continue;
-    if (p.state.charMode[slot] == 2)
-      DrawMaskedSprite(p, FieldString(p.state.charName[slot], sizeof p.state.charName[slot]),
-                       p.state.charX[slot], p.state.charY[slot], rows);
+    if (!p.state().charShown[slot] || !drawn(slot)) continue;
+    if (p.state().charMode[slot] == 2)
+      DrawMaskedSprite(p, FieldString(p.state().charName[slot], sizeof p.state().charName[slot]),
+                       p.state().charX[slot], p.state().charY[slot], rows);
     else
       DrawSprite(p, slot, rows);
   }
@@ -57,7 +57,7 @@ void BuildScene(Player& p, std::vector<uint8_t>& rows, Filter drawn) {
 QRect MessageBoxRect(const Player& p) {
   // Clamped side by side before any difference is taken, so that sides at
   // the ends of the int range cannot overflow the width or height.
-  const GameState& s = p.state;
+  const GameState& s = p.state();
   const int left = std::clamp(s.boxLeft, 0, kScreenWidth);
   const int right = std::clamp(s.boxRight, 0, kScreenWidth);
   const int top = std::clamp(s.boxTop, 0, kScreenHeight);
@@ -68,7 +68,7 @@ QRect MessageBoxRect(const Player& p) {
 
 bool LoadGamePicture(Player& p, const std::string& cp932Name, QImage& out) {
   std::string error;
-  bool ok = p.pictureCache.Load(cp932Name, p.scenario.defs.graphicsArchive, out, &error);
+  bool ok = p.screen().pictures().Load(cp932Name, p.script().scenario().defs().graphicsArchive, out, &error);
   if (!error.empty()) p.Message(error);
   return ok;
 }
@@ -88,30 +88,30 @@ void RowsToImage(const std::vector<uint8_t>& rows, QImage& image) {
 void ComposeScene(Player& p, bool restoreBoxArea) {
   if (restoreBoxArea) {
     const QRect box = MessageBoxRect(p);
-    if (!box.isEmpty() && !p.windowImage.isNull() && !p.layers.scene.isNull()) {
-      QPainter painter(&p.windowImage);
+    if (!box.isEmpty() && !p.screen().window().isNull() && !p.screen().layers().scene.isNull()) {
+      QPainter painter(&p.screen().window());
       painter.setCompositionMode(QPainter::CompositionMode_Source);
-      painter.drawImage(box.topLeft(), p.layers.scene, box);
+      painter.drawImage(box.topLeft(), p.screen().layers().scene, box);
       painter.end();
-      p.PresentWindow();
+      p.screen().Present();
     }
   }
   std::vector<uint8_t> rows;
-  BuildScene(p, rows, [&](int slot) { return p.state.charInScene[slot] != 0; });
-  RowsToImage(rows, p.layers.scene);
+  BuildScene(p, rows, [&](int slot) { return p.state().charInScene[slot] != 0; });
+  RowsToImage(rows, p.screen().layers().scene);
 }
 
 void DrawSprite(Player& p, int slot, std::vector<uint8_t>& rows) {
   if (slot < 0 || slot >= kCharacterSlots || rows.size() < kBufferBytes) return;
   QImage picture;
-  if (!LoadGamePicture(p, FieldString(p.state.charName[slot], sizeof p.state.charName[slot]),
+  if (!LoadGamePicture(p, FieldString(p.state().charName[slot], sizeof p.state().charName[slot]),
                        picture) ||
       picture.isNull())
     return;
-  const int x = p.state.charX[slot], y = p.state.charY[slot];
+  const int x = p.state().charX[slot], y = p.state().charY[slot];
   const Clip c = ClipSprite(x, y, picture.width(), picture.height());
   if (c.Empty()) return;
-  const bool keyed = p.state.charMode[slot] == 1;
+  const bool keyed = p.state().charMode[slot] == 1;
   const QRgb key = picture.pixel(0, 0) & 0xFFFFFFu;
   for (int wy = c.y0; wy < c.y1; ++wy) {
     const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(wy - y));
@@ -152,8 +152,8 @@ void DrawMaskedSprite(Player& p, const std::string& cp932Name, int x, int y,
 void LoadBackground(Player& p) {
   QImage picture;
   const bool loaded = LoadGamePicture(
-      p, FieldString(p.state.backgroundName, sizeof p.state.backgroundName), picture);
-  std::vector<uint8_t>& rows = p.layers.background;
+      p, FieldString(p.state().backgroundName, sizeof p.state().backgroundName), picture);
+  std::vector<uint8_t>& rows = p.screen().layers().background;
   rows.assign(kBufferBytes, 0);
   if (!loaded || picture.isNull()) return;
   // A picture of another size lies at the top-left, cut at the edges;
@@ -171,14 +171,14 @@ void LoadBackground(Player& p) {
 }
 
 void PresentFrame(Player& p) {
-  QImage& screen = p.layers.screen;
-  screen = p.layers.scene.convertToFormat(QImage::Format_RGB32);
-  TintMessageBox(p, p.state.boxOpacity, p.state.boxColour[0], p.state.boxColour[1],
-                 p.state.boxColour[2]);
+  QImage& screen = p.screen().layers().screen;
+  screen = p.screen().layers().scene.convertToFormat(QImage::Format_RGB32);
+  TintMessageBox(p, p.state().boxOpacity, p.state().boxColour[0], p.state().boxColour[1],
+                 p.state().boxColour[2]);
   // The text layer's ground is the colour of its bottom-left pixel.
-  const QImage text = p.layers.text.format() == QImage::Format_RGB32
-                         ? p.layers.text
-                         : p.layers.text.convertToFormat(QImage::Format_RGB32);
+  const QImage text = p.screen().layers().text.format() == QImage::Format_RGB32
+                         ? p.screen().layers().text
+                         : p.screen().layers().text.convertToFormat(QImage::Format_RGB32);
   if (text.width() == screen.width() && text.height() == screen.height()) {
     const QRgb key = text.pixel(0, text.height() - 1) & 0xFFFFFFu;
     const int w = screen.width(), h = screen.height();
@@ -189,22 +189,22 @@ void PresentFrame(Player& p) {
         if ((src[x] & 0xFFFFFFu) != key) dst[x] = src[x] | 0xFF000000u;
     }
   }
-  p.Repaint();
+  p.screen().Repaint();
 }
 
 void ShowSceneWithoutBox(Player& p) {
   std::vector<uint8_t> rows;
-  BuildScene(p, rows, [&](int slot) { return p.state.charShowWhileHidden[slot] != 0; });
-  RowsToImage(rows, p.windowImage);
-  p.PresentWindow();
+  BuildScene(p, rows, [&](int slot) { return p.state().charShowWhileHidden[slot] != 0; });
+  RowsToImage(rows, p.screen().window());
+  p.screen().Present();
 }
 
 // The tinted box over the finished scene: BoxImage becomes the screen with
 // the box rectangle's pixels pulled towards the box colour by the opacity,
 // and that rectangle goes back onto the screen.
 void TintMessageBox(Player& p, int opacity, int red, int green, int blue) {
-  QImage& box = p.layers.box;
-  box = p.layers.screen.convertToFormat(QImage::Format_RGB32);
+  QImage& box = p.screen().layers().box;
+  box = p.screen().layers().screen.convertToFormat(QImage::Format_RGB32);
   const QRect rect = MessageBoxRect(p).intersected(box.rect());
   if (rect.isEmpty()) return;
   auto mix = [opacity](int k, int v) { return ((k - v) * opacity + v * 256) / 256; };
@@ -215,11 +215,11 @@ void TintMessageBox(Player& p, int opacity, int red, int green, int blue) {
       row[x] = qRgb(mix(red, qRed(c)), mix(green, qGreen(c)), mix(blue, qBlue(c)));
     }
   }
-  QPainter painter(&p.layers.screen);
+  QPainter painter(&p.screen().layers().screen);
   painter.drawImage(rect.topLeft(), box, rect);
 }
 
-bool TransitionsEnabled(Player& p) { return !p.PageMode() && !p.input.skipMode; }
+bool TransitionsEnabled(Player& p) { return !p.settings().pageMode() && !p.skipMode(); }
 
 int32_t CheckedEffect(Player& p, int32_t effect) {
   if (effect >= 0 && effect <= 20) return effect;
@@ -227,9 +227,15 @@ int32_t CheckedEffect(Player& p, int32_t effect) {
   return 0;
 }
 
+void RetintBox(Player& p) {
+  p.screen().layers().screen = p.screen().layers().scene.copy();
+  TintMessageBox(p, p.state().boxOpacity, p.state().boxColour[0], p.state().boxColour[1],
+                 p.state().boxColour[2]);
+}
+
 void ShowScene(Player& p, int32_t effect, int32_t speed) {
   if (TransitionsEnabled(p))
-    RunTransition(p, static_cast<unsigned>(effect), speed, p.layers.scene);
+    RunTransition(p, static_cast<unsigned>(effect), speed, p.screen().layers().scene);
   PresentFrame(p);
 }
 

@@ -20,8 +20,8 @@ bool ValidSlot(int32_t slot) { return slot >= 0 && slot < kCharacterSlots; }
 // Whatever follows a string argument up to one of delimiters is dropped.
 void DropRest(Player& p, const char* delimiters) {
   std::string rest;
-  p.tok.SetDelimiters(delimiters);
-  p.tok.ReadToken(rest, kTokenMax, true);
+  p.tok().SetDelimiters(delimiters);
+  p.tok().ReadToken(rest, kTokenMax, true);
 }
 
 }  // namespace
@@ -29,20 +29,20 @@ void DropRest(Player& p, const char* delimiters) {
 int CmdLOADBG(Player& p) {
   std::string name;
   ReadStringArgument(p, name);
-  CopyField(p.state.backgroundName, sizeof p.state.backgroundName, name);
+  CopyField(p.state().backgroundName, sizeof p.state().backgroundName, name);
   DropRest(p, ",");
   int32_t effect = ReadIntArgument(p);
   const int32_t speed = ReadIntArgument(p);
   LoadBackground(p);
-  p.state.backgroundLoaded = 1;
+  p.state().backgroundLoaded = 1;
   for (int i = 0; i < kCharacterSlots; ++i)
-    if (!p.state.charKeep[i]) p.state.charShown[i] = 0;
-  p.blinking = false;
+    if (!p.state().charKeep[i]) p.state().charShown[i] = 0;
+  p.message().SetBlinking(false);
   ComposeScene(p, false);
   effect = CheckedEffect(p, effect);
   ShowScene(p, effect, speed);
-  p.state.fadeColour = 0;
-  p.blinking = true;
+  p.state().fadeColour = 0;
+  p.message().SetBlinking(true);
   return 1;
 }
 
@@ -54,9 +54,9 @@ int CmdLOADCHAR(Player& p) {
   int32_t effect = ReadIntArgument(p);
   const int32_t speed = ReadIntArgument(p);
   if (!ValidSlot(slot)) return 1;
-  CopyField(p.state.charName[slot], sizeof p.state.charName[slot], name);
-  p.state.charShown[slot] = 1;
-  p.state.charInScene[slot] = 1;
+  CopyField(p.state().charName[slot], sizeof p.state().charName[slot], name);
+  p.state().charShown[slot] = 1;
+  p.state().charInScene[slot] = 1;
   effect = CheckedEffect(p, effect);
   ComposeScene(p, false);
   ShowScene(p, effect, speed);
@@ -68,9 +68,9 @@ int CmdCHARCLR(Player& p) {
   const int32_t effect = ReadIntArgument(p);
   const int32_t speed = ReadIntArgument(p);
   if (!ValidSlot(slot)) return 1;
-  p.state.charShown[slot] = 0;
-  CopyField(p.state.charName[slot], sizeof p.state.charName[slot], "");
-  p.state.charInScene[slot] = 1;
+  p.state().charShown[slot] = 0;
+  CopyField(p.state().charName[slot], sizeof p.state().charName[slot], "");
+  p.state().charInScene[slot] = 1;
   ComposeScene(p, true);
   ShowScene(p, effect, speed);  // no range check here: other numbers just do nothing
   return 1;
@@ -81,8 +81,8 @@ int CmdCHARPOS(Player& p) {
   const int32_t x = ReadIntArgument(p);
   const int32_t y = ReadIntArgument(p);
   if (!ValidSlot(slot)) return 1;
-  p.state.charX[slot] = x;
-  p.state.charY[slot] = y < 1 ? 1 : y;
+  p.state().charX[slot] = x;
+  p.state().charY[slot] = y < 1 ? 1 : y;
   return 1;
 }
 
@@ -93,21 +93,21 @@ int CmdCHARMODE(Player& p) {
   const int32_t showWhileHidden = ReadIntArgument(p);
   const int32_t inScene = ReadIntArgument(p);
   if (!ValidSlot(slot)) return 1;
-  p.state.charMode[slot] = static_cast<uint8_t>(mode);
-  p.state.charKeep[slot] = static_cast<uint8_t>(keep);
-  p.state.charShowWhileHidden[slot] = static_cast<uint8_t>(showWhileHidden);
-  p.state.charInScene[slot] = inScene;
+  p.state().charMode[slot] = static_cast<uint8_t>(mode);
+  p.state().charKeep[slot] = static_cast<uint8_t>(keep);
+  p.state().charShowWhileHidden[slot] = static_cast<uint8_t>(showWhileHidden);
+  p.state().charInScene[slot] = inScene;
   return 1;
 }
 
 int CmdTITLE(Player& p) {
   std::string skipped, title;
-  p.tok.SetDelimiters("\"");
-  p.tok.ReadToken(skipped, kTokenMax, true);
-  p.tok.ReadToken(title, kTokenMax, true);
+  p.tok().SetDelimiters("\"");
+  p.tok().ReadToken(skipped, kTokenMax, true);
+  p.tok().ReadToken(title, kTokenMax, true);
   const std::string caption = title + Sjis("　【") + kVersionCaption + Sjis("】");
   p.SetCaption(caption);
-  p.platform.setApplicationTitle(caption);
+  p.platform().setApplicationTitle(caption);
   return 1;
 }
 

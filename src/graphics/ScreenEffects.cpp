@@ -44,8 +44,8 @@ QImage AsSurface(const QImage& layer) {
 // The window picture moved by j pixels (down, or right when !vertical),
 // the part pushed out coming back in at the other edge.
 void DrawShifted(Player& p, const QImage& screen, int j, bool vertical) {
-  uint8_t* win = reinterpret_cast<uint8_t*>(PrepareWindowSurface(p.windowImage));
-  const qsizetype ws = p.windowImage.bytesPerLine();
+  uint8_t* win = reinterpret_cast<uint8_t*>(PrepareWindowSurface(p.screen().window()));
+  const qsizetype ws = p.screen().window().bytesPerLine();
   const qsizetype ss = screen.bytesPerLine();
   const uint8_t* src = screen.constBits();
   constexpr int w = CImage::kWidth, h = CImage::kHeight;
@@ -57,7 +57,7 @@ void DrawShifted(Player& p, const QImage& screen, int j, bool vertical) {
       std::memcpy(win + y * ws, src + y * ss + (w - j) * 4, size_t(j) * 4);
     }
   }
-  p.PresentWindow();
+  p.screen().Present();
 }
 
 }  // namespace
@@ -67,25 +67,25 @@ int CmdFADEOUT(Player& p) {
   int32_t speed = ReadIntArgument(p);
   if (speed < 0) speed = 0;
   for (int i = 0; i < kCharacterSlots; ++i)
-    if (p.state.charKeep[i] == 0) p.state.charShown[i] = 0;
-  p.state.fadeColour = c.Value();
+    if (p.state().charKeep[i] == 0) p.state().charShown[i] = 0;
+  p.state().fadeColour = c.Value();
   const QImage colour = SolidPicture(c.Rgb());
   if (TransitionsEnabled(p)) {
     RunTransition(p, 9, speed, colour);
   } else {
     // Without the fade the window still gets the colour at once.
-    p.windowImage = colour;
-    p.PresentWindow();
+    p.screen().window() = colour;
+    p.screen().Present();
   }
-  p.layers.box = colour;
-  p.layers.screen = colour;
-  p.layers.scene = colour;
-  p.layers.box.detach();
-  p.layers.screen.detach();
-  p.layers.scene.detach();
-  TintMessageBox(p, p.state.boxOpacity, p.state.boxColour[0], p.state.boxColour[1],
-                 p.state.boxColour[2]);
-  std::vector<uint8_t>& bg = p.layers.background;
+  p.screen().layers().box = colour;
+  p.screen().layers().screen = colour;
+  p.screen().layers().scene = colour;
+  p.screen().layers().box.detach();
+  p.screen().layers().screen.detach();
+  p.screen().layers().scene.detach();
+  TintMessageBox(p, p.state().boxOpacity, p.state().boxColour[0], p.state().boxColour[1],
+                 p.state().boxColour[2]);
+  std::vector<uint8_t>& bg = p.screen().layers().background;
   bg.resize(size_t(CImage::kPixels) * 3);
   for (size_t i = 0; i < bg.size(); i += 3) {
     bg[i] = uint8_t(c.blue);
@@ -100,15 +100,15 @@ int CmdFLASH(Player& p) {
   const int32_t count = ReadIntArgument(p);
   const int32_t delay = ReadIntArgument(p);
   const QImage colour = SolidPicture(c.Rgb());
-  const QImage saved = AsSurface(p.windowImage);
+  const QImage saved = AsSurface(p.screen().window());
   // A closing window ends the blinking: a count in the millions would
   // otherwise keep the program from ending.
   for (int32_t i = 0; i < count && !p.closed(); ++i) {
-    p.windowImage = colour;
-    p.PresentWindow();
+    p.screen().window() = colour;
+    p.screen().Present();
     p.WaitOrClick(delay);
-    p.windowImage = saved;
-    p.PresentWindow();
+    p.screen().window() = saved;
+    p.screen().Present();
     p.WaitOrClick(delay);
   }
   return 1;
@@ -118,27 +118,27 @@ int CmdQUIVER(Player& p) {
   const int32_t direction = ReadIntArgument(p);
   const int32_t count = ReadIntArgument(p);
   const int32_t delay = ReadIntArgument(p);
-  const QImage screen = AsSurface(p.layers.screen);
+  const QImage screen = AsSurface(p.screen().layers().screen);
   const bool vertical = direction == 1;
   for (int32_t i = 0; i < count && !p.closed(); ++i) {  // as FLASH
     for (int j = 0; j <= 18; j += 2) DrawShifted(p, screen, j, vertical);
     for (int j = 20; j >= 2; j -= 2) DrawShifted(p, screen, j, vertical);
     p.WaitOrClick(delay);
   }
-  p.windowImage = screen;
-  p.PresentWindow();
+  p.screen().window() = screen;
+  p.screen().Present();
   return 1;
 }
 
 int CmdDRAW(Player& p) {
   const int32_t effect = ReadIntArgument(p);
   const int32_t speed = ReadIntArgument(p);
-  for (int i = 0; i < kCharacterSlots; ++i) p.state.charInScene[i] = 1;
-  p.blinking = false;
+  for (int i = 0; i < kCharacterSlots; ++i) p.state().charInScene[i] = 1;
+  p.message().SetBlinking(false);
   ComposeScene(p, true);
   ShowScene(p, CheckedEffect(p, effect), speed);
-  p.state.fadeColour = 0;
-  p.blinking = true;
+  p.state().fadeColour = 0;
+  p.message().SetBlinking(true);
   return 1;
 }
 

@@ -1,5 +1,5 @@
 // The sixteen transitions. Each draws into the window picture
-// (Player::windowImage), shows it, and waits the step delay; holding the
+// (the screen's window picture), shows it, and waits the step delay; holding the
 // left button cuts the wait and with it the effect short.
 //
 // Effects 1-8 and 11-14 copy rectangles of the source straight into the
@@ -17,13 +17,9 @@
 
 namespace mirt {
 
-// The surfaces of the pixel effects and the two frames the effects take
-// turns drawing into, kept by the player between transitions so that a
-// transition does not start by allocating and faulting in five megabytes.
-struct TransitionSurfaces {
-  CImage w;  // W: the window as the effect goes on
-  QImage frames[2];
-};
+std::unique_ptr<TransitionSurfaces> NewTransitionSurfaces() {
+  return std::make_unique<TransitionSurfaces>();
+}
 
 namespace {
 
@@ -43,18 +39,17 @@ class Transition {
  public:
   Transition(Player& p, int speed, const QImage& source)
       : p_(p), speed_(speed < 1 ? 1 : speed) {
-    if (!p.transitionSurfaces) p.transitionSurfaces = std::make_shared<TransitionSurfaces>();
-    surfaces_ = p.transitionSurfaces.get();
+    surfaces_ = &p.screen().transitionSurfaces();
     if (source.format() == QImage::Format_RGB32 && source.width() == kW &&
         source.height() == kH) {
       source_ = source;
     } else {
       CImage(source).CopyTo(source_);  // makes source_ a 640x480 RGB32 picture
     }
-    PrepareWindowSurface(p_.windowImage);
+    PrepareWindowSurface(p_.screen().window());
     // Start with the frame that the window does not still show.
     const QImage& first = surfaces_->frames[0];
-    if (!first.isNull() && first.constBits() == std::as_const(p_.windowImage).constBits())
+    if (!first.isNull() && first.constBits() == std::as_const(p_.screen().window()).constBits())
       next_ = 1;
   }
 
@@ -63,11 +58,11 @@ class Transition {
   // Gives the processor away inside a long pass, at most once per tick: a
   // yield per row is a trip through the scheduler each on a busy machine.
   void Yield() {
-    const uint32_t now = p_.platform.tickCount();
+    const uint32_t now = p_.platform().tickCount();
     if (yielded_ && now == lastYield_) return;
     yielded_ = true;
     lastYield_ = now;
-    p_.platform.yieldCpu();
+    p_.platform().yieldCpu();
   }
 
   // Copies the rectangle of the source to the same place in the window,
@@ -77,7 +72,7 @@ class Transition {
     const int x1 = std::min(x + w, kW), y1 = std::min(y + h, kH);
     if (x0 >= x1 || y0 >= y1) return;
     uint8_t* win = Window();
-    const qsizetype winStride = p_.windowImage.bytesPerLine();
+    const qsizetype winStride = p_.screen().window().bytesPerLine();
     const uint8_t* src = source_.constBits();
     const qsizetype srcStride = source_.bytesPerLine();
     const size_t bytes = size_t(x1 - x0) * 4;
@@ -88,7 +83,7 @@ class Transition {
   // Shows the step and waits; false when the wait was cut short, or when
   // the window is closing: no step after that wait is worth waiting for.
   bool EndStep() {
-    p_.PresentWindow();
+    p_.screen().Present();
     ++steps_;
     return p_.WaitOrClick(speed_) != 0 && !p_.closed();
   }
@@ -102,7 +97,7 @@ class Transition {
     return reinterpret_cast<uint32_t*>(f.bits());
   }
   void ShowFrame() {
-    p_.windowImage = surfaces_->frames[next_];
+    p_.screen().window() = surfaces_->frames[next_];
     next_ ^= 1;
   }
   // Shows a whole picture of CImage layout as the window.
@@ -115,7 +110,7 @@ class Transition {
   const QImage& source() const { return source_; }
   // W loaded with the window's contents, and the source as S.
   CImage& LoadW() {
-    surfaces_->w.Load(p_.windowImage);
+    surfaces_->w.Load(p_.screen().window());
     return surfaces_->w;
   }
   SourcePixels S() const { return {reinterpret_cast<const uint32_t*>(source_.constBits())}; }
@@ -123,7 +118,7 @@ class Transition {
 
  private:
   // The window's pixels, detached from any copy the platform holds.
-  uint8_t* Window() { return p_.windowImage.bits(); }
+  uint8_t* Window() { return p_.screen().window().bits(); }
 
   Player& p_;
   int speed_;
@@ -180,7 +175,7 @@ void CrossFade(Transition& t) {
     if (!t.EndStep()) break;
   }
   t.Show(sp);
-  t.player().PresentWindow();
+  t.player().screen().Present();
 }
 
 struct Offset {

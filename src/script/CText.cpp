@@ -17,10 +17,12 @@ const std::string kCommandNameSet = " ,\n";
 
 }  // namespace
 
+CText::CText(Player& p) : p_(p), scenario_(p) { line_[0] = 0; }
+
 bool CText::ReadLine() {
-  const char* text = p_.scenario.Text();
-  uint32_t& pos = p_.scenario.position;
-  if (pos >= p_.scenario.Length() || text[pos] == 0) {
+  const char* text = scenario_.Text();
+  uint32_t pos = scenario_.position();
+  if (pos >= scenario_.Length() || text[pos] == 0) {
     if (p_.closed()) return false;  // already closing: say it once
     p_.Message(Sjis("ファイルの最後まで読みこみました。終了します。"));
     p_.RequestClose();
@@ -34,16 +36,12 @@ bool CText::ReadLine() {
       pos += 2;
       break;
     }
-    line[n++] = c;
+    line_[n++] = c;
     ++pos;
   }
-  line[n] = 0;
+  line_[n] = 0;
+  scenario_.SetPosition(pos);
   return true;
-}
-
-void CText::NewLine() {
-  penX = p_.state.textOriginX;
-  penY += p_.state.lineSpacing + p_.state.fontSize;
 }
 
 int CText::Run() {
@@ -58,17 +56,16 @@ int CText::Run() {
 
 int CText::RunLines() {
   if (!ReadLine()) return 0;
-  p_.tok.SetSource(line);
+  tok_.SetSource(line_);
   p_.StopTimer2();
   for (;;) {
-    p_.platform.yieldCpu();
-    ++statements;
+    p_.platform().yieldCpu();
     switch (Step()) {
       case Next::SameLine:
         break;
       case Next::NextLine:
         if (!ReadLine()) return 0;
-        p_.tok.SetSource(line);
+        tok_.SetSource(line_);
         break;
       case Next::Wait:
         p_.StartTimer2();
@@ -81,7 +78,7 @@ int CText::RunLines() {
 }
 
 CText::Next CText::Step() {
-  StringTok& tok = p_.tok;
+  StringTok& tok = tok_;
   std::string token;
   tok.SetDelimiters(kStatementSet);
   char c = tok.ReadToken(token, kLineMax, true);
@@ -115,8 +112,8 @@ CText::Next CText::Step() {
       tok.SetDelimiters(kQuoteSet);
       std::string textPiece;
       char end = tok.ReadToken(textPiece, kLineMax, true);
-      p_.DrawMessageText(textPiece);
-      p_.AppendHistory(textPiece);
+      p_.message().DrawText(textPiece);
+      p_.history().Append(textPiece);
       return end == '"' ? Next::SameLine : Next::Wait;
     }
 
@@ -126,26 +123,25 @@ CText::Next CText::Step() {
       switch (tok.ReadToken(dropped, kLineMax, true)) {
         case 'n':
         case 'N':
-          NewLine();
-          p_.HistoryLineBreak();
-          p_.Repaint();
-          return p_.PageMode() ? Next::NextLine : Next::Wait;
+          p_.message().NewLine();
+          p_.history().LineBreak();
+          p_.screen().Repaint();
+          return p_.settings().pageMode() ? Next::NextLine : Next::Wait;
         case 'w':
         case 'W':
-          p_.WaitOrClick(p_.state.pauseLength);
+          p_.WaitOrClick(p_.state().pauseLength);
           return Next::SameLine;
         case 'r':
         case 'R':
-          NewLine();
+          p_.message().NewLine();
           p_.WaitOrClick(1);
-          p_.HistoryLineBreak();
+          p_.history().LineBreak();
           return Next::NextLine;
         case 'p':
         case 'P':
-          p_.Repaint();
-          penY += p_.state.lineSpacing + p_.state.fontSize;
-          pageFull = 1;
-          p_.HistoryPageBreak();
+          p_.screen().Repaint();
+          p_.message().EndPage();
+          p_.history().PageBreak();
           return Next::Wait;
         case ',':
           return Next::SameLine;
@@ -158,11 +154,11 @@ CText::Next CText::Step() {
       tok.SetDelimiters(kCommandNameSet);
       std::string keyword;
       char d = tok.ReadToken(keyword, kLineMax, false);
-      int slot = p_.commands.Find(keyword);
+      int slot = commands_.Find(keyword);
       int result = 0;
       if (slot >= 0) {
         p_.TraceEvent("command", JsonObject().Str("name", keyword));
-        result = p_.commands.Slot(slot).handler(p_);
+        result = commands_.Slot(slot).handler(p_);
       } else {
         p_.Message(Sjis("指定されたスクリプトは存在しません：　") + keyword);
       }

@@ -11,24 +11,24 @@
 namespace mirt {
 
 void JumpToLabel(Player& p, const std::string& line) {
-  p.scenario.position = 0;
-  p.state.readPosition = 0;
-  while (p.text.ReadLine()) {
-    if (line == p.text.line) return;
+  p.script().scenario().SetPosition(0);
+  p.state().readPosition = 0;
+  while (p.script().ReadLine()) {
+    if (line == p.script().line()) return;
   }
 }
 
 void JumpToScenario(Player& p, const std::string& name) {
-  p.scenario.LoadScenario(name);
-  CopyField(p.state.scenarioName, sizeof p.state.scenarioName, name);
-  p.scenario.position = 0;
-  p.state.readPosition = 0;
+  p.script().scenario().LoadScenario(name);
+  CopyField(p.state().scenarioName, sizeof p.state().scenarioName, name);
+  p.script().scenario().SetPosition(0);
+  p.state().readPosition = 0;
 }
 
 int CmdGOTO(Player& p) {
-  p.tok.SetDelimiters("");
+  p.tok().SetDelimiters("");
   std::string arg;
-  p.tok.ReadToken(arg, 256, true);
+  p.tok().ReadToken(arg, 256, true);
   if (!arg.empty() && arg[0] == '*') {
     JumpToLabel(p, arg);
   } else if (!arg.empty() && arg[0] == '!') {
@@ -38,7 +38,7 @@ int CmdGOTO(Player& p) {
 }
 
 int CmdWAIT(Player& p) {
-  p.state.pauseLength = ReadIntArgument(p);
+  p.state().pauseLength = ReadIntArgument(p);
   return 0;
 }
 
@@ -53,7 +53,7 @@ int CmdRUN(Player& p) {
   p.TraceEvent("run", JsonObject().Str("target", name));
   std::string path = ResolveExisting(name);
   if (path.empty()) path = cp932ToUtf8(name);  // a URL or a program on the PATH
-  if (!path.empty()) p.platform.shellOpen(path);
+  if (!path.empty()) p.platform().shellOpen(path);
   return 1;
 }
 

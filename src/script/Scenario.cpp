@@ -71,41 +71,41 @@ bool Scenario::ReadStartupDefinitions() {
   if (!f.Open("init.def", CFile::kExisting)) return false;
   std::vector<uint8_t> bytes;
   f.ReadAll(bytes);
-  ParseStartupDefinitions(bytes, defs);
+  ParseStartupDefinitions(bytes, defs_);
   return true;
 }
 
 bool Scenario::OpenFirstScenario() {
-  const std::string& name = defs.scenarioSource;
+  const std::string& name = defs_.scenarioSource;
   CFile f;
   if (name.empty() || !f.Open(name, CFile::kExisting)) return false;
   std::string kind = Kind(name);
   if (kind == "DAT") {
-    mode = Mode::Archive;
+    mode_ = Mode::Archive;
     f.Close();
     std::string entryName;
     auto data = ReadArchiveMemberAt(name, 0, &entryName);
     if (!data) return false;
     Invert(*data);
     SetText(std::move(*data));
-    CopyField(p_.state.scenarioName, sizeof p_.state.scenarioName, entryName);
+    CopyField(p_.state().scenarioName, sizeof p_.state().scenarioName, entryName);
   } else if (kind == "TXT") {
-    mode = Mode::Plain;
+    mode_ = Mode::Plain;
     std::vector<uint8_t> bytes;
     f.ReadAll(bytes);
     SetText(std::move(bytes));
-    CopyField(p_.state.scenarioName, sizeof p_.state.scenarioName, name);
+    CopyField(p_.state().scenarioName, sizeof p_.state().scenarioName, name);
   } else {
     // Neither a scenario text nor an archive: there is no story to open.
     return false;
   }
-  position = 0;
-  p_.state.readPosition = 0;
+  position_ = 0;
+  p_.state().readPosition = 0;
   return true;
 }
 
 void Scenario::LoadScenario(const std::string& name) {
-  if (mode == Mode::Plain) {
+  if (mode_ == Mode::Plain) {
     CFile f;
     if (!f.Open(name, CFile::kExisting)) return;
     std::vector<uint8_t> bytes;
@@ -113,7 +113,7 @@ void Scenario::LoadScenario(const std::string& name) {
     SetText(std::move(bytes));
     return;
   }
-  auto data = ReadArchiveMember(defs.scenarioSource, name);
+  auto data = ReadArchiveMember(defs_.scenarioSource, name);
   if (!data) {
     p_.Message(Sjis("シナリオファイルの読みこみに失敗しました。"));
     return;

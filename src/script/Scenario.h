@@ -38,12 +38,18 @@ class Scenario {
   size_t Length() const { return text_.size() - 1; }
   void SetText(std::vector<uint8_t> bytes);
 
-  uint32_t position = 0;  // ScenarioPosition: offset of the next line
-  Mode mode = Mode::Plain;
-  StartupDefinitions defs;
+  // ScenarioPosition: the offset of the next line.
+  uint32_t position() const { return position_; }
+  void SetPosition(uint32_t position) { position_ = position; }
+  Mode mode() const { return mode_; }
+  const StartupDefinitions& defs() const { return defs_; }
+  StartupDefinitions& defs() { return defs_; }
 
  private:
   Player& p_;
+  uint32_t position_ = 0;
+  Mode mode_ = Mode::Plain;
+  StartupDefinitions defs_;
   std::vector<uint8_t> text_;
 };
 

@@ -25,8 +25,6 @@ struct Driver {
   Player& player;
   int pointerX = 0, pointerY = 0;
 
-  bool Idle() const { return !player.closed(); }
-
   // Lets ms pass, firing Timer2 on the way.
   void Pass(uint32_t ms) {
     uint32_t target = platform.tickCount() + ms;
@@ -99,31 +97,31 @@ QImage Layers::*LayerByName(const std::string& name) {
 
 std::string DumpState(Player& p) {
   JsonObject o;
-  o.Str("scenario", FieldString(p.state.scenarioName, 80));
-  o.Int("position", p.scenario.position);
+  o.Str("scenario", FieldString(p.state().scenarioName, 80));
+  o.Int("position", p.script().scenario().position());
   std::string ints = "[", strs = "[";
-  for (int i = 0; i < p.state.intCount && i < kIntVarCount; ++i) {
+  for (int i = 0; i < p.state().intCount && i < kIntVarCount; ++i) {
     if (i) ints += ",";
-    ints += JsonObject().Str("name", p.vars.IntName(i)).Int("value", p.vars.ints[i].value).Done();
+    ints += JsonObject().Str("name", p.vars().IntName(i)).Int("value", p.vars().ints[i].value).Done();
   }
-  for (int i = 0; i < p.state.stringCount && i < kStrVarCount; ++i) {
+  for (int i = 0; i < p.state().stringCount && i < kStrVarCount; ++i) {
     if (i) strs += ",";
-    strs += JsonObject().Str("name", p.vars.StrName(i)).Str("value", p.vars.StringValue(i)).Done();
+    strs += JsonObject().Str("name", p.vars().StrName(i)).Str("value", p.vars().StringValue(i)).Done();
   }
   o.Raw("ints", ints + "]").Raw("strings", strs + "]");
-  o.Int("intCount", p.state.intCount).Int("stringCount", p.state.stringCount);
-  o.Raw("pen", JsonObject().Int("x", p.text.penX).Int("y", p.text.penY).Done());
-  o.Int("page", p.text.page).Bool("pageFull", p.text.pageFull != 0);
-  o.Int("storyState", p.input.storyState).Bool("skipMode", p.input.skipMode);
-  o.Bool("choicePending", p.input.choicePending);
-  o.Bool("pictureChoicePending", p.input.pictureChoicePending);
-  o.Bool("pageMode", p.PageMode()).Int("charDelay", p.charDelay);
-  o.Raw("speeds", IntArray(p.scenario.defs.speeds));
-  o.Str("caption", FieldString(p.state.caption, sizeof p.state.caption));
-  o.Int("pauseLength", p.state.pauseLength);
+  o.Int("intCount", p.state().intCount).Int("stringCount", p.state().stringCount);
+  o.Raw("pen", JsonObject().Int("x", p.message().penX()).Int("y", p.message().penY()).Done());
+  o.Int("page", p.history().page()).Bool("pageFull", p.message().pageFull() != 0);
+  o.Int("storyState", int(p.storyState())).Bool("skipMode", p.skipMode());
+  o.Bool("choicePending", p.choices().pending());
+  o.Bool("pictureChoicePending", p.choices().picturePending());
+  o.Bool("pageMode", p.settings().pageMode()).Int("charDelay", p.message().speed().delay());
+  o.Raw("speeds", IntArray(p.script().scenario().defs().speeds));
+  o.Str("caption", FieldString(p.state().caption, sizeof p.state().caption));
+  o.Int("pauseLength", p.state().pauseLength);
   {
     // Text settings of the message window, and those of the history window.
-    const GameState& s = p.state;
+    const GameState& s = p.state();
     auto rect = [](int32_t l, int32_t t, int32_t r, int32_t b) {
       return JsonObject().Int("left", l).Int("top", t).Int("right", r).Int("bottom", b).Done();
     };
@@ -131,7 +129,7 @@ std::string DumpState(Player& p) {
     o.Raw("text", JsonObject()
                       .Str("fontName", FieldString(s.fontName, sizeof s.fontName))
                       .Int("fontSize", s.fontSize)
-                      .Int("colour", p.textColour)
+                      .Int("colour", p.message().textColour())
                       .Int("choiceColour", s.choiceColour)
                       .Int("highlightColour", s.highlightColour)
                       .Raw("origin", xy(s.textOriginX, s.textOriginY))
@@ -177,36 +175,36 @@ std::string DumpState(Player& p) {
       walk(e.children);
     }
   };
-  walk(p.menuBar);
+  walk(p.MenuBar());
   o.Raw("menu", menu + "}");
   // Pictures: the background, the ten character slots, the box.
-  o.Str("background", FieldString(p.state.backgroundName, sizeof p.state.backgroundName));
-  o.Int("backgroundLoaded", p.state.backgroundLoaded).Int("fadeColour", p.state.fadeColour);
+  o.Str("background", FieldString(p.state().backgroundName, sizeof p.state().backgroundName));
+  o.Int("backgroundLoaded", p.state().backgroundLoaded).Int("fadeColour", p.state().fadeColour);
   std::string chars = "[";
   for (int i = 0; i < kCharacterSlots; ++i) {
     if (i) chars += ",";
     chars += JsonObject()
-                 .Str("name", FieldString(p.state.charName[i], sizeof p.state.charName[i]))
-                 .Int("x", p.state.charX[i]).Int("y", p.state.charY[i])
-                 .Int("mode", p.state.charMode[i]).Int("shown", p.state.charShown[i])
-                 .Int("keep", p.state.charKeep[i])
-                 .Int("showWhileHidden", p.state.charShowWhileHidden[i])
-                 .Int("inScene", p.state.charInScene[i]).Done();
+                 .Str("name", FieldString(p.state().charName[i], sizeof p.state().charName[i]))
+                 .Int("x", p.state().charX[i]).Int("y", p.state().charY[i])
+                 .Int("mode", p.state().charMode[i]).Int("shown", p.state().charShown[i])
+                 .Int("keep", p.state().charKeep[i])
+                 .Int("showWhileHidden", p.state().charShowWhileHidden[i])
+                 .Int("inScene", p.state().charInScene[i]).Done();
   }
   o.Raw("characters", chars + "]");
   o.Raw("box", JsonObject()
-                   .Int("opacity", p.state.boxOpacity)
-                   .Raw("colour", IntArray(p.state.boxColour))
-                   .Raw("rect", IntArray(std::array{p.state.boxLeft, p.state.boxTop,
-                                                    p.state.boxRight, p.state.boxBottom}))
+                   .Int("opacity", p.state().boxOpacity)
+                   .Raw("colour", IntArray(p.state().boxColour))
+                   .Raw("rect", IntArray(std::array{p.state().boxLeft, p.state().boxTop,
+                                                    p.state().boxRight, p.state().boxBottom}))
                    .Done());
   JsonObject snd;
-  snd.Str("midiName", FieldString(p.state.midiName, sizeof p.state.midiName))
-      .Int("midiMode", p.state.midiMode)
-      .Str("waveName", FieldString(p.state.waveName, sizeof p.state.waveName))
-      .Int("waveMode", p.state.waveMode)
-      .Int("cdMode", p.state.cdMode)
-      .Int("cdTrack", p.state.cdTrack);
+  snd.Str("midiName", FieldString(p.state().midiName, sizeof p.state().midiName))
+      .Int("midiMode", p.state().midiMode)
+      .Str("waveName", FieldString(p.state().waveName, sizeof p.state().waveName))
+      .Int("waveMode", p.state().waveMode)
+      .Int("cdMode", p.state().cdMode)
+      .Int("cdTrack", p.state().cdTrack);
   if (p.sound) {
     snd.Bool("musicPlaying", p.sound->music().isPlaying())
         .Bool("songLoaded", p.sound->music().song().hasSong())
@@ -278,9 +276,9 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
   if (!opt.audioOut.empty() && !platform.setAudioOut(Absolute(opt.audioOut)))
     return fail("cannot write audio file " + opt.audioOut);
   Player player(platform);
-  player.soundOptions = opt.sound;
+  player.soundOptions() = opt.sound;
   platform.setEventHandler(&player);
-  if (!trace.empty()) player.trace.Open(trace);
+  if (!trace.empty()) player.trace().Open(trace);
   if (!opt.gameDir.empty()) SetCurrentDirectory(opt.gameDir);
   Driver d{platform, player};
 
@@ -288,7 +286,7 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
   try {
     player.FormCreate();
     // Let the first tick's click start the story.
-    while (!player.closed() && player.firstTickClick) d.Pass(1);
+    while (!player.closed() && !player.started()) d.Pass(1);
     for (const Action& a : actions) {
       if (player.closed()) break;
       auto xy = [&](size_t i) { return std::atoi(a.args[i].c_str()); };
@@ -323,9 +321,9 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
       } else if (a.verb == "savefile") {
         platform.saveFiles.push_back(a.rest.empty() ? "" : Absolute(a.rest));
       } else if (a.verb == "screenshot") {
-        SavePng(platform.window().isNull() ? player.layers.screen : platform.window(), a.rest);
+        SavePng(platform.window().isNull() ? player.screen().layers().screen : platform.window(), a.rest);
       } else if (a.verb == "layer") {
-        SavePng(player.layers.*LayerByName(a.args[0]), a.args[1]);
+        SavePng(player.screen().layers().*LayerByName(a.args[0]), a.args[1]);
       } else if (a.verb == "dump") {
         std::ofstream(a.rest) << DumpState(player) << "\n";
       }

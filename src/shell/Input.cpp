@@ -5,113 +5,110 @@
 namespace mirt {
 
 void Player::TakeSavePoint() {
-  state.readPosition = static_cast<int32_t>(scenario.position);
-  state.textColour = textColour;
-  savePoint = state;
+  record_.TakeSavePoint(script_.scenario().position(), message_.textColour());
 }
 
 void Player::Advance() {
-  if (text.running()) return;  // never from inside a run (a pumped event)
-  EraseWaitIndicator();
-  if (input.storyState == 0) {
-    windowImage = layers.savedWindow;
-    PresentWindow();
-    input.storyState = 1;
-    if (state.indicatorEnabled) blinking = true;
+  if (script_.running()) return;  // never from inside a run (a pumped event)
+  message_.EraseWaitIndicator();
+  if (storyState_ == StoryState::BoxHidden) {
+    screen_.window() = screen_.layers().savedWindow;
+    screen_.Present();
+    storyState_ = StoryState::Shown;
+    if (state().indicatorEnabled) message_.SetBlinking(true);
     return;
   }
-  if (input.choicePending || input.pictureChoicePending) return;  // choices come later
-  if (text.pageFull) {
-    ClearMessageWindow();
+  if (choices_.anyPending()) return;  // the choice takes the input
+  if (message_.pageFull()) {
+    message_.Clear();
     TakeSavePoint();
   }
-  text.Run();
+  script_.Run();
 }
 
 void Player::formClick() {
-  if (input.skipMode) {
-    input.skipMode = false;
+  if (skipMode_) {
+    skipMode_ = false;
     return;
   }
-  if (input.clickBusy || input.waiting) return;
-  input.clickBusy = true;
-  if (input.storyState == 0) {
-    layers.screen = layers.savedWindow.copy();
-    input.storyState = 1;
-    blinking = true;
-    Repaint();
-  } else if (input.storyState == 2) {
+  if (clickBusy_ || waiting_) return;
+  clickBusy_ = true;
+  if (storyState_ == StoryState::BoxHidden) {
+    screen_.layers().screen = screen_.layers().savedWindow.copy();
+    storyState_ = StoryState::Shown;
+    message_.SetBlinking(true);
+    screen_.Repaint();
+  } else if (storyState_ == StoryState::History) {
     // the history viewer takes the click
   } else {
     StopTimer2();
     Advance();
     if (!closed()) StartTimer2();
   }
-  input.clickBusy = false;
+  clickBusy_ = false;
 }
 
 void Player::formMouseDown(MouseButton b, int, int) {
   if (b != MouseButton::Right) return;
   // Handed on from inside a running effect: hiding the box now would keep a
   // half-drawn picture as the one to come back to.
-  if (text.running()) return;
-  if (input.storyState == 1) {
-    blinking = false;
-    layers.savedWindow = windowImage.copy();
+  if (script_.running()) return;
+  if (storyState_ == StoryState::Shown) {
+    message_.SetBlinking(false);
+    screen_.layers().savedWindow = screen_.window().copy();
     ShowSceneWithoutBox(*this);
-    input.storyState = 0;
-    platform.sleepMs(500);
-  } else if (input.storyState == 0 && state.historyEnabled) {
+    storyState_ = StoryState::BoxHidden;
+    platform_.sleepMs(500);
+  } else if (storyState_ == StoryState::BoxHidden && state().historyEnabled) {
     // the history viewer opens here once it exists
   }
 }
 
 void Player::formMouseMove(int, int y) {
-  if (input.storyState == 0 || input.storyState == 2) return;
-  input.pointerOnChoice = false;
-  if (fullScreen) {
+  if (storyState_ != StoryState::Shown) return;
+  choices_.SetPointerOnChoice(false);
+  if (settings_.fullScreen()) {
     if (y < 40) {
-      platform.setMenuBarVisible(true);
-      input.menuHidden = false;
-    } else if (!input.menuHidden && input.menuMayHide) {
-      platform.setMenuBarVisible(false);
-      input.menuHidden = true;
+      platform_.setMenuBarVisible(true);
+      menuHidden_ = false;
+    } else if (!menuHidden_ && menuMayHide_) {
+      platform_.setMenuBarVisible(false);
+      menuHidden_ = true;
     }
   }
 }
 
 void Player::formKeyDown(int key) {
-  if (input.skipMode) {
-    input.skipMode = false;
+  if (skipMode_) {
+    skipMode_ = false;
     return;
   }
-  if (input.storyState == 2) return;
-  input.skipMode = false;
-  if (input.choicePending) return;  // choice keys come with the choices
+  if (storyState_ == StoryState::History) return;
+  skipMode_ = false;
+  if (choices_.pending()) return;  // choice keys come with the choices
   // Enter handed on from inside a running effect must not run the story a
   // second time from within itself.
-  if (key == kKeyEnter && !text.running()) Advance();
+  if (key == kKeyEnter && !script_.running()) Advance();
 }
 
 void Player::timer2Timer() {
   CdPoll();
-  if (firstTickClick) {
-    firstTickClick = false;
+  if (firstTickClick_) {
+    firstTickClick_ = false;
     formClick();
     return;
   }
-  if (blinking) BlinkStep();
-  if (platform.leftButtonDown()) input.skipMode = false;
-  if (input.skipMode && !input.waiting && input.storyState == 1) Advance();
+  if (message_.blinking()) message_.BlinkStep();
+  if (platform_.leftButtonDown()) skipMode_ = false;
+  if (skipMode_ && !waiting_ && storyState_ == StoryState::Shown) Advance();
 }
 
 void Player::SkipClick() {
-  if (!input.choicePending) input.skipMode = !input.skipMode;
+  if (!choices_.pending()) skipMode_ = !skipMode_;
 }
 
 void Player::P1Click() {
-  MenuEntry* p1 = Menu("P1");
-  p1->checked = !p1->checked;
+  settings_.SetPageMode(!settings_.pageMode());
   MenuChanged();
 }
 

@@ -8,26 +8,36 @@
 namespace mirt {
 
 void Player::ChooseSpeed(int n) {
-  for (int i = 1; i <= 5; ++i) Menu("vol" + std::to_string(i))->checked = (i == n);
-  charDelay = scenario.defs.speeds[n - 1];
-  state.speedIndex = static_cast<uint8_t>(n);
+  message_.speed().Choose(n, script_.scenario().defs().speeds[n - 1]);
+  state().speedIndex = static_cast<uint8_t>(n);
+  MenuChanged();
+}
+
+void Player::SetFullScreen(bool full) {
+  settings_.SetFullScreen(full);
+  platform_.setFullScreen(full);
+  menuMayHide_ = full;
+  if (!full) {
+    platform_.setMenuBarVisible(true);
+    platform_.centreWindow();
+  }
   MenuChanged();
 }
 
 void Player::ReturnToTitle() {
-  if (!Question(Sjis("タイトルに戻りますか？"), std::string(state.caption))) return;
-  layers.FillAll(qRgb(0, 0, 0));
+  if (!Question(Sjis("タイトルに戻りますか？"), std::string(state().caption))) return;
+  screen_.layers().FillAll(qRgb(0, 0, 0));
   ResetStory();
   InitStory();
-  text.pageFull = 0;
+  message_.SetPageFull(false);
   formClick();
 }
 
 void Player::CaptureScreen() {
-  auto file = platform.saveFileDialog(Sjis("画面の保存"),
+  auto file = platform_.saveFileDialog(Sjis("画面の保存"),
                                       Sjis("フルカラービットマップファイル（*.bmp）|*.bmp"));
   if (!file) return;
-  std::vector<uint8_t> bmp = EncodeBmp24(layers.screen);
+  std::vector<uint8_t> bmp = EncodeBmp24(screen_.layers().screen);
   std::ofstream out(*file, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
   out.close();
@@ -47,23 +57,13 @@ void Player::menuActivated(const std::string& item) {
   } else if (item.size() == 4 && item.compare(0, 3, "vol") == 0 && item[3] >= '1' && item[3] <= '5') {
     ChooseSpeed(item[3] - '0');
   } else if (item == "FullMode" || item == "WindowMode") {
-    const bool full = item == "FullMode";
-    fullScreen = full;
-    platform.setFullScreen(full);
-    Menu("FullMode")->checked = full;
-    Menu("WindowMode")->checked = !full;
-    input.menuMayHide = full;
-    if (!full) {
-      platform.setMenuBarVisible(true);
-      platform.centreWindow();
-    }
-    MenuChanged();
+    SetFullScreen(item == "FullMode");
   } else if (item == "N2") {
     CaptureScreen();
   } else if (item == "About1") {
     Message(kVersionCaption);
   }
-  // Save, load, capture and volume entries arrive with their subsystems.
+  // The save, load and volume entries do nothing yet.
 }
 
 }  // namespace mirt

@@ -1,62 +1,58 @@
-// The player: owns every engine object and handles the window's events.
+// The player: the composition of the engine's subsystems and the handling
+// of the window's events.
 //
 // There is one Player per running game; tests build a fresh one for each
-// case. Nothing in the engine is a global: everything is reached from here.
+// case. Nothing in the engine is a global: each subsystem is owned here,
+// keeps its state to itself and is reached through its accessor.
+//
+//   script()    the interpreter: scenario, token reader, command table
+//   vars()      the variables; random() the arithmetic's generator
+//   state()     the live game state record; record() it and its save point
+//   message()   the message window: pen, text colour, speed, indicator
+//   history()   the text history
+//   choices()   the choices on offer
+//   saveSlots() the ten save slots
+//   screen()    the layers, the window's picture, pictures and transitions
+//   sound()     MIDI, WAVE and CD
+//   settings()  the reader's settings: page mode, full screen
 #pragma once
 
-#include <QImage>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "graphics/PictureCache.h"
+#include "common/Screen.h"
+#include "graphics/Screen.h"
 #include "platform/Platform.h"
-#include "save/GameState.h"
+#include "save/GameRecord.h"
+#include "save/SaveSlots.h"
 #include "script/CText.h"
-#include "script/CommandTable.h"
-#include "script/Scenario.h"
-#include "script/StringTok.h"
 #include "shell/Trace.h"
 #include "sound/SoundSystem.h"
-#include "text/TextFont.h"
-#include "text/WaitIndicator.h"
+#include "text/Choices.h"
+#include "text/History.h"
+#include "text/MessageWindow.h"
+#include "vars/Random.h"
 #include "vars/VariableStore.h"
 
 namespace mirt {
 
-struct TransitionSurfaces;  // graphics/Transitions.cpp
+// The reader's settings that the menu shows and the settings file keeps.
+class ReaderSettings {
+ public:
+  bool pageMode() const { return pageMode_; }
+  void SetPageMode(bool on) { pageMode_ = on; }
+  bool fullScreen() const { return fullScreen_; }
+  void SetFullScreen(bool on) { fullScreen_ = on; }
 
-constexpr int kScreenWidth = 640;
-constexpr int kScreenHeight = 480;
-
-// The five screen layers and the current background.
-struct Layers {
-  QImage screen;       // ScreenImage: what the story shows
-  QImage box;          // BoxImage: the screen with the message box tinted
-  QImage scene;        // SceneImage: background and characters only
-  QImage text;         // TextImage: the page's text on its key colour
-  QImage savedWindow;  // SavedWindowImage: snapshot while the box is hidden
-  std::vector<uint8_t> background;  // BackgroundBuffer, 24-bit bottom-up
-  void Create();
-  void FillAll(QRgb colour);
+ private:
+  bool pageMode_ = false;
+  bool fullScreen_ = false;
 };
 
-// Input state of the advance cycle.
-struct InputState {
-  int32_t storyState = 1;  // 0 box hidden, 1 story shown, 2 history open
-  bool skipMode = false;
-  bool choicePending = false;
-  bool pictureChoicePending = false;
-  bool pointerOnChoice = false;
-  int32_t highlighted = 0;
-  bool clickBusy = false;
-  bool waiting = false;
-  bool menuHidden = false;
-  bool menuMayHide = true;
-  int32_t blinkCounter = 0;
-  bool blinkPhase = false;
-};
+// What the story is showing and what the reader's input means now.
+enum class StoryState : int32_t { BoxHidden = 0, Shown = 1, History = 2 };
 
 class Player : public WindowEvents {
  public:
@@ -64,14 +60,12 @@ class Player : public WindowEvents {
   ~Player() override;
 
   // ---- start-up and shutdown --------------------------------------------
-  void FormCreate();       // the window's creation handler
-  void FormDestroy();      // the window's destruction, in its fixed order
-  bool InitStory();
-  void ResetStory();
-  void ReadSettings();
-  void WriteSettings();
-  void RefreshSlotCaptions();
+  void FormCreate();   // the window's creation handler
+  void FormDestroy();  // the window's destruction, in its fixed order
   bool closed() const { return closeRequested_; }
+  // The first Timer2 tick has clicked the story into motion.
+  bool started() const { return !firstTickClick_; }
+  SoundOptions& soundOptions() { return soundOptions_; }  // set before FormCreate
 
   // ---- window events -----------------------------------------------------
   void formClick() override;
@@ -82,94 +76,101 @@ class Player : public WindowEvents {
   void menuActivated(const std::string& item) override;
   void closeRequested() override;
 
+  // ---- what the reader and the story can set in motion --------------------
   void Advance();
-  void SkipClick();
-  void P1Click();
+  // Speed menu entry n (1..5): the delay of init.def's line n.
   void ChooseSpeed(int n);
-  void ReturnToTitle();
-  void CaptureScreen();  // the screen to a 24-bit BMP file
-  void BlinkStep();  // the speed menu entries vol1..vol5
+  void TakeSavePoint();
 
   // ---- services for the engine ------------------------------------------
-  uint32_t Now();                       // player time, ms since start-up
+  uint32_t Now();  // player time, ms since start-up
   void Message(const std::string& cp932);
   bool Question(const std::string& cp932, const std::string& title);
   void RequestClose();
   void SetCaption(const std::string& cp932);
-  void Repaint();                       // ScreenImage becomes the window
-  void PresentWindow();                 // show windowImage as it is
   void StartTimer2();
   void StopTimer2();
   // The program's pause, cut short while the left button is held.
   int WaitOrClick(int ms);
   bool PumpMessages();
   void TraceEvent(const char* ev, const JsonObject& fields = JsonObject());
-
-  // ---- menu model ---------------------------------------------------------
-  MenuEntry* Menu(const std::string& name);
+  // The menu bar as it stands; MenuChanged hands it to the window.
+  std::vector<MenuEntry> MenuBar() const;
   void MenuChanged();
-  bool PageMode();
 
-  // ---- message window ----------------------------------------------------
-  void DrawMessageText(const std::string& text);
-  void ClearMessageWindow();
-  void EraseWaitIndicator();
-  void AppendHistory(const std::string& text);
-  void HistoryLineBreak();
-  void HistoryPageBreak();
+  StoryState storyState() const { return storyState_; }
+  bool skipMode() const { return skipMode_; }
 
-  // ---- engine objects ----------------------------------------------------
-  Platform& platform;
-  Trace trace;
-  StringTok tok;
-  VariableStore vars;
-  GameState state{};
-  GameState savePoint{};
-  Scenario scenario;
-  CText text;
-  CommandTable commands;
-  Layers layers;
-  PictureCache pictureCache;  // decoded backgrounds and sprites
-  InputState input;
-  WaitIndicator indicator;
-  StoryFontCache storyFont;
-  QImage windowImage;  // what the window shows
-  // The pixel transitions' working pictures, kept from one to the next.
-  std::shared_ptr<TransitionSurfaces> transitionSurfaces;
-  std::vector<MenuEntry> menuBar;
-
-  int32_t charDelay = 50;
-  int32_t textColour = 0xFFFFFF;
-  bool firstTickClick = true;
-  bool blinking = true;
-  bool fullScreen = false;
-  uint32_t startupVolumes[3] = {0, 0, 0};
+  // ---- the subsystems ------------------------------------------------------
+  Platform& platform() { return platform_; }
+  Trace& trace() { return trace_; }
+  CText& script() { return script_; }
+  StringTok& tok() { return script_.tok(); }
+  VariableStore& vars() { return vars_; }
+  ScriptRandom& random() { return random_; }
+  GameRecord& record() { return record_; }
+  GameState& state() { return record_.live(); }
+  const GameState& state() const { return record_.live(); }
+  MessageWindow& message() { return message_; }
+  const MessageWindow& message() const { return message_; }
+  CThink& history() { return history_; }
+  Choices& choices() { return choices_; }
+  SaveSlots& saveSlots() { return slots_; }
+  Screen& screen() { return screen_; }
+  const Screen& screen() const { return screen_; }
+  ReaderSettings& settings() { return settings_; }
+  const ReaderSettings& settings() const { return settings_; }
 
   // ---- sound ---------------------------------------------------------------
-  SoundOptions soundOptions;           // set before FormCreate
   std::unique_ptr<SoundSystem> sound;  // made by FormCreate (or StartSound)
   // WaveBuffer: the whole WAVE file last played; the mixer keeps its own
   // reference while the sound plays.
   std::shared_ptr<const std::vector<uint8_t>> waveBuffer;
-  MciOpenParms cdOpen;                 // the device id every CD command uses
+  MciOpenParms cdOpen;  // the device id every CD command uses
   MciStatusParms cdStatus;
+  uint32_t startupVolumes[3] = {0, 0, 0};
   void StartSound();
   int WavePlay(int32_t flag);
-  void WaveStopSound();                // sndPlaySoundA(none, 0)
+  void WaveStopSound();  // sndPlaySoundA(none, 0)
   int CdPlay();
   void CdPoll();
   int CdStop();
-  uint32_t randomSeed = 0;
-  // Pages of the text history: lines of CP932 text.
-  std::vector<std::vector<std::string>> history{1, std::vector<std::string>(1)};
 
  private:
-  void BuildMenu();
+  bool InitStory();
+  void ResetStory();
+  void ReadSettings();
+  void WriteSettings();
+  void RefreshSlotCaptions();
+  void SkipClick();
+  void P1Click();
+  void SetFullScreen(bool on);
+  void ReturnToTitle();
+  void CaptureScreen();  // the screen to a 24-bit BMP file
 
- public:
-  void TakeSavePoint();
+  Platform& platform_;
+  Trace trace_;
+  GameRecord record_;
+  VariableStore vars_;
+  ScriptRandom random_;
+  CText script_;
+  MessageWindow message_;
+  CThink history_;
+  Choices choices_;
+  SaveSlots slots_;
+  Screen screen_;
+  ReaderSettings settings_;
+  SoundOptions soundOptions_;
 
- private:
+  // Input state of the advance cycle.
+  StoryState storyState_ = StoryState::Shown;
+  bool skipMode_ = false;
+  bool clickBusy_ = false;
+  bool waiting_ = false;
+  bool menuHidden_ = false;
+  bool menuMayHide_ = true;
+  bool firstTickClick_ = true;
+
   uint32_t startTick_ = 0;
   bool closeRequested_ = false;
   bool destroyed_ = false;

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "common/Screen.h"
 #include "platform/HostFiles.h"
 #include "script/CFile.h"
 #include "shell/Player.h"
@@ -10,92 +11,85 @@
 namespace mirt {
 
 void Player::FormCreate() {
-  startTick_ = platform.tickCount();
-  layers.background.assign(kScreenWidth * kScreenHeight * 3, 0);
-  firstTickClick = true;
-  blinking = true;
-  randomSeed = static_cast<uint32_t>(std::time(nullptr));
-  layers.Create();
-  platform.setApplicationTitle(Sjis("アドベンチャーゲーム製作支援ソフト『Ｍｉｒｔ』　"));
+  startTick_ = platform_.tickCount();
+  screen_.layers().background.assign(kScreenWidth * kScreenHeight * 3, 0);
+  firstTickClick_ = true;
+  message_.SetBlinking(true);
+  random_.Seed(static_cast<uint32_t>(std::time(nullptr)));
+  screen_.layers().Create();
+  platform_.setApplicationTitle(Sjis("アドベンチャーゲーム製作支援ソフト『Ｍｉｒｔ』　"));
   MenuChanged();
   TraceEvent("start");
-  if (!scenario.ReadStartupDefinitions()) Message("init.def");
+  if (!script_.scenario().ReadStartupDefinitions()) Message("init.def");
   StartSound();
   startupVolumes[0] = sound->getVolume(SoundDevice::Wave);
   startupVolumes[1] = sound->getVolume(SoundDevice::Midi);
   startupVolumes[2] = sound->getVolume(SoundDevice::Cd);
-  commands.Build();
+  script_.commands().Build();
   ResetStory();
   InitStory();
-  layers.FillAll(qRgb(0, 0, 0));
+  screen_.layers().FillAll(qRgb(0, 0, 0));
   ReadSettings();
-  layers.screen.fill(qRgb(0, 0, 0));
-  Repaint();
+  screen_.layers().screen.fill(qRgb(0, 0, 0));
+  screen_.Repaint();
   StartTimer2();
 }
 
 bool Player::InitStory() {
   SetCaption(kVersionCaption);
-  platform.setApplicationTitle(kVersionCaption);
+  platform_.setApplicationTitle(kVersionCaption);
   RefreshSlotCaptions();
-  text.penX = 0;
-  text.penY = 0;
-  charDelay = 50;
-  input.skipMode = false;
-  input.choicePending = false;
-  if (MenuEntry* skip = Menu("SKIP")) skip->enabled = true;
+  message_.MovePen(0, 0);
+  message_.speed().SetDelay(50);
+  skipMode_ = false;
+  choices_.Clear();
   MenuChanged();
-  if (!scenario.OpenFirstScenario()) return false;
-  state.historyFontSize = 12;
-  state.historyLeft = 0;
-  state.historyTop = 0;
-  state.historyRight = kScreenWidth;
-  state.historyBottom = kScreenHeight;
-  state.historyEnabled = 0;
-  state.historyTextColour = 0xFFFFFF;
+  if (!script_.scenario().OpenFirstScenario()) return false;
+  GameState& s = state();
+  s.historyFontSize = 12;
+  s.historyLeft = 0;
+  s.historyTop = 0;
+  s.historyRight = kScreenWidth;
+  s.historyBottom = kScreenHeight;
+  s.historyEnabled = 0;
+  s.historyTextColour = 0xFFFFFF;
   return true;
 }
 
 void Player::ResetStory() {
-  state.Clear();
-  vars.Reset();
-  std::fill(layers.background.begin(), layers.background.end(), 0);
-  CopyField(state.fontName, sizeof state.fontName, Sjis("ＭＳ 明朝"));
-  state.waveMode = -1;
-  state.cdMode = -1;
-  bool busy = input.clickBusy;
-  int32_t counter = input.blinkCounter;
-  bool phase = input.blinkPhase;
-  input = InputState();
-  input.clickBusy = busy;
-  input.blinkCounter = counter;
-  input.blinkPhase = phase;
-  blinking = true;
-  if (MenuEntry* skip = Menu("SKIP")) skip->enabled = true;
+  GameState& s = state();
+  s.Clear();
+  vars_.Reset();
+  std::vector<uint8_t>& background = screen_.layers().background;
+  std::fill(background.begin(), background.end(), 0);
+  CopyField(s.fontName, sizeof s.fontName, Sjis("ＭＳ 明朝"));
+  s.waveMode = -1;
+  s.cdMode = -1;
+  // The input starts afresh; a click being handled stays busy, and the
+  // indicator's blink keeps its count and phase.
+  storyState_ = StoryState::Shown;
+  skipMode_ = false;
+  choices_.Clear();
+  waiting_ = false;
+  menuHidden_ = false;
+  menuMayHide_ = true;
+  message_.ResetBlink();
   MenuChanged();
 }
 
 void Player::RefreshSlotCaptions() {
-  for (int i = 0; i < 10; ++i) {
-    CFile f;
-    if (!f.Open("data_" + std::to_string(i) + ".dat", CFile::kExisting)) continue;
-    char caption[256] = {};
-    f.Read(caption, sizeof caption);
-    const std::string c = FieldString(caption, sizeof caption);
-    if (MenuEntry* s = Menu("SaveDat" + std::to_string(i))) s->caption = c;
-    if (MenuEntry* l = Menu("LoadDat" + std::to_string(i))) l->caption = c;
-  }
+  slots_.RefreshCaptions();
   MenuChanged();
 }
 
 void Player::ReadSettings() {
   CFile f;
   if (!f.Open("mirt.ini", CFile::kExisting)) {
-    platform.centreWindow();
+    platform_.centreWindow();
     return;
   }
   uint8_t bytes[20];
-  uint32_t got = f.Read(bytes, 20);
+  const uint32_t got = f.Read(bytes, 20);
   auto field = [&](int i, int32_t fallback) {
     if (got < static_cast<uint32_t>(i * 4 + 4)) return fallback;  // a short file keeps defaults
     int32_t v;
@@ -103,11 +97,11 @@ void Player::ReadSettings() {
     return v;
   };
   int32_t full = field(0, 0), page = field(1, 0);
-  int32_t top = field(2, platform.windowTop()), left = field(3, platform.windowLeft());
+  int32_t top = field(2, platform_.windowTop()), left = field(3, platform_.windowLeft());
   int32_t speed = field(4, 0);
-  platform.moveWindow(left, top);
+  platform_.moveWindow(left, top);
   if (page == 1) {
-    Menu("P1")->checked = true;
+    settings_.SetPageMode(true);
     MenuChanged();
   }
   if (speed >= 1 && speed <= 5) ChooseSpeed(speed);
@@ -116,8 +110,8 @@ void Player::ReadSettings() {
 }
 
 void Player::WriteSettings() {
-  int32_t v[5] = {Menu("FullMode")->checked ? 1 : 0, Menu("P1")->checked ? 1 : 0,
-                  platform.windowTop(), platform.windowLeft(), state.speedIndex};
+  int32_t v[5] = {settings_.fullScreen() ? 1 : 0, settings_.pageMode() ? 1 : 0,
+                  platform_.windowTop(), platform_.windowLeft(), state().speedIndex};
   WriteFileAtomically("mirt.ini", v, sizeof v);
 }
 
@@ -128,7 +122,7 @@ void Player::FormDestroy() {
   StopTimer2();
   waveBuffer.reset();  // the mixer keeps a sound that still plays
   WriteSettings();
-  if (fullScreen) platform.setFullScreen(false);
+  if (settings_.fullScreen()) platform_.setFullScreen(false);
   if (sound) {
     sound->cd().sendString("stop waveaudio", nullptr);
     sound->cd().sendString("close waveaudio", nullptr);

@@ -1,5 +1,5 @@
-// Story text: revealed unit by unit on the screen, kept whole on the text
-// layer, and the text history's page and line bookkeeping.
+// Story text: revealed unit by unit on the screen and kept whole on the
+// text layer; the wait indicator.
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -10,6 +10,7 @@
 #include "platform/Encoding.h"
 #include "platform/HostFiles.h"
 #include "shell/Player.h"
+#include "text/MessageWindow.h"
 #include "text/TextFont.h"
 #include "text/TextUnits.h"
 
@@ -29,11 +30,11 @@ void DrawAt(QImage& img, const QFont& font, const QColor& colour, int x, int bas
 }
 
 // The part of BoxImage under rect onto the same place of target.
-void CopyFromBox(const Player& p, QImage& target, const QRect& rect) {
-  QRect r = rect.intersected(p.layers.box.rect());
+void CopyFromBox(const QImage& box, QImage& target, const QRect& rect) {
+  QRect r = rect.intersected(box.rect());
   if (r.isEmpty()) return;
   QPainter painter(&target);
-  painter.drawImage(r.topLeft(), p.layers.box, r);
+  painter.drawImage(r.topLeft(), box, r);
 }
 
 }  // namespace
@@ -61,34 +62,49 @@ int FontPixelSize(int32_t size, int ppi) {
   return static_cast<int>(std::clamp<int64_t>(pixels, 1, 4096));
 }
 
-const QFont& StoryFont(Player& p) {
-  StoryFontCache& c = p.storyFont;
-  const std::string name = FieldString(p.state.fontName, sizeof p.state.fontName);
-  int ppi = p.layers.screen.isNull() ? 96 : p.layers.screen.logicalDpiY();
-  if (!c.valid || c.name != name || c.size != p.state.fontSize || c.ppi != ppi) {
+const QFont& MessageWindow::font() {
+  StoryFontCache& c = font_;
+  const GameState& s = p_.state();
+  const std::string name = FieldString(s.fontName, sizeof s.fontName);
+  const QImage& screen = p_.screen().layers().screen;
+  int ppi = screen.isNull() ? 96 : screen.logicalDpiY();
+  if (!c.valid || c.name != name || c.size != s.fontSize || c.ppi != ppi) {
     QFont font(FontFamilyFor(name));
     font.setStyleHint(QFont::Serif, QFont::NoAntialias);
     font.setStyleStrategy(QFont::NoAntialias);
     font.setFixedPitch(true);
     font.setHintingPreference(QFont::PreferFullHinting);  // whole-pixel advances
-    font.setPixelSize(FontPixelSize(p.state.fontSize, ppi));
+    font.setPixelSize(FontPixelSize(s.fontSize, ppi));
     c.font = font;
     c.name = name;
-    c.size = p.state.fontSize;
+    c.size = s.fontSize;
     c.ppi = ppi;
     c.valid = true;
   }
   return c.font;
 }
 
-void Player::DrawMessageText(const std::string& piece) {
-  TraceEvent("text", JsonObject().Int("x", text.penX).Int("y", text.penY).Str("text", piece));
-  const QFont& font = StoryFont(*this);
-  QFontMetrics metrics(font);
-  QColor colour = ColourOf(textColour);
-  int baseline = text.penY + metrics.ascent();
+void MessageWindow::NewLine() {
+  penX_ = p_.state().textOriginX;
+  penY_ += p_.state().lineSpacing + p_.state().fontSize;
+}
+
+void MessageWindow::EndPage() {
+  penY_ += p_.state().lineSpacing + p_.state().fontSize;
+  pageFull_ = 1;
+}
+
+void MessageWindow::DrawText(const std::string& piece) {
+  p_.TraceEvent("text", JsonObject().Int("x", penX_).Int("y", penY_).Str("text", piece));
+  Layers& layers = p_.screen().layers();
+  QImage& window = p_.screen().window();
+  const QFont& storyFont = font();
+  QFontMetrics metrics(storyFont);
+  QColor colour = ColourOf(textColour_);
+  int baseline = penY_ + metrics.ascent();
   QString whole = QString::fromStdString(cp932ToUtf8(piece));
-  if (charDelay > 0) {
+  const int32_t delay = speed_.delay();
+  if (delay > 0) {
     // Unit by unit on the screen, each shown at once; the pause after each
     // is left out in page mode and cut short while the left button is held.
     // Once the window shows ScreenImage, each unit goes on both pictures
@@ -96,75 +112,84 @@ void Player::DrawMessageText(const std::string& piece) {
     // copying the whole screen per unit. While the two still share their
     // pixels (nothing has drawn on either since the last piece) the window
     // shows ScreenImage already and the whole repaint is left out.
-    if (windowImage.isNull() || windowImage.cacheKey() != layers.screen.cacheKey()) Repaint();
-    int x = text.penX;
+    if (window.isNull() || window.cacheKey() != layers.screen.cacheKey()) p_.screen().Repaint();
+    int x = penX_;
     for (size_t i = 0; i < piece.size();) {
       size_t n = TextUnitLength(piece, i);
       QString unit = QString::fromStdString(cp932ToUtf8(piece.substr(i, n)));
-      DrawAt(layers.screen, font, colour, x, baseline, unit);
-      DrawAt(windowImage, font, colour, x, baseline, unit);
+      DrawAt(layers.screen, storyFont, colour, x, baseline, unit);
+      DrawAt(window, storyFont, colour, x, baseline, unit);
       int advance = metrics.horizontalAdvance(unit);
       QRect cell = metrics.boundingRect(unit).translated(x, baseline);
-      cell = cell.united(QRect(x, text.penY, advance, metrics.height())).adjusted(-2, -2, 2, 2);
-      platform.presentRect(windowImage, cell.x(), cell.y(), cell.width(), cell.height());
+      cell = cell.united(QRect(x, penY_, advance, metrics.height())).adjusted(-2, -2, 2, 2);
+      p_.screen().PresentRect(cell.x(), cell.y(), cell.width(), cell.height());
       x += advance;
       i += n;
-      if (!PageMode()) WaitOrClick(charDelay);
+      if (!p_.settings().pageMode()) p_.WaitOrClick(delay);
     }
-    windowImage = layers.screen;  // the same pixels: share them again
+    window = layers.screen;  // the same pixels: share them again
   } else {
-    DrawAt(layers.screen, font, colour, text.penX, baseline, whole);
-    Repaint();
+    DrawAt(layers.screen, storyFont, colour, penX_, baseline, whole);
+    p_.screen().Repaint();
   }
-  DrawAt(layers.text, font, colour, text.penX, baseline, whole);
-  text.penX += metrics.horizontalAdvance(whole);
+  DrawAt(layers.text, storyFont, colour, penX_, baseline, whole);
+  penX_ += metrics.horizontalAdvance(whole);
 }
 
-void Player::ClearMessageWindow() {
-  CopyFromBox(*this, layers.screen, MessageBoxRect(*this));
+void MessageWindow::Clear() {
+  Layers& layers = p_.screen().layers();
+  CopyFromBox(layers.box, layers.screen, MessageBoxRect(p_));
   layers.text.fill(qRgb(255, 0, 0));
-  Repaint();
-  text.pageFull = 0;
-  text.penX = state.textOriginX;
-  text.penY = state.textOriginY;
+  p_.screen().Repaint();
+  pageFull_ = 0;
+  penX_ = p_.state().textOriginX;
+  penY_ = p_.state().textOriginY;
 }
 
 // The picture of the wait in progress and where it goes on the window.
-static const QImage& CurrentWaitPicture(const Player& p) {
-  return p.text.pageFull ? p.indicator.pageWait : p.indicator.lineWait;
+const QImage& MessageWindow::CurrentWaitPicture() const {
+  return pageFull_ ? indicator_.pageWait : indicator_.lineWait;
 }
 
-static QRect WaitIndicatorRect(const Player& p) {
-  const QImage& picture = CurrentWaitPicture(p);
-  int x = p.state.boxRight - picture.width() - 5;
-  int y = p.state.indicatorMode == 1
-              ? p.state.boxBottom - p.indicator.lineWait.height()
-              : p.text.penY - (p.state.lineSpacing + p.state.fontSize);
+QRect MessageWindow::WaitIndicatorRect() const {
+  const QImage& picture = CurrentWaitPicture();
+  const GameState& s = p_.state();
+  int x = s.boxRight - picture.width() - 5;
+  int y = s.indicatorMode == 1 ? s.boxBottom - indicator_.lineWait.height()
+                               : penY_ - (s.lineSpacing + s.fontSize);
   return QRect(x, y, picture.width(), picture.height());
 }
 
-void Player::EraseWaitIndicator() {
-  if (!state.indicatorEnabled) return;
-  CopyFromBox(*this, layers.screen, WaitIndicatorRect(*this));
-  if (input.storyState != 0) Repaint();
+void MessageWindow::EraseWaitIndicator() {
+  if (!p_.state().indicatorEnabled) return;
+  Layers& layers = p_.screen().layers();
+  CopyFromBox(layers.box, layers.screen, WaitIndicatorRect());
+  if (p_.storyState() != StoryState::BoxHidden) p_.screen().Repaint();
 }
 
-void Player::BlinkStep() {
-  if (!state.indicatorEnabled || input.storyState != 1) return;
-  if (input.choicePending || input.pictureChoicePending) return;
-  if (++input.blinkCounter * 100 < state.indicatorPeriod) return;
-  input.blinkCounter = 0;
-  input.blinkPhase = !input.blinkPhase;
-  QRect rect = WaitIndicatorRect(*this);
-  if (input.blinkPhase) {
-    const QImage& picture = CurrentWaitPicture(*this);
+void MessageWindow::BlinkStep() {
+  const GameState& s = p_.state();
+  if (!s.indicatorEnabled || p_.storyState() != StoryState::Shown) return;
+  if (p_.choices().anyPending()) return;
+  if (++blinkCounter_ * 100 < s.indicatorPeriod) return;
+  blinkCounter_ = 0;
+  blinkPhase_ = !blinkPhase_;
+  QRect rect = WaitIndicatorRect();
+  QImage& window = p_.screen().window();
+  if (blinkPhase_) {
+    const QImage& picture = CurrentWaitPicture();
     if (picture.isNull()) return;
-    QPainter painter(&windowImage);
+    QPainter painter(&window);
     painter.drawImage(rect.topLeft(), picture);
   } else {
-    CopyFromBox(*this, windowImage, rect);
+    CopyFromBox(p_.screen().layers().box, window, rect);
   }
-  platform.presentRect(windowImage, rect.x(), rect.y(), rect.width(), rect.height());
+  p_.screen().PresentRect(rect.x(), rect.y(), rect.width(), rect.height());
+}
+
+void MessageWindow::LoadIndicator() {
+  LoadIndicatorPicture("icon1.bmp", indicator_.lineWait);
+  LoadIndicatorPicture("icon2.bmp", indicator_.pageWait);
 }
 
 void LoadIndicatorPicture(const std::string& cp932Name, QImage& out) {
@@ -180,18 +205,6 @@ void LoadIndicatorPicture(const std::string& cp932Name, QImage& out) {
       if ((row[x] | 0xFF000000u) == key) row[x] = 0;
   }
   out = picture;
-}
-
-void Player::AppendHistory(const std::string& piece) { history.back().back() += piece; }
-
-void Player::HistoryLineBreak() { history.back().emplace_back(); }
-
-void Player::HistoryPageBreak() {
-  history.emplace_back(1);
-  ++text.page;
-  // Keep the newest 255 pages.
-  while (history.size() > 255) history.erase(history.begin());
-  if (text.page > 255) text.page = 255;
 }
 
 }  // namespace mirt

@@ -7,8 +7,6 @@
 
 namespace mirt {
 
-class Player;
-
 // The family that draws a script's face name. The Windows faces the scripts
 // name are mapped to the IPA fonts; any other name goes to fontconfig as it
 // is, and a family fontconfig does not know falls back to IPAMincho (the
@@ -30,6 +28,5 @@ struct StoryFontCache {
   bool valid = false;
   QFont font;
 };
-const QFont& StoryFont(Player& p);
 
 }  // namespace mirt

@@ -133,18 +133,15 @@ class Evaluator {
   bool haveValue_ = true;
 };
 
-uint32_t NextRandom(Player& p) {
-  p.randomSeed = p.randomSeed * 22695477u + 1u;
-  return (p.randomSeed >> 16) & 0x7FFF;
-}
+uint32_t NextRandom(Player& p) { return p.random().Next(); }
 
 int SineOrCosine(Player& p, bool cosine) {
   int32_t angle = ReadIntArgument(p);
   int32_t factor = ReadIntArgument(p);
-  p.tok.SetDelimiters(",");
+  p.tok().SetDelimiters(",");
   std::string name;
-  p.tok.ReadToken(name, kMax, true);
-  int i = p.vars.FindInteger(name);
+  p.tok().ReadToken(name, kMax, true);
+  int i = p.vars().FindInteger(name);
   if (i < 0) {
     p.Message(Sjis("変数の指定がありません。"));
     return 0;
@@ -153,7 +150,7 @@ int SineOrCosine(Player& p, bool cosine) {
   double radians = static_cast<double>(angle) * 0.0174532;
   double v = (cosine ? std::cos(radians) : std::sin(radians)) * static_cast<double>(factor);
   int32_t value = static_cast<int32_t>(std::trunc(v));
-  p.vars.ints[i].value = value;
+  p.vars().ints[i].value = value;
   if (cosine) p.Message(std::to_string(value));
   return 1;
 }
@@ -172,27 +169,27 @@ int32_t EvaluateMathText(const std::string& text) {
 
 int CmdMATH(Player& p) {
   std::string name;
-  p.tok.SetDelimiters("=,\n");
-  if (LineEnded(p.tok.ReadToken(name, kMax, true))) {
+  p.tok().SetDelimiters("=,\n");
+  if (LineEnded(p.tok().ReadToken(name, kMax, true))) {
     p.Message(Sjis("変数の指定がありません。"));
     return 0;
   }
-  int target = p.vars.FindInteger(name);
+  int target = p.vars().FindInteger(name);
 
-  p.tok.SetDelimiters("=,+-*/\n)(;");
+  p.tok().SetDelimiters("=,+-*/\n)(;");
   std::string text, t;
   for (;;) {
-    char d = p.tok.ReadToken(t, kMax, true);
+    char d = p.tok().ReadToken(t, kMax, true);
     if (d == '(') {
       text += '(';
     } else {
       int32_t operand = ParseDecimal(t.c_str());
       if (operand == 0) {
-        int i = p.vars.FindInteger(t);
+        int i = p.vars().FindInteger(t);
         if (i < 0)
           p.Message(Sjis("変数が指定されていません。"));
         else
-          operand = p.vars.ints[i].value;
+          operand = p.vars().ints[i].value;
       }
       text += std::to_string(operand);
       if (!LineEnded(d)) text += d;
@@ -200,49 +197,49 @@ int CmdMATH(Player& p) {
     if (LineEnded(d)) break;
   }
   int32_t result = EvaluateMathText(text);
-  if (target >= 0) p.vars.ints[target].value = result;
+  if (target >= 0) p.vars().ints[target].value = result;
   return 1;
 }
 
 int CmdIF(Player& p) {
   std::string name, operand;
-  p.tok.SetDelimiters("<,>=!");
-  char op = p.tok.ReadToken(name, kMax, true);
+  p.tok().SetDelimiters("<,>=!");
+  char op = p.tok().ReadToken(name, kMax, true);
   if (op != '<' && op != '>' && op != '=' && op != '!') {
     p.Message(Sjis("条件式の演算ミスです"));
     return 1;
   }
-  int left = p.vars.FindInteger(name);
+  int left = p.vars().FindInteger(name);
   if (left < 0) {
     p.Message(Sjis("左辺の変数が認識できませんでした：") + name);
     return 1;
   }
-  p.tok.SetDelimiters("\n");
-  p.tok.ReadToken(operand, kMax, true);
+  p.tok().SetDelimiters("\n");
+  p.tok().ReadToken(operand, kMax, true);
   int32_t right;
   if (!operand.empty() && operand[0] >= '0' && operand[0] <= '9') {
     right = ParseDecimal(operand.c_str());
   } else {
-    int i = p.vars.FindInteger(operand);
+    int i = p.vars().FindInteger(operand);
     if (i < 0) {
       p.Message(Sjis("右辺の変数が認識できませんでした：") + operand);
       return 1;
     }
-    right = p.vars.ints[i].value;
+    right = p.vars().ints[i].value;
   }
-  int32_t l = p.vars.ints[left].value;
+  int32_t l = p.vars().ints[left].value;
   bool holds = op == '<' ? l < right : op == '>' ? l > right : op == '=' ? l == right : l != right;
-  if (!holds) p.text.ReadLine();  // the line it guards is skipped
+  if (!holds) p.script().ReadLine();  // the line it guards is skipped
   return 1;
 }
 
 int CmdRANDOM(Player& p) {
   std::string name, a, b;
-  p.tok.SetDelimiters(",");
-  p.tok.ReadToken(name, kMax, true);
-  p.tok.ReadToken(a, kMax, true);
-  p.tok.ReadToken(b, kMax, true);
-  int target = p.vars.FindInteger(name);
+  p.tok().SetDelimiters(",");
+  p.tok().ReadToken(name, kMax, true);
+  p.tok().ReadToken(a, kMax, true);
+  p.tok().ReadToken(b, kMax, true);
+  int target = p.vars().FindInteger(name);
   int64_t lo = ParseDecimal(a.c_str()), hi = ParseDecimal(b.c_str());
   // The pairs that would divide by zero, like the ones that make no range,
   // leave the variable as it is.
@@ -274,7 +271,7 @@ int CmdRANDOM(Player& p) {
   } else {
     store = false;
   }
-  if (store && target >= 0) p.vars.ints[target].value = Wrap(value);
+  if (store && target >= 0) p.vars().ints[target].value = Wrap(value);
   return 1;
 }
 

@@ -19,13 +19,13 @@ constexpr int kMax = 256;
 bool LineEnded(char d) { return d == '\n' || d == 0; }
 
 void SetString(Player& p, int index, const std::string& value) {
-  CopyText(p.vars.strs[index].value, kStrValueField, value);  // 254 bytes, whole characters
+  CopyText(p.vars().strs[index].value, kStrValueField, value);  // 254 bytes, whole characters
 }
 
 // Reads the string variable name that opens STRCAT, STRCMP and STRLEN.
 bool ReadLeadingName(Player& p, std::string& name) {
-  p.tok.SetDelimiters(",\n");
-  if (LineEnded(p.tok.ReadToken(name, kMax, true))) {
+  p.tok().SetDelimiters(",\n");
+  if (LineEnded(p.tok().ReadToken(name, kMax, true))) {
     p.Message(Sjis("変数が指定されていません。"));
     return false;
   }
@@ -37,28 +37,28 @@ bool ReadLeadingName(Player& p, std::string& name) {
 int CmdSTRCAT(Player& p) {
   std::string dstName, token, text;
   if (!ReadLeadingName(p, dstName)) return 0;
-  int dst = p.vars.FindString(dstName);
+  int dst = p.vars().FindString(dstName);
   if (dst < 0) {
     p.Message(Sjis("連結先の文字列変数が設定されていません。"));
     return 1;
   }
-  p.tok.SetDelimiters("\",&");
-  char d = p.tok.ReadToken(token, kMax, true);
+  p.tok().SetDelimiters("\",&");
+  char d = p.tok().ReadToken(token, kMax, true);
   if (d == '"') {
-    p.tok.ReadToken(text, kMax, true);
+    p.tok().ReadToken(text, kMax, true);
   } else {
     int src = -1;
     if (d == '&') {
-      p.tok.ReadToken(token, kMax, true);
-      src = p.vars.FindString(token);
+      p.tok().ReadToken(token, kMax, true);
+      src = p.vars().FindString(token);
     }
     if (src < 0) {
       p.Message(Sjis("連結元の文字列変数が設定されていません。"));
       return 1;
     }
-    text = p.vars.StringValue(src);
+    text = p.vars().StringValue(src);
   }
-  SetString(p, dst, p.vars.StringValue(dst) + text);
+  SetString(p, dst, p.vars().StringValue(dst) + text);
   return 1;
 }
 
@@ -67,25 +67,25 @@ int CmdSTRCMP(Player& p) {
   if (!ReadLeadingName(p, aName)) return 0;
   int a = FindStringOrWarn(p, aName);
   if (a < 0) return 1;
-  p.tok.SetDelimiters("\",&");
-  char d = p.tok.ReadToken(token, kMax, true);
+  p.tok().SetDelimiters("\",&");
+  char d = p.tok().ReadToken(token, kMax, true);
   if (d == '"') {
-    p.tok.ReadToken(other, kMax, true);
+    p.tok().ReadToken(other, kMax, true);
   } else if (d == '&') {
-    p.tok.ReadToken(token, kMax, true);
+    p.tok().ReadToken(token, kMax, true);
     int b = FindStringOrWarn(p, token);
     if (b < 0) return 1;
-    other = p.vars.StringValue(b);
+    other = p.vars().StringValue(b);
   } else {
     return 1;  // neither quoted text nor a variable: nothing to compare
   }
-  p.tok.ReadToken(resultName, kMax, true);
-  int r = p.vars.FindInteger(resultName);
+  p.tok().ReadToken(resultName, kMax, true);
+  int r = p.vars().FindInteger(resultName);
   if (r < 0) {
     p.Message(Sjis("変数が指定されていません。"));
     return 1;
   }
-  p.vars.ints[r].value = p.vars.StringValue(a) == other ? 1 : 0;
+  p.vars().ints[r].value = p.vars().StringValue(a) == other ? 1 : 0;
   return 1;
 }
 
@@ -94,16 +94,16 @@ int CmdSTRLEN(Player& p) {
   if (!ReadLeadingName(p, sName)) return 0;
   int s = FindStringOrWarn(p, sName);
   if (s < 0) return 1;
-  p.tok.ReadToken(nName, kMax, true);
-  int n = p.vars.FindInteger(nName);
+  p.tok().ReadToken(nName, kMax, true);
+  int n = p.vars().FindInteger(nName);
   if (n < 0) {
     p.Message(Sjis("変数が指定されていません。"));
     return 0;
   }
-  std::string value = p.vars.StringValue(s);
+  std::string value = p.vars().StringValue(s);
   int32_t units = 0;
   for (size_t i = 0; i < value.size(); i += TextUnitLength(value, i)) ++units;
-  p.vars.ints[n].value = units;
+  p.vars().ints[n].value = units;
   return 1;
 }
 
@@ -112,10 +112,10 @@ namespace {
 // STRTOINT and INTTOSTR: the integer variable, then the string variable.
 bool ReadIntAndString(Player& p, int& n, int& s) {
   std::string nName, sName;
-  p.tok.SetDelimiters(",");
-  p.tok.ReadToken(nName, kMax, true);
-  p.tok.ReadToken(sName, kMax, true);
-  n = p.vars.FindInteger(nName);
+  p.tok().SetDelimiters(",");
+  p.tok().ReadToken(nName, kMax, true);
+  p.tok().ReadToken(sName, kMax, true);
+  n = p.vars().FindInteger(nName);
   if (n < 0) {
     p.Message(Sjis("変数の指定がありません。"));
     return false;
@@ -129,31 +129,31 @@ bool ReadIntAndString(Player& p, int& n, int& s) {
 int CmdSTRTOINT(Player& p) {
   int n, s;
   if (!ReadIntAndString(p, n, s)) return 0;
-  if (s >= 0) p.vars.ints[n].value = ParseDecimal(p.vars.StringValue(s).c_str());
+  if (s >= 0) p.vars().ints[n].value = ParseDecimal(p.vars().StringValue(s).c_str());
   return 1;
 }
 
 int CmdINTTOSTR(Player& p) {
   int n, s;
   if (!ReadIntAndString(p, n, s)) return 0;
-  if (s >= 0) SetString(p, s, std::to_string(p.vars.ints[n].value));
+  if (s >= 0) SetString(p, s, std::to_string(p.vars().ints[n].value));
   return 1;
 }
 
 int CmdINPUTBOX(Player& p) {
   std::string caption, initial, name, flag, skip;
-  p.tok.SetDelimiters("\",\n");
-  p.tok.ReadToken(skip, kMax, true);
-  p.tok.ReadToken(caption, kMax, true);
-  p.tok.SetDelimiters(",\n");
-  p.tok.ReadToken(skip, kMax, true);
-  p.tok.SetDelimiters("\",\n");
-  p.tok.ReadToken(skip, kMax, true);
-  p.tok.ReadToken(initial, kMax, true);
-  p.tok.SetDelimiters(",\n");
-  p.tok.ReadToken(skip, kMax, true);
-  p.tok.ReadToken(name, kMax, true);
-  p.tok.ReadToken(flag, 8, true);
+  p.tok().SetDelimiters("\",\n");
+  p.tok().ReadToken(skip, kMax, true);
+  p.tok().ReadToken(caption, kMax, true);
+  p.tok().SetDelimiters(",\n");
+  p.tok().ReadToken(skip, kMax, true);
+  p.tok().SetDelimiters("\",\n");
+  p.tok().ReadToken(skip, kMax, true);
+  p.tok().ReadToken(initial, kMax, true);
+  p.tok().SetDelimiters(",\n");
+  p.tok().ReadToken(skip, kMax, true);
+  p.tok().ReadToken(name, kMax, true);
+  p.tok().ReadToken(flag, 8, true);
   int32_t confirm = ParseDecimal(flag.c_str());
   if (confirm != 0 && confirm != 1) {
     p.Message(Sjis("フラグの設定ミスです"));
@@ -162,7 +162,7 @@ int CmdINPUTBOX(Player& p) {
   std::string entered;
   for (;;) {
     std::optional<std::string> typed =
-        p.platform.inputDialog(caption, Sjis("全角128字(半角256字)まで"), initial);
+        p.platform().inputDialog(caption, Sjis("全角128字(半角256字)まで"), initial);
     JsonObject ev;
     ev.Str("caption", caption).Str("initial", initial);
     if (typed)
@@ -175,40 +175,40 @@ int CmdINPUTBOX(Player& p) {
         p.Question(Sjis("以上の入力でよろしいですか？　：　") + entered, Sjis("入力確認")))
       break;
   }
-  int s = p.vars.FindString(name);
+  int s = p.vars().FindString(name);
   if (s >= 0) SetString(p, s, entered);
   return 1;
 }
 
 int CmdGETTIME(Player& p) {
   std::string name;
-  p.tok.SetDelimiters(",\n");
-  if (p.tok.ReadToken(name, kMax, true) != ',') {
+  p.tok().SetDelimiters(",\n");
+  if (p.tok().ReadToken(name, kMax, true) != ',') {
     p.Message(Sjis("変数が指定されていません。"));
     return 0;
   }
-  int n = p.vars.FindInteger(name);
-  if (n >= 0) p.vars.ints[n].value = static_cast<int32_t>(p.platform.tickCount() % 65536u);
+  int n = p.vars().FindInteger(name);
+  if (n >= 0) p.vars().ints[n].value = static_cast<int32_t>(p.platform().tickCount() % 65536u);
   return 1;
 }
 
 int CmdDEBUG(Player& p) {
   std::string skip, name;
-  p.tok.SetDelimiters("&,!");
-  char kind = p.tok.ReadToken(skip, kMax, true);
-  p.tok.ReadToken(name, kMax, true);
+  p.tok().SetDelimiters("&,!");
+  char kind = p.tok().ReadToken(skip, kMax, true);
+  p.tok().ReadToken(name, kMax, true);
   if (kind == '!') {
-    int i = p.vars.FindInteger(name);
+    int i = p.vars().FindInteger(name);
     if (i < 0)
       p.Message(Sjis("変数が存在しません。"));
     else
-      p.Message(name + ": " + std::to_string(p.vars.ints[i].value));
+      p.Message(name + ": " + std::to_string(p.vars().ints[i].value));
   } else if (kind == '&') {
-    int i = p.vars.FindString(name);
+    int i = p.vars().FindString(name);
     if (i < 0)
       p.Message(Sjis("変数が存在しません。"));
     else
-      p.Message(name + ": " + p.vars.StringValue(i));
+      p.Message(name + ": " + p.vars().StringValue(i));
   } else {
     p.Message(Sjis("変数名が特定できません"));
   }

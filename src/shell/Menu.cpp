@@ -1,0 +1,81 @@
+#include "shell/Menu.h"
+
+#include "platform/Encoding.h"
+#include "save/SaveSlots.h"
+
+namespace mirt {
+namespace {
+
+MenuEntry Item(const std::string& name, const char* captionUtf8, bool checked = false) {
+  MenuEntry e;
+  e.name = name;
+  e.caption = utf8ToCp932(captionUtf8);
+  e.checked = checked;
+  return e;
+}
+
+const MenuEntry* FindIn(const std::vector<MenuEntry>& list, const std::string& name) {
+  for (const MenuEntry& e : list) {
+    if (e.name == name) return &e;
+    if (const MenuEntry* c = FindIn(e.children, name)) return c;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::vector<MenuEntry> BuildMenuBar(const MenuView& view) {
+  std::vector<MenuEntry> bar;
+  MenuEntry file = Item("File", "ファイル(&F)");
+  MenuEntry save = Item("Save", "セーブ");
+  MenuEntry load = Item("Load", "ロード");
+  for (int i = 0; i < SaveSlots::kCount; ++i) {
+    const std::string caption =
+        view.saveSlots ? view.saveSlots->caption(i) : std::to_string(i) + ": ---- --/-- --:--:--";
+    MenuEntry s = Item("SaveDat" + std::to_string(i), "");
+    s.caption = caption;
+    MenuEntry l = Item("LoadDat" + std::to_string(i), "");
+    l.caption = caption;
+    save.children.push_back(s);
+    load.children.push_back(l);
+  }
+  file.children.push_back(save);
+  file.children.push_back(load);
+  file.children.push_back(Item("N2", "画面の保存"));
+  file.children.push_back(Item("N4", "-"));
+  MenuEntry exit = Item("Exit1", "終了");
+  exit.children.push_back(Item("N1", "タイトルに戻る"));
+  exit.children.push_back(Item("N5", "ゲームを終了する"));
+  file.children.push_back(exit);
+  bar.push_back(file);
+
+  bar.push_back(Item("SKIP", "次の選択肢まで進む(&S)"));
+
+  MenuEntry config = Item("Config", "設定(&C)");
+  MenuEntry display = Item("DisplayMode", "解像度の変更(&D)");
+  display.children.push_back(Item("FullMode", "フルスクリーン表示", view.fullScreen));
+  display.children.push_back(Item("WindowMode", "ウィンドウ表示", !view.fullScreen));
+  config.children.push_back(display);
+  MenuEntry speed = Item("MESSAGE1", "メッセージスピードの変更(&M)");
+  const char* speeds[5] = {"速い", "やや速い", "標準", "やや遅い", "遅い"};
+  for (int i = 0; i < 5; ++i)
+    speed.children.push_back(Item("vol" + std::to_string(i + 1), speeds[i], view.speed == i + 1));
+  config.children.push_back(speed);
+  config.children.push_back(Item("P1", "テキストをページ単位で表示する(&P)", view.pageMode));
+  config.children.push_back(Item("volume", "音量設定(&V)"));
+  MenuEntry top = Item("N3", "常に手前で表示", true);
+  top.visible = false;
+  config.children.push_back(top);
+  bar.push_back(config);
+
+  MenuEntry help = Item("Help", "ヘルプ(&H)");
+  help.children.push_back(Item("About1", "バージョン情報"));
+  bar.push_back(help);
+  return bar;
+}
+
+const MenuEntry* FindMenuEntry(const std::vector<MenuEntry>& bar, const std::string& name) {
+  return FindIn(bar, name);
+}
+
+}  // namespace mirt
