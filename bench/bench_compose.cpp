@@ -45,10 +45,10 @@ struct Game {
     p.state().boxOpacity = 160;
     p.state().boxColour[2] = 96;
     p.screen().layers().text.fill(qRgb(255, 0, 0));
-    mirt::CopyField(p.state().backgroundName, 80, "room.jpg");
+    p.state().SetBackgroundName("room.jpg");
     mirt::LoadBackground(p);
     for (int i = 0; i < 10; ++i) {
-      mirt::CopyField(p.state().charName[i], 80, kSlots[i].name);
+      p.state().SetCharName(i, kSlots[i].name);
       p.state().charX[i] = kSlots[i].x;
       p.state().charY[i] = kSlots[i].y;
       p.state().charMode[i] = uint8_t(kSlots[i].mode);

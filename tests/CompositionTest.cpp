@@ -28,7 +28,7 @@ struct Scene {
   }
   void Picture(const std::string& name, const QImage& img) { dir.WriteBytes(name, BmpFile(img)); }
   void Slot(int i, const std::string& name, int x, int y, int mode = 0) {
-    mirt::CopyField(p.state().charName[i], 80, name);
+    p.state().SetCharName(i, name);
     p.state().charX[i] = x;
     p.state().charY[i] = y;
     p.state().charMode[i] = uint8_t(mode);
@@ -55,7 +55,7 @@ struct Scene {
   }
   // Names the background and loads it.
   void Background(const std::string& name) {
-    mirt::CopyField(p.state().backgroundName, 80, name);
+    p.state().SetBackgroundName(name);
     mirt::LoadBackground(p);
   }
   QRgb At(int x, int y) const { return Rgb(p.screen().layers().scene, x, y); }
@@ -330,7 +330,7 @@ TEST(Composition, ChangedPicturesAreSeenAtTheNextComposition) {
                                            {"c.bmp", BmpFile(Solid(8, 8, qRgb(9, 9, 9)))}}));
   mirt::ComposeScene(s.p, false);
   EXPECT_EQ(s.At(0, 0), qRgb(9, 9, 9) & 0xFFFFFF);
-  mirt::CopyField(s.p.state().charName[0], 80, "C.CCG");
+  s.p.state().SetCharName(0, "C.CCG");
   mirt::ComposeScene(s.p, false);
   EXPECT_EQ(s.At(0, 0), qRgb(0, 255, 0) & 0xFFFFFF);
   // entries without pixels (missing names) are bounded as well; the

@@ -45,7 +45,7 @@ void BuildScene(Player& p, std::vector<uint8_t>& rows, Filter drawn) {
   for (int slot = 0; slot < kCharacterSlots; ++slot) {
     if (!p.state().charShown[slot] || !drawn(slot)) continue;
     if (p.state().charMode[slot] == 2)
-      DrawMaskedSprite(p, FieldString(p.state().charName[slot], sizeof p.state().charName[slot]),
+      DrawMaskedSprite(p, p.state().CharName(slot),
                        p.state().charX[slot], p.state().charY[slot], rows);
     else
       DrawSprite(p, slot, rows);
@@ -104,7 +104,7 @@ void ComposeScene(Player& p, bool restoreBoxArea) {
 void DrawSprite(Player& p, int slot, std::vector<uint8_t>& rows) {
   if (slot < 0 || slot >= kCharacterSlots || rows.size() < kBufferBytes) return;
   QImage picture;
-  if (!LoadGamePicture(p, FieldString(p.state().charName[slot], sizeof p.state().charName[slot]),
+  if (!LoadGamePicture(p, p.state().CharName(slot),
                        picture) ||
       picture.isNull())
     return;
@@ -152,7 +152,7 @@ void DrawMaskedSprite(Player& p, const std::string& cp932Name, int x, int y,
 void LoadBackground(Player& p) {
   QImage picture;
   const bool loaded = LoadGamePicture(
-      p, FieldString(p.state().backgroundName, sizeof p.state().backgroundName), picture);
+      p, p.state().BackgroundName(), picture);
   std::vector<uint8_t>& rows = p.screen().layers().background;
   rows.assign(kBufferBytes, 0);
   if (!loaded || picture.isNull()) return;

@@ -29,7 +29,7 @@ void DropRest(Player& p, const char* delimiters) {
 int CmdLOADBG(Player& p) {
   std::string name;
   ReadStringArgument(p, name);
-  CopyField(p.state().backgroundName, sizeof p.state().backgroundName, name);
+  p.state().SetBackgroundName(name);
   DropRest(p, ",");
   int32_t effect = ReadIntArgument(p);
   const int32_t speed = ReadIntArgument(p);
@@ -54,7 +54,7 @@ int CmdLOADCHAR(Player& p) {
   int32_t effect = ReadIntArgument(p);
   const int32_t speed = ReadIntArgument(p);
   if (!ValidSlot(slot)) return 1;
-  CopyField(p.state().charName[slot], sizeof p.state().charName[slot], name);
+  p.state().SetCharName(slot, name);
   p.state().charShown[slot] = 1;
   p.state().charInScene[slot] = 1;
   effect = CheckedEffect(p, effect);
@@ -69,7 +69,7 @@ int CmdCHARCLR(Player& p) {
   const int32_t speed = ReadIntArgument(p);
   if (!ValidSlot(slot)) return 1;
   p.state().charShown[slot] = 0;
-  CopyField(p.state().charName[slot], sizeof p.state().charName[slot], "");
+  p.state().SetCharName(slot, "");
   p.state().charInScene[slot] = 1;
   ComposeScene(p, true);
   ShowScene(p, effect, speed);  // no range check here: other numbers just do nothing

@@ -1,5 +1,7 @@
 #include "graphics/Screen.h"
 
+#include <algorithm>
+
 #include "common/Screen.h"
 #include "graphics/Transitions.h"
 #include "platform/Platform.h"
@@ -20,9 +22,28 @@ void Layers::FillAll(QRgb colour) {
 Screen::Screen(Platform& platform) : platform_(platform) {}
 Screen::~Screen() = default;
 
+void Screen::Create() {
+  layers_.background.assign(size_t(kScreenWidth) * kScreenHeight * 3, 0);
+  layers_.Create();
+}
+
+void Screen::ClearBackground() {
+  std::fill(layers_.background.begin(), layers_.background.end(), 0);
+}
+
 TransitionSurfaces& Screen::transitionSurfaces() {
   if (!surfaces_) surfaces_ = NewTransitionSurfaces();
   return *surfaces_;
+}
+
+void Screen::ShowSavedWindow() {
+  window_ = layers_.savedWindow;
+  Present();
+}
+
+void Screen::RestoreSavedWindow() {
+  layers_.screen = layers_.savedWindow.copy();
+  Repaint();
 }
 
 void Screen::Repaint() {

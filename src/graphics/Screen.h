@@ -35,6 +35,12 @@ class Screen {
   Screen(const Screen&) = delete;
   Screen& operator=(const Screen&) = delete;
 
+  // Makes the five layers and a black background.
+  void Create();
+  // Every layer in one colour (the background stays).
+  void FillAll(QRgb colour) { layers_.FillAll(colour); }
+  void ClearBackground();
+
   Layers& layers() { return layers_; }
   const Layers& layers() const { return layers_; }
   // What the window shows; effects draw into it and present it.
@@ -44,6 +50,12 @@ class Screen {
   // The pixel transitions' working pictures, kept from one to the next.
   TransitionSurfaces& transitionSurfaces();
 
+  // While the message box is hidden: the window as it was is kept in
+  // SavedWindowImage, and comes back as the window's picture, or as the
+  // screen too.
+  void SaveWindow() { layers_.savedWindow = window_.copy(); }
+  void ShowSavedWindow();
+  void RestoreSavedWindow();
   // ScreenImage becomes the window's picture and is shown.
   void Repaint();
   // The window's picture as it is, whole or one rectangle of it.

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
+
+#include "vars/VariableStore.h"
 
 namespace mirt {
 
@@ -77,6 +80,43 @@ struct GameState {
   int32_t customCursor;                // 2104
 
   void Clear() { std::memset(this, 0, sizeof *this); }
+
+  // The name fields as text: each is read up to its width however it ends,
+  // and written cut to its width less one, the rest zero. The names of
+  // files are cut anywhere; font and picture names never in the middle of
+  // a two-byte character.
+  std::string ScenarioName() const { return Text(scenarioName); }
+  void SetScenarioName(const std::string& s) { CopyField(scenarioName, sizeof scenarioName, s); }
+  std::string BackgroundName() const { return Text(backgroundName); }
+  void SetBackgroundName(const std::string& s) {
+    CopyField(backgroundName, sizeof backgroundName, s);
+  }
+  std::string CharName(int slot) const { return Text(charName[slot]); }
+  void SetCharName(int slot, const std::string& s) {
+    CopyField(charName[slot], sizeof charName[slot], s);
+  }
+  std::string MidiName() const { return Text(midiName); }
+  std::string WaveName() const { return Text(waveName); }
+  std::string Caption() const { return Text(caption); }
+  void SetCaption(const std::string& s) { CopyField(caption, sizeof caption, s); }
+  std::string FontName() const { return Text(fontName); }
+  void SetFontName(const std::string& s) { CopyText(fontName, sizeof fontName, s); }
+  std::string HistoryFontName() const { return Text(historyFontName); }
+  void SetHistoryFontName(const std::string& s) {
+    CopyText(historyFontName, sizeof historyFontName, s);
+  }
+  std::string HistoryPicture() const { return Text(historyPicture); }
+  void SetHistoryPicture(const std::string& s) {
+    CopyText(historyPicture, sizeof historyPicture, s);
+  }
+  std::string CursorName() const { return Text(cursorName); }
+  std::string SaveLabel() const { return Text(saveLabel); }
+
+ private:
+  template <size_t N>
+  static std::string Text(const char (&field)[N]) {
+    return FieldString(field, N);
+  }
 };
 #pragma pack(pop)
 

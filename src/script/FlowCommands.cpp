@@ -20,7 +20,7 @@ void JumpToLabel(Player& p, const std::string& line) {
 
 void JumpToScenario(Player& p, const std::string& name) {
   p.script().scenario().LoadScenario(name);
-  CopyField(p.state().scenarioName, sizeof p.state().scenarioName, name);
+  p.state().SetScenarioName(name);
   p.script().scenario().SetPosition(0);
   p.state().readPosition = 0;
 }

@@ -88,13 +88,13 @@ bool Scenario::OpenFirstScenario() {
     if (!data) return false;
     Invert(*data);
     SetText(std::move(*data));
-    CopyField(p_.state().scenarioName, sizeof p_.state().scenarioName, entryName);
+    p_.state().SetScenarioName(entryName);
   } else if (kind == "TXT") {
     mode_ = Mode::Plain;
     std::vector<uint8_t> bytes;
     f.ReadAll(bytes);
     SetText(std::move(bytes));
-    CopyField(p_.state().scenarioName, sizeof p_.state().scenarioName, name);
+    p_.state().SetScenarioName(name);
   } else {
     // Neither a scenario text nor an archive: there is no story to open.
     return false;

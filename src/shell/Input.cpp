@@ -12,8 +12,7 @@ void Player::Advance() {
   if (script_.running()) return;  // never from inside a run (a pumped event)
   message_.EraseWaitIndicator();
   if (storyState_ == StoryState::BoxHidden) {
-    screen_.window() = screen_.layers().savedWindow;
-    screen_.Present();
+    screen_.ShowSavedWindow();
     storyState_ = StoryState::Shown;
     if (state().indicatorEnabled) message_.SetBlinking(true);
     return;
@@ -34,10 +33,9 @@ void Player::formClick() {
   if (clickBusy_ || waiting_) return;
   clickBusy_ = true;
   if (storyState_ == StoryState::BoxHidden) {
-    screen_.layers().screen = screen_.layers().savedWindow.copy();
     storyState_ = StoryState::Shown;
     message_.SetBlinking(true);
-    screen_.Repaint();
+    screen_.RestoreSavedWindow();
   } else if (storyState_ == StoryState::History) {
     // the history viewer takes the click
   } else {
@@ -55,7 +53,7 @@ void Player::formMouseDown(MouseButton b, int, int) {
   if (script_.running()) return;
   if (storyState_ == StoryState::Shown) {
     message_.SetBlinking(false);
-    screen_.layers().savedWindow = screen_.window().copy();
+    screen_.SaveWindow();
     ShowSceneWithoutBox(*this);
     storyState_ = StoryState::BoxHidden;
     platform_.sleepMs(500);

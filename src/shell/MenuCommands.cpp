@@ -25,8 +25,8 @@ void Player::SetFullScreen(bool full) {
 }
 
 void Player::ReturnToTitle() {
-  if (!Question(Sjis("タイトルに戻りますか？"), std::string(state().caption))) return;
-  screen_.layers().FillAll(qRgb(0, 0, 0));
+  if (!Question(Sjis("タイトルに戻りますか？"), state().Caption())) return;
+  screen_.FillAll(qRgb(0, 0, 0));
   ResetStory();
   InitStory();
   message_.SetPageFull(false);

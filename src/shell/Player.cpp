@@ -40,7 +40,7 @@ void Player::RequestClose() {
 void Player::closeRequested() { RequestClose(); }
 
 void Player::SetCaption(const std::string& cp932) {
-  CopyField(state().caption, sizeof state().caption, cp932);
+  state().SetCaption(cp932);
   platform_.setCaption(cp932);
   TraceEvent("caption", JsonObject().Str("text", cp932));
 }

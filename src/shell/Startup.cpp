@@ -12,11 +12,10 @@ namespace mirt {
 
 void Player::FormCreate() {
   startTick_ = platform_.tickCount();
-  screen_.layers().background.assign(kScreenWidth * kScreenHeight * 3, 0);
   firstTickClick_ = true;
   message_.SetBlinking(true);
   random_.Seed(static_cast<uint32_t>(std::time(nullptr)));
-  screen_.layers().Create();
+  screen_.Create();
   platform_.setApplicationTitle(Sjis("アドベンチャーゲーム製作支援ソフト『Ｍｉｒｔ』　"));
   MenuChanged();
   TraceEvent("start");
@@ -28,7 +27,7 @@ void Player::FormCreate() {
   script_.commands().Build();
   ResetStory();
   InitStory();
-  screen_.layers().FillAll(qRgb(0, 0, 0));
+  screen_.FillAll(qRgb(0, 0, 0));
   ReadSettings();
   screen_.layers().screen.fill(qRgb(0, 0, 0));
   screen_.Repaint();
@@ -60,9 +59,8 @@ void Player::ResetStory() {
   GameState& s = state();
   s.Clear();
   vars_.Reset();
-  std::vector<uint8_t>& background = screen_.layers().background;
-  std::fill(background.begin(), background.end(), 0);
-  CopyField(s.fontName, sizeof s.fontName, Sjis("ＭＳ 明朝"));
+  screen_.ClearBackground();
+  s.SetFontName(Sjis("ＭＳ 明朝"));
   s.waveMode = -1;
   s.cdMode = -1;
   // The input starts afresh; a click being handled stays busy, and the

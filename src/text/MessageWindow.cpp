@@ -65,7 +65,7 @@ int FontPixelSize(int32_t size, int ppi) {
 const QFont& MessageWindow::font() {
   StoryFontCache& c = font_;
   const GameState& s = p_.state();
-  const std::string name = FieldString(s.fontName, sizeof s.fontName);
+  const std::string name = s.FontName();
   const QImage& screen = p_.screen().layers().screen;
   int ppi = screen.isNull() ? 96 : screen.logicalDpiY();
   if (!c.valid || c.name != name || c.size != s.fontSize || c.ppi != ppi) {

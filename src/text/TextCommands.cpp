@@ -28,13 +28,13 @@ void ReadRect(Player& p, int32_t& left, int32_t& top, int32_t& right, int32_t& b
   bottom = ReadIntArgument(p);
 }
 
-// A name between two double quotes, spaces kept; cut to the field.
-void ReadQuotedName(Player& p, char* field, size_t size) {
+// A name between two double quotes, spaces kept.
+std::string ReadQuotedName(Player& p) {
   p.tok().SetDelimiters("\"");
   std::string skipped, name;
   p.tok().ReadToken(skipped, kTokenMax, false);
   p.tok().ReadToken(name, kTokenMax, false);
-  CopyText(field, size, name);
+  return name;
 }
 
 // A fatal setting: the story cannot go on.
@@ -75,7 +75,7 @@ int CmdFONTSIZE(Player& p) {
 }
 
 int CmdFONTNAME(Player& p) {
-  ReadQuotedName(p, p.state().fontName, sizeof p.state().fontName);
+  p.state().SetFontName(ReadQuotedName(p));
   return 1;
 }
 
@@ -145,7 +145,7 @@ int CmdTFONTSIZE(Player& p) {
 }
 
 int CmdTFONTNAME(Player& p) {
-  ReadQuotedName(p, p.state().historyFontName, sizeof p.state().historyFontName);
+  p.state().SetHistoryFontName(ReadQuotedName(p));
   return 1;
 }
 
@@ -182,7 +182,7 @@ int CmdTSCREENMODE(Player& p) {
 int CmdTSCREENCG(Player& p) {
   std::string name;
   ReadStringArgument(p, name);
-  CopyText(p.state().historyPicture, sizeof p.state().historyPicture, name);
+  p.state().SetHistoryPicture(name);
   p.tok().SetDelimiters("\n,!");
   std::string rest;
   p.tok().ReadToken(rest, kTokenMax, true);
