@@ -56,7 +56,6 @@ bool FluidSynthMidiOut::createSynth() {
         std::lock_guard<std::mutex> l(mutex_);
         settings_ = settings;
         synth_ = synth;
-        loadedFont_ = path;
         return true;
       }
     }
@@ -87,11 +86,6 @@ bool FluidSynthMidiOut::open() {
 bool FluidSynthMidiOut::isOpen() const {
   std::lock_guard<std::mutex> l(mutex_);
   return open_;
-}
-
-std::string FluidSynthMidiOut::soundFontPath() const {
-  std::lock_guard<std::mutex> l(mutex_);
-  return loadedFont_;
 }
 
 void FluidSynthMidiOut::post(Pending p) {

@@ -39,8 +39,6 @@ class FluidSynthMidiOut final : public MidiOut {
   void reset() override;
   void close() override;
   bool isOpen() const;
-  // The sound font that open() loaded, or "" before.
-  std::string soundFontPath() const;
 
   // Renders frames of interleaved stereo float samples starting at output
   // frame `start`, applying every queued message whose frame lies before
@@ -63,7 +61,6 @@ class FluidSynthMidiOut final : public MidiOut {
   bool createSynth();
 
   std::string soundFont_;
-  std::string loadedFont_;
   double sampleRate_;
   std::function<uint64_t()> clock_;
   fluid_settings_t* settings_ = nullptr;

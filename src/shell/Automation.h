@@ -1,7 +1,7 @@
 // Runs the player headless under a script of input actions, one a line:
 //   wait MS | click [X Y] | rclick [X Y] | move X Y | press [X Y] | release
 //   key NAME | menu ITEM | answer yes|no | input [TEXT] | savefile [NAME]
-//   screenshot FILE | dump FILE
+//   screenshot FILE | dump FILE | layer NAME FILE
 // Actions run while the player is idle; after the last one the main window
 // closes as the menu's end-of-game entry closes it.
 #pragma once
