@@ -48,7 +48,7 @@ void SetUpText(mirt::Player& p) {
   p.state().fontSize = 20;
   p.state().textOriginX = 40;
   p.state().textOriginY = 350;
-  p.message().textColour() = 0xFFFFFF;
+  p.message().SetTextColour(0xFFFFFF);
 }
 
 // Reveals a piece of range(0) units over and over from the origin; per item
@@ -58,9 +58,8 @@ void Reveal(benchmark::State& state, mirt::Player& p) {
   const int units = static_cast<int>(state.range(0));
   const std::string piece = Line(units);
   for (auto _ : state) {
-    p.message().penX() = p.state().textOriginX;
-    p.message().penY() = p.state().textOriginY;
-    p.DrawMessageText(piece);
+    p.message().MovePen(p.state().textOriginX, p.state().textOriginY);
+    p.message().DrawText(piece);
   }
   state.SetItemsProcessed(state.iterations() * units);
 }
@@ -72,7 +71,7 @@ void RevealUnitHeadless(benchmark::State& state) {
   mirt::HeadlessPlatform platform(true);
   mirt::Player p(platform);
   SetUpText(p);
-  p.message().speed().delay() = 1;
+  p.message().speed().SetDelay(1);
   Reveal(state, p);
 }
 BENCHMARK(RevealUnitHeadless)->Arg(1)->Arg(32)->Unit(benchmark::kMicrosecond);
@@ -84,8 +83,8 @@ void RevealUnitQtWindow(benchmark::State& state) {
   mirt::Player p(platform);
   platform.setEventHandler(&p);
   SetUpText(p);
-  p.message().speed().delay() = 1;
-  p.Menu("P1")->checked = true;
+  p.message().speed().SetDelay(1);
+  p.menuActivated("P1");  // page mode: no pause between units
   QCoreApplication::processEvents();
   Reveal(state, p);
   p.menuActivated("N5");
@@ -99,7 +98,7 @@ void ReferenceDrawTextUnit(benchmark::State& state) {
   mirt::HeadlessPlatform platform(true);
   mirt::Player p(platform);
   SetUpText(p);
-  const QFont font = mirt::StoryFont(p);
+  const QFont font = p.message().font();
   QFontMetrics metrics(font);
   QImage img(640, 480, QImage::Format_RGB32);
   img.fill(qRgb(0, 0, 64));

@@ -41,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     player.FormCreate();
     player.script().scenario().SetText(std::vector<uint8_t>(data, data + size));
-    player.script().scenario().position() = 0;
-    !player.started() = false;
+    player.script().scenario().SetPosition(0);
     for (int i = 0; i < 40 && !player.closed(); ++i) {
       player.formClick();
       player.timer2Timer();
