@@ -172,7 +172,7 @@ double WindowCpu(const std::string* gameDir, int startMs, int measureMs) {
     cpu1 = CpuSeconds();
     wallMs = wall.elapsed();
     if (player) {
-      player->charDelay = 0;  // the rest of a reveal at once
+      player->message().speed().SetDelay(0);  // the rest of a reveal at once
       player->RequestClose();
     }
     QCoreApplication::exit(0);
