@@ -45,8 +45,8 @@ void BuildScene(Player& p, std::vector<uint8_t>& rows, Filter drawn) {
   for (int slot = 0; slot < kCharacterSlots; ++slot) {
     if (!p.state().charShown[slot] || !drawn(slot)) continue;
     if (p.state().charMode[slot] == 2)
-      DrawMaskedSprite(p, p.state().CharName(slot),
-                       p.state().charX[slot], p.state().charY[slot], rows);
+      DrawMaskedSprite(p, p.state().CharName(slot), p.state().charX[slot], p.state().charY[slot],
+                       rows);
     else
       DrawSprite(p, slot, rows);
   }
@@ -68,7 +68,8 @@ QRect MessageBoxRect(const Player& p) {
 
 bool LoadGamePicture(Player& p, const std::string& cp932Name, QImage& out) {
   std::string error;
-  bool ok = p.screen().pictures().Load(cp932Name, p.script().scenario().defs().graphicsArchive, out, &error);
+  bool ok = p.screen().pictures().Load(cp932Name, p.script().scenario().defs().graphicsArchive,
+                                       out, &error);
   if (!error.empty()) p.Message(error);
   return ok;
 }
@@ -86,28 +87,26 @@ void RowsToImage(const std::vector<uint8_t>& rows, QImage& image) {
 }
 
 void ComposeScene(Player& p, bool restoreBoxArea) {
+  Screen& screen = p.screen();
   if (restoreBoxArea) {
     const QRect box = MessageBoxRect(p);
-    if (!box.isEmpty() && !p.screen().window().isNull() && !p.screen().layers().scene.isNull()) {
-      QPainter painter(&p.screen().window());
+    if (!box.isEmpty() && !screen.window().isNull() && !screen.layers().scene.isNull()) {
+      QPainter painter(&screen.window());
       painter.setCompositionMode(QPainter::CompositionMode_Source);
-      painter.drawImage(box.topLeft(), p.screen().layers().scene, box);
+      painter.drawImage(box.topLeft(), screen.layers().scene, box);
       painter.end();
-      p.screen().Present();
+      screen.Present();
     }
   }
   std::vector<uint8_t> rows;
   BuildScene(p, rows, [&](int slot) { return p.state().charInScene[slot] != 0; });
-  RowsToImage(rows, p.screen().layers().scene);
+  RowsToImage(rows, screen.layers().scene);
 }
 
 void DrawSprite(Player& p, int slot, std::vector<uint8_t>& rows) {
   if (slot < 0 || slot >= kCharacterSlots || rows.size() < kBufferBytes) return;
   QImage picture;
-  if (!LoadGamePicture(p, p.state().CharName(slot),
-                       picture) ||
-      picture.isNull())
-    return;
+  if (!LoadGamePicture(p, p.state().CharName(slot), picture) || picture.isNull()) return;
   const int x = p.state().charX[slot], y = p.state().charY[slot];
   const Clip c = ClipSprite(x, y, picture.width(), picture.height());
   if (c.Empty()) return;
@@ -151,8 +150,7 @@ void DrawMaskedSprite(Player& p, const std::string& cp932Name, int x, int y,
 
 void LoadBackground(Player& p) {
   QImage picture;
-  const bool loaded = LoadGamePicture(
-      p, p.state().BackgroundName(), picture);
+  const bool loaded = LoadGamePicture(p, p.state().BackgroundName(), picture);
   std::vector<uint8_t>& rows = p.screen().layers().background;
   rows.assign(kBufferBytes, 0);
   if (!loaded || picture.isNull()) return;
@@ -171,14 +169,14 @@ void LoadBackground(Player& p) {
 }
 
 void PresentFrame(Player& p) {
-  QImage& screen = p.screen().layers().screen;
-  screen = p.screen().layers().scene.convertToFormat(QImage::Format_RGB32);
-  TintMessageBox(p, p.state().boxOpacity, p.state().boxColour[0], p.state().boxColour[1],
-                 p.state().boxColour[2]);
+  Layers& layers = p.screen().layers();
+  QImage& screen = layers.screen;
+  screen = layers.scene.convertToFormat(QImage::Format_RGB32);
+  TintMessageBox(p);
   // The text layer's ground is the colour of its bottom-left pixel.
-  const QImage text = p.screen().layers().text.format() == QImage::Format_RGB32
-                         ? p.screen().layers().text
-                         : p.screen().layers().text.convertToFormat(QImage::Format_RGB32);
+  const QImage text = layers.text.format() == QImage::Format_RGB32
+                          ? layers.text
+                          : layers.text.convertToFormat(QImage::Format_RGB32);
   if (text.width() == screen.width() && text.height() == screen.height()) {
     const QRgb key = text.pixel(0, text.height() - 1) & 0xFFFFFFu;
     const int w = screen.width(), h = screen.height();
@@ -219,6 +217,11 @@ void TintMessageBox(Player& p, int opacity, int red, int green, int blue) {
   painter.drawImage(rect.topLeft(), box, rect);
 }
 
+void TintMessageBox(Player& p) {
+  const GameState& s = p.state();
+  TintMessageBox(p, s.boxOpacity, s.boxColour[0], s.boxColour[1], s.boxColour[2]);
+}
+
 bool TransitionsEnabled(Player& p) { return !p.settings().pageMode() && !p.skipMode(); }
 
 int32_t CheckedEffect(Player& p, int32_t effect) {
@@ -228,9 +231,9 @@ int32_t CheckedEffect(Player& p, int32_t effect) {
 }
 
 void RetintBox(Player& p) {
-  p.screen().layers().screen = p.screen().layers().scene.copy();
-  TintMessageBox(p, p.state().boxOpacity, p.state().boxColour[0], p.state().boxColour[1],
-                 p.state().boxColour[2]);
+  Layers& layers = p.screen().layers();
+  layers.screen = layers.scene.copy();
+  TintMessageBox(p);
 }
 
 void ShowScene(Player& p, int32_t effect, int32_t speed) {

@@ -19,6 +19,8 @@ void ComposeScene(Player& p, bool restoreBoxArea);
 // BoxImage := ScreenImage with every pixel tinted towards the box colour by
 // the opacity; the box rectangle of it goes back onto ScreenImage.
 void TintMessageBox(Player& p, int opacity, int red, int green, int blue);
+// The same with the box colour and opacity the state holds.
+void TintMessageBox(Player& p);
 // ScreenImage := SceneImage with the box tinted over it.
 void RetintBox(Player& p);
 // ScreenImage := scene, tinted box, text; then repainted to the window.

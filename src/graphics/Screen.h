@@ -14,7 +14,7 @@
 namespace mirt {
 
 class Platform;
-struct TransitionSurfaces;  // graphics/Transitions.cpp
+struct TransitionSurfaces;  // graphics/Transitions.h
 
 // The five screen layers and the current background.
 struct Layers {

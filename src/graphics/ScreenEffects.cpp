@@ -77,15 +77,13 @@ int CmdFADEOUT(Player& p) {
     p.screen().window() = colour;
     p.screen().Present();
   }
-  p.screen().layers().box = colour;
-  p.screen().layers().screen = colour;
-  p.screen().layers().scene = colour;
-  p.screen().layers().box.detach();
-  p.screen().layers().screen.detach();
-  p.screen().layers().scene.detach();
-  TintMessageBox(p, p.state().boxOpacity, p.state().boxColour[0], p.state().boxColour[1],
-                 p.state().boxColour[2]);
-  std::vector<uint8_t>& bg = p.screen().layers().background;
+  Layers& layers = p.screen().layers();
+  for (QImage* layer : {&layers.box, &layers.screen, &layers.scene}) {
+    *layer = colour;
+    layer->detach();
+  }
+  TintMessageBox(p);
+  std::vector<uint8_t>& bg = layers.background;
   bg.resize(size_t(CImage::kPixels) * 3);
   for (size_t i = 0; i < bg.size(); i += 3) {
     bg[i] = uint8_t(c.blue);

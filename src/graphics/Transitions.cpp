@@ -1,6 +1,6 @@
-// The sixteen transitions. Each draws into the window picture
-// (the screen's window picture), shows it, and waits the step delay; holding the
-// left button cuts the wait and with it the effect short.
+// The sixteen transitions. Each draws into the screen's window picture,
+// shows it, and waits the step delay; holding the left button cuts the wait
+// and with it the effect short.
 //
 // Effects 1-8 and 11-14 copy rectangles of the source straight into the
 // window. The pixel effects (9, 10, 15, 16) work on two CImage surfaces: W,

@@ -109,8 +109,6 @@ struct GameState {
   void SetHistoryPicture(const std::string& s) {
     CopyText(historyPicture, sizeof historyPicture, s);
   }
-  std::string CursorName() const { return Text(cursorName); }
-  std::string SaveLabel() const { return Text(saveLabel); }
 
  private:
   template <size_t N>

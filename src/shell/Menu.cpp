@@ -29,9 +29,10 @@ std::vector<MenuEntry> BuildMenuBar(const MenuView& view) {
   MenuEntry file = Item("File", "ファイル(&F)");
   MenuEntry save = Item("Save", "セーブ");
   MenuEntry load = Item("Load", "ロード");
+  static const SaveSlots kNeverSaved;
+  const SaveSlots& slots = view.saveSlots ? *view.saveSlots : kNeverSaved;
   for (int i = 0; i < SaveSlots::kCount; ++i) {
-    const std::string caption =
-        view.saveSlots ? view.saveSlots->caption(i) : std::to_string(i) + ": ---- --/-- --:--:--";
+    const std::string& caption = slots.caption(i);
     MenuEntry s = Item("SaveDat" + std::to_string(i), "");
     s.caption = caption;
     MenuEntry l = Item("LoadDat" + std::to_string(i), "");

@@ -16,7 +16,7 @@ struct MenuView {
   bool fullScreen = false;
   bool pageMode = false;
   int speed = 0;  // the checked speed entry, 1..5, or 0
-  const SaveSlots* saveSlots = nullptr;
+  const SaveSlots* saveSlots = nullptr;  // null: no slot saved
 };
 
 std::vector<MenuEntry> BuildMenuBar(const MenuView& view);

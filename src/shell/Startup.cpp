@@ -2,7 +2,6 @@
 #include <cstring>
 #include <ctime>
 
-#include "common/Screen.h"
 #include "platform/HostFiles.h"
 #include "script/CFile.h"
 #include "shell/Player.h"

@@ -30,8 +30,6 @@ void StoreName(char (&field)[80], const std::string& name) {
   std::memcpy(field, name.data(), n);
 }
 
-std::string FieldName(const char (&field)[80]) { return FieldString(field, sizeof field); }
-
 // The string argument, the discarded integer read, then the real integer.
 int32_t ReadNameAndValue(Player& p, std::string& name) {
   ReadStringArgument(p, name);
@@ -55,8 +53,8 @@ int CmdMIDIPLAY(Player& p) {
   StoreName(p.state().midiName, name);
   p.StartSound();
   p.sound->music().setArchiveName(p.script().scenario().defs().midiArchive);
-  p.sound->music().load(FieldName(p.state().midiName));
-  p.TraceEvent("music", JsonObject().Utf8("op", "load").Str("name", FieldName(p.state().midiName))
+  p.sound->music().load(p.state().MidiName());
+  p.TraceEvent("music", JsonObject().Utf8("op", "load").Str("name", p.state().MidiName())
                             .Bool("loaded", p.sound->music().song().hasSong()));
   if (mode != 0 && mode != 1) {
     p.Message(Sjis("フラグが不正です。"));
@@ -106,12 +104,12 @@ int Player::WavePlay(int32_t flag) {
   const std::string& archive = script_.scenario().defs().waveArchive;
   if (FileExists(archive)) {
     // The name is upper-cased in place when it is looked up in the archive.
-    std::string upper = UpperAscii(FieldName(state().waveName));
+    std::string upper = UpperAscii(state().WaveName());
     StoreName(state().waveName, upper);
     bytes = ReadArchiveMember(archive, upper);
     // An archive without that entry: the plain file, as the MIDI loader does.
   }
-  if (!bytes) bytes = ReadWholeFile(FieldName(state().waveName));
+  if (!bytes) bytes = ReadWholeFile(state().WaveName());
   if (!bytes) {
     Message(Sjis("WAVE再生失敗"));
     return 1;
@@ -119,7 +117,7 @@ int Player::WavePlay(int32_t flag) {
   waveBuffer = std::make_shared<const std::vector<uint8_t>>(std::move(*bytes));
   uint32_t flags = flag == 0 ? (SND_ASYNC | SND_MEMORY | SND_LOOP) : (SND_ASYNC | SND_MEMORY);
   bool ok = sound->sndPlaySound(waveBuffer, flags);
-  TraceEvent("wave", JsonObject().Utf8("op", "play").Str("name", FieldName(state().waveName))
+  TraceEvent("wave", JsonObject().Utf8("op", "play").Str("name", state().WaveName())
                          .Bool("loop", flag == 0).Bool("decoded", ok));
   return 1;
 }

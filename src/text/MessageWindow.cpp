@@ -84,13 +84,17 @@ const QFont& MessageWindow::font() {
   return c.font;
 }
 
+int32_t MessageWindow::LineStep() const {
+  return p_.state().lineSpacing + p_.state().fontSize;
+}
+
 void MessageWindow::NewLine() {
   penX_ = p_.state().textOriginX;
-  penY_ += p_.state().lineSpacing + p_.state().fontSize;
+  penY_ += LineStep();
 }
 
 void MessageWindow::EndPage() {
-  penY_ += p_.state().lineSpacing + p_.state().fontSize;
+  penY_ += LineStep();
   pageFull_ = 1;
 }
 
@@ -156,7 +160,7 @@ QRect MessageWindow::WaitIndicatorRect() const {
   const GameState& s = p_.state();
   int x = s.boxRight - picture.width() - 5;
   int y = s.indicatorMode == 1 ? s.boxBottom - indicator_.lineWait.height()
-                               : penY_ - (s.lineSpacing + s.fontSize);
+                               : penY_ - LineStep();
   return QRect(x, y, picture.width(), picture.height());
 }
 

@@ -77,6 +77,8 @@ class MessageWindow {
   void ResetBlink() { blinking_ = true; }
 
  private:
+  // How far a line break moves the pen down: the spacing and the font size.
+  int32_t LineStep() const;
   const QImage& CurrentWaitPicture() const;
   QRect WaitIndicatorRect() const;
 
