@@ -11,8 +11,7 @@
 #include "text/TextUnits.h"
 #include "vars/VariableStore.h"
 
-using mirt_test::GameDir;
-using mirt_test::Has;
+using namespace mirt_test;
 
 namespace {
 
@@ -89,10 +88,10 @@ TEST(TextReveal, OneTraceEventAndOnePausePerUnit) {
   // speed 1 is 10 ms: five units (あ, ｱb, c, 漢, d) take 50 ms
   g.Script("~SETSPEED 1\n\"あ\xEF\xBD\xB1" "bc漢d\"\"x\"\\n\n");
   EXPECT_EQ(g.Run("click\n"), 0);
-  auto t = g.TextEvents();
+  const auto t = g.TextEvents();
   ASSERT_EQ(t.size(), 2u);
-  EXPECT_TRUE(Has(t[0], "{\"t\":100,"));
-  EXPECT_TRUE(Has(t[1], "{\"t\":150,"));
+  EXPECT_EQ(t[0]["t"], 100);
+  EXPECT_EQ(t[1]["t"], 150);
 }
 
 TEST(TextValues, CutsNeverSplitATwoByteCharacter) {
@@ -115,12 +114,12 @@ TEST(TextValues, InputBoxTextIsCutWholeAndBlanksLeaveStringArguments) {
   std::string typed = "a";
   for (int i = 0; i < 150; ++i) typed += "あ";
   EXPECT_EQ(g.Run("input " + typed + "\ninput my  pic.bmp\nclick\ndump " + g.Path("d.json") + "\n"), 0);
-  std::string d = g.Read("d.json");
+  const QJsonObject d = g.Dump("d.json");
   std::string cut = "a";
   for (int i = 0; i < 126; ++i) cut += "あ";  // 253 bytes: the 127th would need 255
-  EXPECT_TRUE(Has(d, "{\"name\":\"s\",\"value\":\"" + cut + "\"}"));
-  EXPECT_TRUE(Has(d, "{\"name\":\"t\",\"value\":\"my  pic.bmp\"}"));  // the value keeps them
-  EXPECT_TRUE(Has(d, "\"picture\":{\"name\":\"mypic.bmp\",\"x\":5,\"y\":6}"));
+  EXPECT_EQ(Str(Var(d, "s")), cut);
+  EXPECT_EQ(Var(d, "t"), "my  pic.bmp");  // the value keeps them
+  EXPECT_EQ(At(d, "history.picture"), Json(R"({"name":"mypic.bmp","x":5,"y":6})"));
 }
 
 TEST(TextDump, HoldsTheTextAndHistorySettings) {
@@ -132,19 +131,32 @@ TEST(TextDump, HoldsTheTextAndHistorySettings) {
            "~TBOXSIZE 1,2,3,4\n~TTXTPOS 5,6\n~TTXTSPR 7\n~TSCREENMODE 1\n"
            "~TSCREENCG \"hist.bmp\",8,9\n~TSCREENCOLOR 1,2,3,300\n"
            "\"end\"\\n\n");
-  std::string d = g.RunAndDump("");
-  EXPECT_TRUE(Has(d,
-                  "\"text\":{\"fontName\":\"ＭＳ ゴシック\",\"fontSize\":22,\"colour\":197121,"
-                  "\"choiceColour\":394500,\"highlightColour\":591879,"
-                  "\"origin\":{\"x\":40,\"y\":350},\"lineSpacing\":6,"
-                  "\"box\":{\"left\":20,\"top\":330,\"right\":620,\"bottom\":470},"
-                  "\"boxColour\":[10,20,30],\"boxOpacity\":255,"
-                  "\"indicator\":{\"enabled\":true,\"mode\":0,\"period\":44},\"speedIndex\":4}"));
-  EXPECT_TRUE(Has(d,
-                  "\"history\":{\"enabled\":1,\"fontName\":\"IPAGothic\",\"fontSize\":18,"
-                  "\"colour\":65791,\"box\":{\"left\":1,\"top\":2,\"right\":3,\"bottom\":4},"
-                  "\"origin\":{\"x\":5,\"y\":6},\"lineSpacing\":7,\"screenMode\":1,"
-                  "\"picture\":{\"name\":\"hist.bmp\",\"x\":8,\"y\":9},\"tint\":[1,2,3,44]}"));
+  const QJsonObject d = g.RunAndDump("");
+  const QJsonValue text = d["text"], history = d["history"];
+  EXPECT_EQ(At(text, "fontName"), "ＭＳ ゴシック");  // as the script named it
+  EXPECT_EQ(At(text, "fontSize"), 22);
+  // colours are red + green x 256 + blue x 65536, one for each FONTCOLOR target
+  EXPECT_EQ(At(text, "colour"), 1 + 2 * 256 + 3 * 65536);
+  EXPECT_EQ(At(text, "choiceColour"), 4 + 5 * 256 + 6 * 65536);
+  EXPECT_EQ(At(text, "highlightColour"), 7 + 8 * 256 + 9 * 65536);
+  EXPECT_EQ(At(text, "origin"), Json(R"({"x":40,"y":350})"));
+  EXPECT_EQ(At(text, "lineSpacing"), 6);
+  EXPECT_EQ(At(text, "box"), Json(R"({"left":20,"top":330,"right":620,"bottom":470})"));
+  EXPECT_EQ(At(text, "boxColour"), Json("[10,20,30]"));
+  EXPECT_EQ(At(text, "boxOpacity"), 255);  // 999 is held to a byte's range
+  // the period is kept in a byte: 300 becomes 44
+  EXPECT_EQ(At(text, "indicator"), Json(R"({"enabled":true,"mode":0,"period":44})"));
+  EXPECT_EQ(At(text, "speedIndex"), 4);
+  EXPECT_EQ(At(history, "enabled"), 1);
+  EXPECT_EQ(At(history, "fontName"), "IPAGothic");
+  EXPECT_EQ(At(history, "fontSize"), 18);
+  EXPECT_EQ(At(history, "colour"), 255 + 0 * 256 + 1 * 65536);
+  EXPECT_EQ(At(history, "box"), Json(R"({"left":1,"top":2,"right":3,"bottom":4})"));
+  EXPECT_EQ(At(history, "origin"), Json(R"({"x":5,"y":6})"));
+  EXPECT_EQ(At(history, "lineSpacing"), 7);
+  EXPECT_EQ(At(history, "screenMode"), 1);
+  EXPECT_EQ(At(history, "picture"), Json(R"({"name":"hist.bmp","x":8,"y":9})"));
+  EXPECT_EQ(At(history, "tint"), Json("[1,2,3,44]"));  // the opacity a byte too
 }
 
 TEST(TextReveal, WindowAfterARevealEqualsTextDrawnAtOnce) {
