@@ -63,13 +63,20 @@ TEST(Interpreter, RevealTimeFollowsSpeedAndPauseEscape) {
 
 TEST(Interpreter, HeldButtonCutsEveryPauseShort) {
   GameDir g;
-  g.Script("\"go\"\\n\n~WAIT 5000,\"abcdef\"\\w\"g\"\\n\n");
-  EXPECT_EQ(g.Run("press\nrelease\ndump " + g.Path("d.json") + "\n"), 0);
+  g.Script("\"go\"\\n\n~WAIT 5000,\"abcdef\"\\w\"g\"\\n\n\"hi\"\\w\"j\"\\n\n");
+  // Enter advances while the button is held down; the release is the next
+  // click and the button is up from there on
+  EXPECT_EQ(g.Run("press\nkey Enter\nrelease\n"), 0);
   const auto t = g.TextEvents();
-  ASSERT_EQ(t.size(), 3u);
-  // the release is at time 200 (go takes 100 ms after the start tick);
-  // with the button up again the reveal of abcdef runs at 50 ms a unit
+  ASSERT_EQ(t.size(), 5u);
   EXPECT_EQ(t[2]["text"], "g");
+  // "go" takes 100 ms after the start tick; held, the reveal of abcdef and
+  // the 5000 ms pause take no time
+  EXPECT_EQ(t[1]["t"], 200);
+  EXPECT_EQ(t[2]["t"], 200);
+  // with the button up again: hi at 50 ms a unit, then the whole pause
+  EXPECT_EQ(t[3]["t"], 200);
+  EXPECT_EQ(t[4]["t"], 200 + 2 * 50 + 5000);
 }
 
 TEST(Variables, AssignmentsAndReferences) {
