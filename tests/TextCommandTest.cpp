@@ -152,6 +152,16 @@ TEST(TextHistorySettings, BadModeOrFontSizeEndsTheStory) {
   }
 }
 
+TEST(TextHistory, KeepsTheTextByLinesAndPages) {
+  GameDir g;
+  // pieces and variable values join on their line; \n and \r end it, \p
+  // starts the next page
+  g.Script("!n:7!\n\"a\"\"b\"\\n\n\"c\"'n'\\r\n\"d\"\\p\n\"e\"\\n\n\"f\"\\n\n");
+  const QJsonObject d = g.RunAndDump("click\nclick\nclick\n");
+  EXPECT_EQ(At(d, "history.pages"), Json(R"([["ab","c7","d"],["e","f",""]])"));
+  EXPECT_EQ(d["page"], 1);
+}
+
 TEST(TextIndicator, BlinksAtTheBoxBottomWithItsKeyColourTransparent) {
   GameDir g;
   // 8 x 6 picture: white, key colour blue at its lower-left and top-left

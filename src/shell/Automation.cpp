@@ -128,6 +128,13 @@ QJsonObject DumpState(Player& p) {
                                             .Int("mode", s.indicatorMode)
                                             .Int("period", s.indicatorPeriod))
                       .Int("speedIndex", s.speedIndex));
+    // The history's text: pages of lines, oldest first, the last being written.
+    QJsonArray pages;
+    for (const std::vector<std::string>& page : p.history().pages()) {
+      QJsonArray lines;
+      for (const std::string& line : page) lines.append(QString::fromStdString(cp932ToUtf8(line)));
+      pages.append(lines);
+    }
     o.Obj("history", JsonObject()
                          .Int("enabled", s.historyEnabled)
                          .Str("fontName", FieldString(s.historyFontName, sizeof s.historyFontName))
@@ -143,7 +150,8 @@ QJsonObject DumpState(Player& p) {
                                                                       sizeof s.historyPicture))
                                              .Int("x", s.historyPictureX)
                                              .Int("y", s.historyPictureY))
-                         .Arr("tint", IntArray(s.historyTint)));
+                         .Arr("tint", IntArray(s.historyTint))
+                         .Arr("pages", pages));
   }
   JsonObject menu;
   std::function<void(const std::vector<MenuEntry>&)> walk = [&](const std::vector<MenuEntry>& list) {
