@@ -2,10 +2,15 @@
 // text cut of string values, and the text block of the state dump.
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
 #include <QImage>
+#include <QRawFont>
+#include <map>
 #include <set>
 
 #include "GameFixture.h"
+#include "StepPlatform.h"
+#include "script/Commands.h"
 #include "shell/Player.h"
 #include "text/TextFont.h"
 #include "text/TextUnits.h"
@@ -26,28 +31,50 @@ QImage Render(const std::string& settings, const std::string& text) {
 
 }  // namespace
 
-TEST(TextFont, ScriptFacesMapToIpaAndUnknownFamiliesToMincho) {
-  using mirt::FontFamilyFor;
-  using mirt::Sjis;
-  EXPECT_EQ(FontFamilyFor(Sjis("ＭＳ 明朝")), "IPAMincho");
-  EXPECT_EQ(FontFamilyFor(Sjis("ＭＳ Ｐゴシック")), "IPAPGothic");
-  EXPECT_EQ(FontFamilyFor("MS Gothic"), "IPAGothic");
-  EXPECT_EQ(FontFamilyFor(""), "IPAMincho");
-  // names fontconfig knows are used as they are, in any spelling it knows
-  EXPECT_EQ(FontFamilyFor("IPAPMincho"), "IPAPMincho");
-  EXPECT_EQ(FontFamilyFor(Sjis("IPAゴシック")), QString::fromUtf8("IPAゴシック"));
-  // a face this machine lacks would otherwise draw with a font that has no
-  // Japanese glyphs
-  EXPECT_EQ(FontFamilyFor(Sjis("ＨＧ正楷書体")), "IPAMincho");
-  EXPECT_EQ(FontFamilyFor("No Such Family"), "IPAMincho");
-}
-
-TEST(TextFont, UnknownFaceDrawsExactlyAsTheDefaultMincho) {
-  QImage mincho = Render("", "漢字かなABC");
-  QImage unknown = Render("~FONTNAME \"Nowhere Sans\"\n", "漢字かなABC");
-  ASSERT_FALSE(mincho.isNull());
-  ASSERT_FALSE(unknown.isNull());
-  EXPECT_EQ(mincho, unknown);
+// The face names the scripts use, and the family that must draw each: it is
+// the family fontconfig resolves for the story font, the window shows the
+// same pixels as with that family named outright, and it holds the Japanese
+// glyphs (a Latin-only font would draw missing-glyph boxes).
+TEST(TextFont, ScriptFacesDrawWithJapaneseFamilies) {
+  const struct {
+    const char* face;  // UTF-8
+    const char* family;
+  } cases[] = {
+      {"ＭＳ 明朝", "IPAMincho"},        {"ＭＳ　明朝", "IPAMincho"},
+      {"MS Mincho", "IPAMincho"},         {"ＭＳ Ｐ明朝", "IPAPMincho"},
+      {"ＭＳ　Ｐ明朝", "IPAPMincho"},    {"MS PMincho", "IPAPMincho"},
+      {"ＭＳ ゴシック", "IPAGothic"},     {"ＭＳ　ゴシック", "IPAGothic"},
+      {"MS Gothic", "IPAGothic"},         {"ＭＳ Ｐゴシック", "IPAPGothic"},
+      {"ＭＳ　Ｐゴシック", "IPAPGothic"}, {"MS PGothic", "IPAPGothic"},
+      {"MS UI Gothic", "IPAPGothic"},     {"", "IPAMincho"},
+      // names fontconfig knows are used as they are, in any spelling it knows
+      {"IPAPMincho", "IPAPMincho"},       {"IPAゴシック", "IPAGothic"},
+      // a face this machine lacks would otherwise draw with a font that has
+      // no Japanese glyphs
+      {"ＨＧ正楷書体", "IPAMincho"},     {"No Such Family", "IPAMincho"},
+  };
+  const std::string text = "漢字かなｶﾅ、ABC";
+  std::map<std::string, QImage> drawn;  // the text as each family draws it
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.face);
+    mirt_test::StepPlayer sp(QImage(640, 480, QImage::Format_RGB32));
+    sp.Command(mirt::CmdFONTNAME, ("\"" + mirt::utf8ToCp932(c.face) + "\"").c_str());
+    const QFont& font = sp.player.message().font();
+    EXPECT_EQ(QFontInfo(font).family().toStdString(), c.family);
+    const QRawFont raw = QRawFont::fromFont(font);
+    for (char32_t ch : U"漢字かなｶﾅ、")
+      if (ch) EXPECT_TRUE(raw.supportsCharacter(uint(ch))) << uint32_t(ch);
+    const std::string settings = std::string("~FONTNAME \"") + c.face + "\"\n";
+    if (!drawn.count(c.family))
+      drawn[c.family] = Render("~FONTNAME \"" + std::string(c.family) + "\"\n", text);
+    ASSERT_FALSE(drawn[c.family].isNull());
+    EXPECT_EQ(Render(settings, text), drawn[c.family]);
+  }
+  // the four families draw differently, so the equalities above tell them apart
+  ASSERT_EQ(drawn.size(), 4u);
+  for (auto i = drawn.begin(); i != drawn.end(); ++i)
+    for (auto j = std::next(i); j != drawn.end(); ++j)
+      EXPECT_NE(i->second, j->second) << i->first << " " << j->first;
 }
 
 TEST(TextFont, SizeIsPointsAtNinetySixPixelsPerInch) {
