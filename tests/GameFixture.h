@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,6 +17,10 @@
 
 #include "platform/Encoding.h"
 #include "shell/Automation.h"
+
+// Failures show JSON values as JSON text.
+inline void PrintTo(const QJsonValue& v, std::ostream* os);
+inline void PrintTo(const QJsonObject& v, std::ostream* os) { PrintTo(QJsonValue(v), os); }
 
 namespace mirt_test {
 
@@ -24,14 +33,74 @@ inline ::testing::AssertionResult Has(const std::string& text, const std::string
   return ::testing::AssertionSuccess() << "\"" << needle << "\" found in: " << text;
 }
 
-// A variable's value in a state dump, without quotes; "none" when it is missing.
-inline std::string VarOf(const std::string& dump, const std::string& name) {
-  const std::string key = "{\"name\":\"" + name + "\",\"value\":";
-  size_t p = dump.find(key);
-  if (p == std::string::npos) return "none";
-  p += key.size();
-  if (dump[p] == '"') return dump.substr(p + 1, dump.find("\"}", p) - p - 1);
-  return dump.substr(p, dump.find('}', p) - p);
+inline std::string JsonText(const QJsonValue& v) {
+  if (v.isUndefined()) return "(missing)";
+  // a document holds an array or an object: wrap the value and unwrap its text
+  QByteArray a = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+  return a.mid(1, a.size() - 2).toStdString();
+}
+
+// A JSON text as a value: an object, an array, a string, a number, ...
+inline QJsonValue Json(const std::string& text) {
+  QJsonParseError error;
+  QJsonDocument d = QJsonDocument::fromJson(QByteArray::fromStdString("[" + text + "]"), &error);
+  EXPECT_EQ(error.error, QJsonParseError::NoError)
+      << error.errorString().toStdString() << " in: " << text;
+  return d.array().isEmpty() ? QJsonValue(QJsonValue::Undefined) : d.array()[0];
+}
+
+// One line of the trace or a dump file as an object; a line that is not one
+// fails the test.
+inline QJsonObject JsonLine(const std::string& line) {
+  QJsonValue v = Json(line);
+  EXPECT_TRUE(v.isObject()) << "not a JSON object: " << line;
+  return v.toObject();
+}
+
+// The value at a dotted path: "text.origin.x", "characters.3.name"; numbers
+// index arrays. Undefined when the path leads nowhere.
+inline QJsonValue At(QJsonValue v, const std::string& path) {
+  std::stringstream parts(path);
+  for (std::string part; std::getline(parts, part, '.');) {
+    if (v.isArray()) {
+      char* end = nullptr;
+      long i = std::strtol(part.c_str(), &end, 10);
+      if (*end || i < 0 || i >= v.toArray().size()) return QJsonValue(QJsonValue::Undefined);
+      v = v.toArray()[i];
+    } else if (v.isObject()) {
+      v = v.toObject().value(QString::fromStdString(part));
+    } else {
+      return QJsonValue(QJsonValue::Undefined);
+    }
+  }
+  return v;
+}
+
+// A string value as UTF-8; "" for anything else.
+inline std::string Str(const QJsonValue& v) { return v.toString().toStdString(); }
+
+// Whether actual holds every member of the expected object (a JSON text)
+// with an equal value; the members it does not name may be anything.
+inline ::testing::AssertionResult Holds(const QJsonValue& actual, const std::string& expected) {
+  QJsonValue want = Json(expected);
+  if (!want.isObject() || !actual.isObject())
+    return ::testing::AssertionFailure() << JsonText(actual) << " does not hold " << expected;
+  const QJsonObject a = actual.toObject(), w = want.toObject();
+  for (auto it = w.begin(); it != w.end(); ++it)
+    if (a.value(it.key()) != it.value())
+      return ::testing::AssertionFailure()
+             << "\"" << it.key().toStdString() << "\" is " << JsonText(a.value(it.key()))
+             << ", not " << JsonText(it.value()) << ", in: " << JsonText(actual);
+  return ::testing::AssertionSuccess();
+}
+
+// A variable's value in a state dump (integers first, then strings, as
+// they come); undefined when there is none of that name.
+inline QJsonValue Var(const QJsonObject& dump, const std::string& name) {
+  for (const char* table : {"ints", "strings"})
+    for (const QJsonValue& v : dump.value(table).toArray())
+      if (v.toObject().value("name").toString().toStdString() == name) return v.toObject().value("value");
+  return QJsonValue(QJsonValue::Undefined);
 }
 
 class GameDir {
@@ -81,39 +150,51 @@ class GameDir {
     fs::current_path(origin_);
     return code;
   }
+  // The trace as written, a line each.
   std::vector<std::string> Trace() const {
     std::ifstream in(Path("trace.jsonl"));
     std::vector<std::string> lines;
     for (std::string l; std::getline(in, l);) lines.push_back(l);
     return lines;
   }
-  // The trace lines holding needle, in order.
+  // The trace lines holding needle, as written, in order.
   std::vector<std::string> Events(const std::string& needle) const {
     std::vector<std::string> out;
     for (const std::string& l : Trace())
       if (l.find(needle) != std::string::npos) out.push_back(l);
     return out;
   }
-  // Runs the actions then dumps the state; returns the dump.
-  std::string RunAndDump(const std::string& actions = "") {
-    EXPECT_EQ(Run(actions + "dump " + Path("d.json") + "\n"), 0);
-    return Read("d.json");
-  }
-  // Text events and message-box events, whole, in order.
-  std::vector<std::string> TextEvents() const { return Events("\"ev\":\"text\""); }
-  std::vector<std::string> MessageEvents() const { return Events("\"ev\":\"message\""); }
-  // Texts drawn, in order.
-  std::vector<std::string> Texts() const { return TextFields("\"ev\":\"text\""); }
-  // Texts of the message boxes shown, in order.
-  std::vector<std::string> Messages() const { return TextFields("\"ev\":\"message\""); }
-  // The "text" field of every event holding needle (the field ends its line).
-  std::vector<std::string> TextFields(const std::string& needle) const {
-    std::vector<std::string> out;
-    for (const std::string& l : Events(needle)) {
-      size_t p = l.find("\"text\":\"");
-      out.push_back(l.substr(p + 8, l.rfind('"') - p - 8));
-    }
+  // Every event of the trace, parsed, in order.
+  std::vector<QJsonObject> TraceEvents() const {
+    std::vector<QJsonObject> out;
+    for (const std::string& l : Trace()) out.push_back(JsonLine(l));
     return out;
+  }
+  // The events named ev ("text", "message", ...), in order.
+  std::vector<QJsonObject> EventsOf(const std::string& ev) const {
+    std::vector<QJsonObject> out;
+    for (const QJsonObject& e : TraceEvents())
+      if (e.value("ev").toString().toStdString() == ev) out.push_back(e);
+    return out;
+  }
+  std::vector<QJsonObject> TextEvents() const { return EventsOf("text"); }
+  std::vector<QJsonObject> MessageEvents() const { return EventsOf("message"); }
+  // The "text" of every event named ev, in order.
+  std::vector<std::string> TextsOf(const std::string& ev) const {
+    std::vector<std::string> out;
+    for (const QJsonObject& e : EventsOf(ev)) out.push_back(Str(e.value("text")));
+    return out;
+  }
+  // Texts drawn, in order.
+  std::vector<std::string> Texts() const { return TextsOf("text"); }
+  // Texts of the message boxes shown, in order.
+  std::vector<std::string> Messages() const { return TextsOf("message"); }
+  // A dump file of the folder, parsed.
+  QJsonObject Dump(const std::string& name) const { return JsonLine(Read(name)); }
+  // Runs the actions then dumps the state; returns the dump.
+  QJsonObject RunAndDump(const std::string& actions = "") {
+    EXPECT_EQ(Run(actions + "dump " + Path("d.json") + "\n"), 0);
+    return Dump("d.json");
   }
   std::string Read(const std::string& name) const {
     std::ifstream in(Path(name), std::ios::binary);
@@ -128,3 +209,5 @@ class GameDir {
 };
 
 }  // namespace mirt_test
+
+inline void PrintTo(const QJsonValue& v, std::ostream* os) { *os << mirt_test::JsonText(v); }

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <functional>
 
 #include "GameFixture.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "shell/Menu.h"
+#include "shell/Player.h"
 
-using mirt_test::GameDir;
-using mirt_test::Has;
+using namespace mirt_test;
 using Strings = std::vector<std::string>;
 
 namespace {
@@ -19,8 +22,11 @@ TEST(Input, StoryStartsAtTheFirstTickAndEnterAdvances) {
   g.Script(kPages);
   EXPECT_EQ(g.Run("key Enter\nkey A\nkey Escape\nkey Enter\n"), 0);
   EXPECT_EQ(g.Texts(), (Strings{"1", "2", "3"}));
-  EXPECT_EQ(g.Trace()[0].rfind("{\"t\":0,\"ev\":\"start\"", 0), 0u);
-  EXPECT_TRUE(Has(g.TextEvents()[0], "\"t\":100,"));
+  ASSERT_FALSE(g.TraceEvents().empty());
+  EXPECT_TRUE(Holds(g.TraceEvents()[0], R"({"t":0,"ev":"start"})"));
+  const auto texts = g.TextEvents();
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts[0]["t"], 100);
 }
 
 TEST(Input, SkipModeAdvancesEveryTickAndAClickOnlyEndsIt) {
@@ -29,7 +35,7 @@ TEST(Input, SkipModeAdvancesEveryTickAndAClickOnlyEndsIt) {
   EXPECT_EQ(g.Run("menu SKIP\nwait 250\nclick\ndump " + g.Path("d.json") + "\nwait 500\n"), 0);
   // 1 at the start, then one advance per 100 ms tick: 2 and 3
   EXPECT_EQ(g.Texts(), (Strings{"1", "2", "3"}));
-  EXPECT_TRUE(Has(g.Read("d.json"), "\"skipMode\":false"));
+  EXPECT_EQ(g.Dump("d.json")["skipMode"], false);
 }
 
 TEST(Input, RightClickHidesTheBoxAndALeftClickBringsItBack) {
@@ -44,7 +50,7 @@ TEST(Input, RightClickHidesTheBoxAndALeftClickBringsItBack) {
   ASSERT_FALSE(before.isNull());
   EXPECT_NE(before, hidden);  // the text is gone with the box
   EXPECT_EQ(before, after);   // and back as it was; the click did not advance
-  EXPECT_TRUE(Has(g.Read("d.json"), "\"storyState\":0"));
+  EXPECT_EQ(g.Dump("d.json")["storyState"], 0);
   EXPECT_EQ(g.Texts(), (Strings{"1"}));
 }
 
@@ -53,24 +59,100 @@ TEST(Input, ReturnToTitleAsksFirst) {
   g.Script("!n:1!\n" + std::string(kPages));
   EXPECT_EQ(g.Run("click\nanswer no\nmenu N1\nanswer yes\nmenu N1\ndump " + g.Path("d.json") + "\n"), 0);
   EXPECT_EQ(g.Texts(), (Strings{"1", "2", "1"}));
-  auto q = g.Events("\"ev\":\"question\"");
+  const auto q = g.EventsOf("question");
   ASSERT_EQ(q.size(), 2u);
-  EXPECT_TRUE(Has(q[0], "タイトルに戻りますか？"));
-  EXPECT_TRUE(Has(q[0], "\"answer\":\"no\""));
-  std::string d = g.Read("d.json");
-  EXPECT_TRUE(Has(d, "\"intCount\":1"));  // the reset, then the first line again
-  EXPECT_TRUE(Has(d, "\"caption\":\"Mirt Ver 2.33\""));
+  EXPECT_TRUE(Has(Str(q[0]["text"]), "タイトルに戻りますか？"));
+  EXPECT_EQ(q[0]["answer"], "no");
+  const QJsonObject d = g.Dump("d.json");
+  EXPECT_EQ(d["intCount"], 1);  // the reset, then the first line again
+  EXPECT_EQ(d["caption"], "Mirt Ver 2.33");
 }
 
-TEST(Input, MenuModelCaptionsAndChecks) {
+namespace {
+
+// A headless platform that keeps the menu bar the player gave it last.
+class MenuPlatform : public mirt::HeadlessPlatform {
+ public:
+  MenuPlatform() : HeadlessPlatform(true) {}
+  void setMenu(const std::vector<mirt::MenuEntry>& bar) override { bar_ = bar; }
+  const mirt::MenuEntry& Entry(const std::string& name) const {
+    static const mirt::MenuEntry none;
+    const mirt::MenuEntry* e = mirt::FindMenuEntry(bar_, name);
+    EXPECT_NE(e, nullptr) << name;
+    return e ? *e : none;
+  }
+  // The speed entries shown checked.
+  Strings CheckedSpeeds() const {
+    Strings out;
+    for (int i = 1; i <= 5; ++i)
+      if (Entry("vol" + std::to_string(i)).checked) out.push_back("vol" + std::to_string(i));
+    return out;
+  }
+  // Entries the window would show with no caption.
+  Strings Blank() const {
+    Strings out;
+    std::function<void(const std::vector<mirt::MenuEntry>&)> walk = [&](const auto& list) {
+      for (const mirt::MenuEntry& e : list) {
+        if (e.caption.empty()) out.push_back(e.name);
+        walk(e.children);
+      }
+    };
+    walk(bar_);
+    return out;
+  }
+
+ private:
+  std::vector<mirt::MenuEntry> bar_;
+};
+
+}  // namespace
+
+TEST(Input, MenuEntriesActAndTheWindowShowsWhatTheyChose) {
+  GameDir g;
+  g.Script("\"abc\"\"d\"\\n\n"
+           "\"abc\"\"d\"\\n\n"
+           "~SETSPEED 2\n\"abc\"\"d\"\\n\n"
+           "\"e\"\\n\n\"f\"\\n\n\"g\"\\n\n");
+  std::filesystem::current_path(g.Path(""));
+  {
+    MenuPlatform platform;
+    mirt::Player player(platform);
+    platform.setEventHandler(&player);
+    player.trace().Open(g.Path("trace.jsonl"));
+    player.FormCreate();
+    EXPECT_EQ(platform.Blank(), Strings{});
+    // an empty save slot, in both lists
+    EXPECT_EQ(mirt::cp932ToUtf8(platform.Entry("SaveDat3").caption), "3: ---- --/-- --:--:--");
+    EXPECT_EQ(platform.Entry("LoadDat3").caption, platform.Entry("SaveDat3").caption);
+    const mirt::MenuEntry& top = platform.Entry("N3");  // always on top: kept, not offered
+    EXPECT_TRUE(top.checked);
+    EXPECT_FALSE(top.visible);
+    EXPECT_EQ(platform.CheckedSpeeds(), Strings{"vol3"});
+    player.timer2Timer();  // the first tick's click: line 1
+    player.menuActivated("vol5");
+    EXPECT_EQ(platform.CheckedSpeeds(), Strings{"vol5"});
+    EXPECT_EQ(mirt::DumpState(player).value("charDelay"), 50);  // vol5 of this init.def
+    player.formClick();  // line 2 at 50 ms a unit
+    player.formClick();  // SETSPEED 2 from the script: line 3 at 20 ms
+    EXPECT_EQ(platform.CheckedSpeeds(), Strings{"vol2"});
+    EXPECT_FALSE(platform.Entry("P1").checked);
+    player.menuActivated("P1");
+    EXPECT_TRUE(platform.Entry("P1").checked);
+    player.formClick();  // page mode: e, f and g without waiting
+    player.trace().Close();
+  }
+  const auto t = g.TextEvents();
+  ASSERT_EQ(t.size(), 9u);
+  for (int line : {0, 1, 2}) EXPECT_EQ(t[2 * line + 1]["text"], "d");
+  EXPECT_EQ(t[3]["t"].toInt() - t[2]["t"].toInt(), 3 * 50);
+  EXPECT_EQ(t[5]["t"].toInt() - t[4]["t"].toInt(), 3 * 20);
+  EXPECT_EQ(t[6]["t"], t[8]["t"]);
+}
+
+TEST(Input, MenuChoicesAreKeptInTheSettingsFile) {
   GameDir g;
   g.Script(kPages);
-  std::string d = g.RunAndDump("menu vol5\nmenu P1\n");
-  EXPECT_TRUE(Has(d, "\"SaveDat3\":{\"caption\":\"3: ---- --/-- --:--:--\""));
-  EXPECT_TRUE(Has(d, "\"vol5\":{\"caption\":\"遅い\",\"checked\":true"));
-  EXPECT_TRUE(Has(d, "\"vol3\":{\"caption\":\"標準\",\"checked\":false"));
-  EXPECT_TRUE(Has(d, "\"N3\":{\"caption\":\"常に手前で表示\",\"checked\":true,\"enabled\":true,\"visible\":false}"));
-  EXPECT_TRUE(Has(d, "\"charDelay\":50"));  // vol5 of this init.def is 50
+  EXPECT_EQ(g.Run("menu vol5\nmenu P1\n"), 0);
   std::string ini = g.Read("mirt.ini");
   ASSERT_EQ(ini.size(), 20u);
   EXPECT_EQ(ini[4], 1);   // page mode

@@ -1,15 +1,12 @@
 // MATH, IF, RANDOM, SIN and COS through the headless player.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "GameFixture.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "script/Commands.h"
 #include "shell/Player.h"
 
-using mirt_test::GameDir;
-using mirt_test::VarOf;
+using namespace mirt_test;
 using Strings = std::vector<std::string>;
 
 namespace mirt {
@@ -19,7 +16,7 @@ int32_t EvaluateMathText(const std::string& text);  // MathCommands.cpp
 namespace {
 
 // Runs the script (then a wait), dumps the state and returns the dump.
-std::string RunAndDump(GameDir& g, const std::string& script, const std::string& more = "") {
+QJsonObject RunAndDump(GameDir& g, const std::string& script, const std::string& more = "") {
   g.Script(script + "\"end\"\\n\n");
   return g.RunAndDump(more);
 }
@@ -46,7 +43,7 @@ TEST(MathEvaluator, PrecedenceSignsAndErrors) {
 
 TEST(MathCommand, RewritesNamesAndEmptyTokens) {
   GameDir g;
-  std::string d = RunAndDump(g,
+  const QJsonObject d = RunAndDump(g,
                              "!a:0!\n!b:4!\n!c:0!\n!e:0!\n!f:0!\n!h:0!\n!z:0!\n!m:-2147483648!\n!q:0!\n"
                              "~MATH a=(b+1)*2\n"
                              "~MATH c=b*-1\n"
@@ -54,21 +51,21 @@ TEST(MathCommand, RewritesNamesAndEmptyTokens) {
                              "~MATH f=b+1;\n"
                              "~MATH h=3-b\n"
                              "~MATH q=m/-1\n");
-  EXPECT_EQ(VarOf(d, "a"), "10");
-  EXPECT_EQ(VarOf(d, "c"), "-1");  // evaluated as b*0-1
-  EXPECT_EQ(VarOf(d, "e"), "5");
-  EXPECT_EQ(VarOf(d, "f"), "5");
-  EXPECT_EQ(VarOf(d, "h"), "-1");
-  EXPECT_EQ(VarOf(d, "q"), "-2147483648");
+  EXPECT_EQ(Var(d, "a"), 10);
+  EXPECT_EQ(Var(d, "c"), -1);  // evaluated as b*0-1
+  EXPECT_EQ(Var(d, "e"), 5);
+  EXPECT_EQ(Var(d, "f"), 5);
+  EXPECT_EQ(Var(d, "h"), -1);
+  EXPECT_EQ(Var(d, "q"), INT32_MIN);
   EXPECT_TRUE(g.Messages().empty());
 }
 
 TEST(MathCommand, LiteralZeroAndMissingNames) {
   GameDir g;
-  std::string d = RunAndDump(g, "!a:7!\n!b:7!\n~MATH a=0\n~MATH b=nothing+2\n~MATH\n~MATH nobody=1\n");
-  EXPECT_EQ(VarOf(d, "a"), "0");
-  EXPECT_EQ(VarOf(d, "b"), "2");
-  EXPECT_EQ(VarOf(d, "nobody"), "none");
+  const QJsonObject d = RunAndDump(g, "!a:7!\n!b:7!\n~MATH a=0\n~MATH b=nothing+2\n~MATH\n~MATH nobody=1\n");
+  EXPECT_EQ(Var(d, "a"), 0);
+  EXPECT_EQ(Var(d, "b"), 2);
+  EXPECT_TRUE(Var(d, "nobody").isUndefined());
   EXPECT_EQ(g.Messages(), (Strings{"変数が指定されていません。", "変数が指定されていません。",
                                    "変数の指定がありません。"}));
 }
@@ -106,18 +103,18 @@ TEST(MathRandom, RangesAndUnchangedPairs) {
     script += "~RANDOM d" + n + ",1,6\n~RANDOM f" + n + ",5,3\n~RANDOM n" + n + ",-10,-2\n~RANDOM s" +
               n + ",-3,4\n";
   }
-  std::string d = RunAndDump(g, script);
-  EXPECT_EQ(VarOf(d, "z"), "0");
-  EXPECT_EQ(VarOf(d, "k"), "77");
-  EXPECT_EQ(VarOf(d, "a"), "11");
-  EXPECT_EQ(VarOf(d, "b"), "12");
+  const QJsonObject d = RunAndDump(g, script);
+  EXPECT_EQ(Var(d, "z"), 0);
+  EXPECT_EQ(Var(d, "k"), 77);
+  EXPECT_EQ(Var(d, "a"), 11);
+  EXPECT_EQ(Var(d, "b"), 12);
   for (int i = 0; i < 20; ++i) {
     std::string n = std::to_string(i);
-    int dv = std::atoi(VarOf(d, "d" + n).c_str());
-    int nv = std::atoi(VarOf(d, "n" + n).c_str());
-    int sv = std::atoi(VarOf(d, "s" + n).c_str());
+    int dv = Var(d, "d" + n).toInt(-99);
+    int nv = Var(d, "n" + n).toInt(-99);
+    int sv = Var(d, "s" + n).toInt(-99);
     EXPECT_TRUE(dv >= 1 && dv <= 6) << dv;
-    EXPECT_EQ(VarOf(d, "f" + n), "5");
+    EXPECT_EQ(Var(d, "f" + n), 5);
     EXPECT_TRUE(nv >= 3 && nv <= 10) << nv;
     EXPECT_TRUE(sv >= -2 && sv <= 3) << sv;
   }
@@ -125,14 +122,14 @@ TEST(MathRandom, RangesAndUnchangedPairs) {
 
 TEST(MathTrig, EngineFactorAndCosMessage) {
   GameDir g;
-  std::string d = RunAndDump(g,
+  const QJsonObject d = RunAndDump(g,
                              "!y:0!\n!r:0!\n!x:0!\n!w:0!\n!deg:60!\n"
                              "~SIN 30,100,y\n~SIN 90,100,r\n~COS !deg,100,x\n~COS 180,100,w\n"
                              "~SIN 30,100,none\n");
-  EXPECT_EQ(VarOf(d, "y"), "49");
-  EXPECT_EQ(VarOf(d, "r"), "99");
-  EXPECT_EQ(VarOf(d, "x"), "50");
-  EXPECT_EQ(VarOf(d, "w"), "-99");
+  EXPECT_EQ(Var(d, "y"), 49);
+  EXPECT_EQ(Var(d, "r"), 99);
+  EXPECT_EQ(Var(d, "x"), 50);
+  EXPECT_EQ(Var(d, "w"), -99);
   EXPECT_EQ(g.Messages(), (Strings{"50", "-99", "変数の指定がありません。"}));
 }
 

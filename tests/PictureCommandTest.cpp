@@ -17,10 +17,8 @@ namespace {
 const char kBadEffect[] = "存在しないエフェクトＮＯを選択しました。";
 
 // The dump's record of one character slot.
-std::string SlotJson(const std::string& dump, int slot) {
-  size_t p = dump.find("\"characters\":[");
-  for (int i = 0; i <= slot && p != std::string::npos; ++i) p = dump.find('{', p + 1);
-  return p == std::string::npos ? "" : dump.substr(p, dump.find('}', p) - p + 1);
+QJsonValue Slot(const QJsonObject& dump, int slot) {
+  return At(dump, "characters." + std::to_string(slot));
 }
 
 QImage Png(const GameDir& g, const std::string& name) {
@@ -69,13 +67,13 @@ TEST(PictureCommands, BackgroundCharactersAndTheirFlags) {
          "\nclick\n";
   }
   ASSERT_EQ(g.Run(a), 0);
-  const std::string d0 = g.Read("d0.json"), d1 = g.Read("d1.json"), d2 = g.Read("d2.json"),
-                    d3 = g.Read("d3.json");
-  EXPECT_TRUE(Has(d0, "\"background\":\"bg.bmp\",\"backgroundLoaded\":1,\"fadeColour\":0"));
-  EXPECT_EQ(SlotJson(d0, 1), "{\"name\":\"g.bmp\",\"x\":100,\"y\":1,\"mode\":0,\"shown\":1,\"keep\":0,"
-                             "\"showWhileHidden\":0,\"inScene\":1}");
-  EXPECT_TRUE(Has(SlotJson(d0, 2), "\"y\":1,"));  // below 1 is stored as 1
-  EXPECT_TRUE(Has(SlotJson(d0, 3), "\"name\":\"k.bmp\",\"x\":300,\"y\":50,\"mode\":1,\"shown\":1,\"keep\":1"));
+  const QJsonObject d0 = g.Dump("d0.json"), d1 = g.Dump("d1.json"), d2 = g.Dump("d2.json"),
+                    d3 = g.Dump("d3.json");
+  EXPECT_TRUE(Holds(d0, R"({"background":"bg.bmp","backgroundLoaded":1,"fadeColour":0})"));
+  EXPECT_EQ(Slot(d0, 1), Json(R"({"name":"g.bmp","x":100,"y":1,"mode":0,"shown":1,"keep":0,
+                                  "showWhileHidden":0,"inScene":1})"));
+  EXPECT_EQ(At(Slot(d0, 2), "y"), 1);  // below 1 is stored as 1
+  EXPECT_TRUE(Holds(Slot(d0, 3), R"({"name":"k.bmp","x":300,"y":50,"mode":1,"shown":1,"keep":1})"));
   QImage s0 = Png(g, "scene0.png");
   EXPECT_EQ(Rgb(s0, 0, 0), qRgb(200, 0, 0) & 0xFFFFFF);
   EXPECT_EQ(Rgb(s0, 100, 1), qRgb(0, 200, 0) & 0xFFFFFF);
@@ -87,13 +85,13 @@ TEST(PictureCommands, BackgroundCharactersAndTheirFlags) {
   QImage s1 = Png(g, "scene1.png");
   EXPECT_EQ(Rgb(s1, 100, 1), qRgb(200, 0, 0) & 0xFFFFFF);
   EXPECT_EQ(Rgb(s1, 310, 60), qRgb(1, 2, 3) & 0xFFFFFF);
-  EXPECT_TRUE(Has(SlotJson(d1, 1), "\"shown\":0"));
+  EXPECT_EQ(At(Slot(d1, 1), "shown"), 0);
   // in-scene 0: still shown, but out of the picture
-  EXPECT_TRUE(Has(SlotJson(d2, 3), "\"shown\":1,\"keep\":1,\"showWhileHidden\":0,\"inScene\":0"));
+  EXPECT_TRUE(Holds(Slot(d2, 3), R"({"shown":1,"keep":1,"showWhileHidden":0,"inScene":0})"));
   EXPECT_EQ(Rgb(Png(g, "scene2.png"), 310, 60), qRgb(200, 0, 0) & 0xFFFFFF);
   // CHARCLR empties the slot and puts it back in the scene
-  EXPECT_EQ(SlotJson(d3, 3), "{\"name\":\"\",\"x\":300,\"y\":50,\"mode\":0,\"shown\":0,\"keep\":1,"
-                             "\"showWhileHidden\":0,\"inScene\":1}");
+  EXPECT_EQ(Slot(d3, 3), Json(R"({"name":"","x":300,"y":50,"mode":0,"shown":0,"keep":1,
+                                  "showWhileHidden":0,"inScene":1})"));
   EXPECT_TRUE(g.Messages().empty());
 }
 
@@ -119,12 +117,12 @@ TEST(PictureCommands, EffectNumbersUnquotedNamesAndBadSlots) {
   // LOADBG 21, LOADCHAR -1 and LOADBG's unquoted name (effect 100)
   ASSERT_EQ(m.size(), 3u);
   for (const std::string& t : m) EXPECT_EQ(t, kBadEffect);
-  const std::string d = g.Read("d.json");
-  EXPECT_TRUE(Has(SlotJson(d, 4), "\"name\":\"g.bmp\",\"x\":7,\"y\":8,\"mode\":0,\"shown\":1"));
-  EXPECT_TRUE(Has(SlotJson(d, 3), "\"name\":\"\",\"x\":0,\"y\":0,\"mode\":0,\"shown\":0"));
+  const QJsonObject d = g.Dump("d.json");
+  EXPECT_TRUE(Holds(Slot(d, 4), R"({"name":"g.bmp","x":7,"y":8,"mode":0,"shown":1})"));
+  EXPECT_TRUE(Holds(Slot(d, 3), R"({"name":"","x":0,"y":0,"mode":0,"shown":0})"));
   for (int i : {1, 2, 5, 6, 7, 8, 9})
-    EXPECT_EQ(SlotJson(d, i), "{\"name\":\"\",\"x\":0,\"y\":0,\"mode\":0,\"shown\":0,\"keep\":0,"
-                              "\"showWhileHidden\":0,\"inScene\":0}") << i;
+    EXPECT_EQ(Slot(d, i), Json(R"({"name":"","x":0,"y":0,"mode":0,"shown":0,"keep":0,
+                                   "showWhileHidden":0,"inScene":0})")) << i;
 }
 
 TEST(PictureCommands, TitleDropsSpacesAndKeepsCommas) {
@@ -134,13 +132,13 @@ TEST(PictureCommands, TitleDropsSpacesAndKeepsCommas) {
            "~TITLE  xx \"第一章, 旅\t立ち&\"\n"
            "\"b\"\\n\n");
   ASSERT_EQ(g.Run("dump " + g.Path("d1.json") + "\nclick\ndump " + g.Path("d2.json") + "\n"), 0);
-  std::vector<std::string> c = g.TextFields("\"ev\":\"caption\"");
+  std::vector<std::string> c = g.TextsOf("caption");
   ASSERT_EQ(c.size(), 3u);
   EXPECT_EQ(c[0], "Mirt Ver 2.33");
   EXPECT_EQ(c[1], "TITLE　【Mirt Ver 2.33】");
   EXPECT_EQ(c[2], "第一章,旅立ち&　【Mirt Ver 2.33】");
-  EXPECT_TRUE(Has(g.Read("d1.json"), "\"caption\":\"TITLE　【Mirt Ver 2.33】\""));
-  EXPECT_TRUE(Has(g.Read("d2.json"), "\"caption\":\"第一章,旅立ち&　【Mirt Ver 2.33】\""));
+  EXPECT_EQ(g.Dump("d1.json")["caption"], "TITLE　【Mirt Ver 2.33】");
+  EXPECT_EQ(g.Dump("d2.json")["caption"], "第一章,旅立ち&　【Mirt Ver 2.33】");
 }
 
 TEST(PictureCommands, ArchiveFirstAndHidingTheBoxShowsTheMarkedCharacters) {
@@ -212,9 +210,9 @@ TEST(PictureCommands, BrokenPackedTreeMessageAndLongNames) {
   ASSERT_EQ(g.Run("dump " + g.Path("d.json") + "\n"), 0);
   // LOADCHAR and CHARCLR; LOADBG has taken the slot away by its composition
   EXPECT_EQ(g.Messages(), std::vector<std::string>(2, "エラー"));
-  const std::string d = g.Read("d.json");
-  EXPECT_TRUE(Has(d, "\"background\":\"" + std::string(79, 'a') + "\""));
-  EXPECT_TRUE(Has(SlotJson(d, 0), "\"name\":\"bad.ccg\""));
+  const QJsonObject d = g.Dump("d.json");
+  EXPECT_EQ(Str(d["background"]), std::string(79, 'a'));
+  EXPECT_EQ(At(Slot(d, 0), "name"), "bad.ccg");
 }
 
 // The demo and its archived twin (pictures from the graphics archive) draw
@@ -234,8 +232,10 @@ TEST(PictureCommands, DemoScenesFromFilesAndFromTheArchiveAgree) {
     for (int i = 0; i < 13; ++i) a += "click\n";
     a += "layer SceneImage " + g.Path("scene.png") + "\ndump " + g.Path("d.json") + "\n";
     ASSERT_EQ(g.Run(a), 0) << game;
-    EXPECT_TRUE(Has(g.Read("d.json"), "\"name\":\"boy.jpg\",\"x\":440,\"y\":90,\"mode\":2,\"shown\":1"))
-        << game;
+    bool boy = false;
+    for (const QJsonValue& slot : g.Dump("d.json")["characters"].toArray())
+      if (Holds(slot, R"({"name":"boy.jpg","x":440,"y":90,"mode":2,"shown":1})")) boy = true;
+    EXPECT_TRUE(boy) << game;
     EXPECT_TRUE(g.Messages().empty()) << game;
     scenes.push_back(Png(g, "scene.png"));
   }

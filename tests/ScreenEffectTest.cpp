@@ -11,7 +11,7 @@
 #include "script/Commands.h"
 
 using mirt_test::GameDir;
-using mirt_test::Has;
+using mirt_test::Holds;
 using mirt_test::NewPicture;
 using mirt_test::OldPicture;
 using mirt_test::StepPlayer;
@@ -235,11 +235,11 @@ TEST(ScreenEffectGame, TransitionsAreTracedWithTheirSteps) {
            "~QUIVER 1,1,10\n\"c\"\\n\n");
   // the second DRAW runs with the button held down: one step only
   EXPECT_EQ(g.Run("press\nkey Enter\nrelease\nwait 200\n"), 0);
-  auto t = g.Events("\"ev\":\"transition\"");
+  const auto t = g.EventsOf("transition");
   ASSERT_EQ(t.size(), 3u);
-  EXPECT_TRUE(Has(t[0], "\"effect\":3,\"speed\":10,\"steps\":10}"));
-  EXPECT_TRUE(Has(t[1], "\"effect\":9,\"speed\":0,\"steps\":15}"));
-  EXPECT_TRUE(Has(t[2], "\"effect\":13,\"speed\":10,\"steps\":1}"));
+  EXPECT_TRUE(Holds(t[0], R"({"effect":3,"speed":10,"steps":10})"));
+  EXPECT_TRUE(Holds(t[1], R"({"effect":9,"speed":0,"steps":15})"));
+  EXPECT_TRUE(Holds(t[2], R"({"effect":13,"speed":10,"steps":1})"));
   const std::string bad = "存在しないエフェクトＮＯを選択しました。";
   EXPECT_EQ(g.Messages(), (Strings{bad, bad}));
   EXPECT_EQ(g.Texts(), (Strings{"a", "b", "c"}));
@@ -249,7 +249,7 @@ TEST(ScreenEffectGame, PageModeRunsNoTransition) {
   GameDir g;
   g.Script("\"a\"\\n\n~DRAW 9,10\n~FADEOUT 0,0,0,10\n\"b\"\\n\n");
   EXPECT_EQ(g.Run("menu P1\nclick\n"), 0);
-  EXPECT_TRUE(g.Events("\"ev\":\"transition\"").empty());
+  EXPECT_TRUE(g.EventsOf("transition").empty());
   EXPECT_EQ(g.Texts(), (Strings{"a", "b"}));
 }
 
@@ -327,5 +327,5 @@ TEST(ScreenEffectGame, EventsHandedOnDuringADissolveDoNotReenterTheStory) {
   player.formKeyDown(mirt::kKeyEnter);
   player.trace().Close();
   EXPECT_EQ(g.Texts(), (Strings{"a", "b", "c"}));
-  EXPECT_EQ(g.Events("\"ev\":\"transition\"").size(), 1u);
+  EXPECT_EQ(g.EventsOf("transition").size(), 1u);
 }

@@ -6,8 +6,7 @@
 
 #include "GameFixture.h"
 
-using mirt_test::GameDir;
-using mirt_test::Has;
+using namespace mirt_test;
 
 namespace {
 
@@ -53,10 +52,10 @@ TEST(TextBox, OffScreenRectangleIsCutAndBoxColResetsThePen) {
            "~BOXCOL 255,255,255,128\n"
            "\"d\"\\n\n");
   EXPECT_EQ(g.Run("screenshot " + g.Path("s.png") + "\nclick\n"), 0);
-  auto t = g.TextEvents();
+  const auto t = g.TextEvents();
   ASSERT_EQ(t.size(), 3u);
-  EXPECT_FALSE(Has(t[1], "\"x\":30,"));  // "c" went on after "ab"
-  EXPECT_TRUE(Has(t[2], "\"x\":30,\"y\":40"));
+  EXPECT_NE(t[1]["x"], 30);  // "c" went on after "ab"
+  EXPECT_TRUE(Holds(t[2], R"({"x":30,"y":40})"));
   EXPECT_EQ(PixelAt(g, "s.png", 639, 479), qRgb(127, 127, 127) & 0xFFFFFF);
   EXPECT_EQ(PixelAt(g, "s.png", 0, 0), qRgb(127, 127, 127) & 0xFFFFFF);
 }
@@ -71,11 +70,11 @@ TEST(TextFont, ColourSizeAndOriginReachTheDrawnText) {
            "~TXTPOS 10,20\n"
            "\"■\"\\w\"■\"\\n\n");
   EXPECT_EQ(g.Run("screenshot " + g.Path("s.png") + "\nclick\n"), 0);
-  auto t = g.TextEvents();
+  const auto t = g.TextEvents();
   ASSERT_EQ(t.size(), 2u);
-  EXPECT_TRUE(Has(t[0], "\"x\":10,\"y\":20"));
+  EXPECT_TRUE(Holds(t[0], R"({"x":10,"y":20})"));
   // 300 modulo 256 = 44 points = 59 pixels: one full-width character
-  EXPECT_TRUE(Has(t[1], "\"x\":69,\"y\":20"));
+  EXPECT_TRUE(Holds(t[1], R"({"x":69,"y":20})"));
   // 256 wraps to 0 in the green byte and target 3 is ignored: the text is
   // black on the black scene
   QImage img(QString::fromStdString(g.Path("s.png")));
@@ -112,12 +111,12 @@ TEST(TextSpeed, SetSpeedChoosesTheMenuItemOnlyForOneToFive) {
   GameDir g;
   g.Script("~SETSPEED 6\n\"a\"\\n\n~SETSPEED 1\n\"b\"\\n\n");
   EXPECT_EQ(g.Run("dump " + g.Path("a.json") + "\nclick\ndump " + g.Path("b.json") + "\n"), 0);
-  std::string a = g.Read("a.json"), b = g.Read("b.json");
-  EXPECT_TRUE(Has(a, "\"charDelay\":50"));
-  EXPECT_TRUE(Has(a, "\"vol3\":{\"caption\":\"標準\",\"checked\":true"));
-  EXPECT_TRUE(Has(b, "\"charDelay\":10"));
-  EXPECT_TRUE(Has(b, "\"vol1\":{\"caption\":\"速い\",\"checked\":true"));
-  EXPECT_TRUE(Has(b, "\"vol3\":{\"caption\":\"標準\",\"checked\":false"));
+  const QJsonObject a = g.Dump("a.json"), b = g.Dump("b.json");
+  EXPECT_EQ(a["charDelay"], 50);
+  EXPECT_EQ(At(a, "menu.vol3.checked"), true);
+  EXPECT_EQ(b["charDelay"], 10);
+  EXPECT_EQ(At(b, "menu.vol1.checked"), true);
+  EXPECT_EQ(At(b, "menu.vol3.checked"), false);
 }
 
 TEST(TextSpeed, SpeedIndexIsKeptInTheSettingsFileAndChosenAgainAtStart) {
@@ -128,11 +127,11 @@ TEST(TextSpeed, SpeedIndexIsKeptInTheSettingsFileAndChosenAgainAtStart) {
   ASSERT_EQ(ini.size(), 20u);
   EXPECT_EQ(ini[16], 4);
   g.WriteScript("start.txt", "\"b\"\\n\n");
-  std::string d = g.RunAndDump("");
-  EXPECT_TRUE(Has(d, "\"charDelay\":40"));
-  EXPECT_TRUE(Has(d, "\"speedIndex\":4"));
-  EXPECT_TRUE(Has(d, "\"vol4\":{\"caption\":\"やや遅い\",\"checked\":true"));
-  EXPECT_TRUE(Has(d, "\"vol3\":{\"caption\":\"標準\",\"checked\":false"));
+  const QJsonObject d = g.RunAndDump("");
+  EXPECT_EQ(d["charDelay"], 40);
+  EXPECT_EQ(At(d, "text.speedIndex"), 4);
+  EXPECT_EQ(At(d, "menu.vol4.checked"), true);
+  EXPECT_EQ(At(d, "menu.vol3.checked"), false);
 }
 
 TEST(TextHistorySettings, BadModeOrFontSizeEndsTheStory) {
@@ -144,13 +143,23 @@ TEST(TextHistorySettings, BadModeOrFontSizeEndsTheStory) {
              "~TSCREENCOLOR 0,0,0,128\n\"ok\"\\n\n") +
              bad + "\"last\"\\n\n\"gone\"\\n\n");
     g.Run("click\nclick\nclick\n");
-    auto m = g.MessageEvents();
+    const auto m = g.MessageEvents();
     ASSERT_EQ(m.size(), 1u) << bad;
-    EXPECT_TRUE(Has(m[0], "\"text\":\"x\""));
+    EXPECT_EQ(m[0]["text"], "x");
     // like EXIT, the close takes effect at the next wait
     EXPECT_EQ(g.Texts(), (std::vector<std::string>{"ok", "last"})) << bad;
-    EXPECT_EQ(g.Events("\"ev\":\"exit\"").size(), 1u);
+    EXPECT_EQ(g.EventsOf("exit").size(), 1u);
   }
+}
+
+TEST(TextHistory, KeepsTheTextByLinesAndPages) {
+  GameDir g;
+  // pieces and variable values join on their line; \n and \r end it, \p
+  // starts the next page
+  g.Script("!n:7!\n\"a\"\"b\"\\n\n\"c\"'n'\\r\n\"d\"\\p\n\"e\"\\n\n\"f\"\\n\n");
+  const QJsonObject d = g.RunAndDump("click\nclick\nclick\n");
+  EXPECT_EQ(At(d, "history.pages"), Json(R"([["ab","c7","d"],["e","f",""]])"));
+  EXPECT_EQ(d["page"], 1);
 }
 
 TEST(TextIndicator, BlinksAtTheBoxBottomWithItsKeyColourTransparent) {

@@ -13,7 +13,6 @@
 #include "graphics/CImage.h"
 #include "graphics/Transitions.h"
 
-using mirt_test::Has;
 using mirt_test::NewPicture;
 using mirt_test::OldPicture;
 using mirt_test::StepPlayer;
@@ -82,12 +81,16 @@ std::string CheckSplit(const QImage& win, const QImage& oldPic, const QImage& ne
   return "";
 }
 
-std::string TraceOf(StepPlayer& sp, const std::string& path) {
+// The trace's transition events, parsed.
+std::vector<QJsonObject> TransitionsOf(StepPlayer& sp, const std::string& path) {
   sp.player.trace().Close();
   std::ifstream in(path);
-  std::string all, line;
-  while (std::getline(in, line)) all += line + "\n";
-  return all;
+  std::vector<QJsonObject> out;
+  for (std::string line; std::getline(in, line);) {
+    const QJsonObject e = mirt_test::JsonLine(line);
+    if (e["ev"] == "transition") out.push_back(e);
+  }
+  return out;
 }
 
 }  // namespace
@@ -157,9 +160,10 @@ TEST(Transition, HeldButtonEndsEveryEffectAfterItsFirstStep) {
     EXPECT_EQ(CheckSplit(sp.window(), oldPic, newPic,
                          [&](int x, int y) { return pat.covered(x, y, 0); }),
               "");
-    EXPECT_TRUE(Has(TraceOf(sp, trace), "\"ev\":\"transition\",\"effect\":" +
-                                        std::to_string(pat.effect) +
-                                        ",\"speed\":10,\"steps\":1}"));
+    const auto events = TransitionsOf(sp, trace);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0]["effect"], static_cast<int>(pat.effect));
+    EXPECT_TRUE(mirt_test::Holds(events[0], R"({"speed":10,"steps":1})"));
   }
 }
 

@@ -1,5 +1,6 @@
 #include "shell/Automation.h"
 
+#include <QJsonDocument>
 #include <array>
 #include <fstream>
 #include <sstream>
@@ -68,17 +69,6 @@ int KeyCode(const std::string& name) {
   return -1;
 }
 
-// A JSON array of the integers in values.
-template <typename Range>
-std::string IntArray(const Range& values) {
-  std::string s = "[";
-  for (const auto v : values) {
-    if (s.size() > 1) s += ",";
-    s += std::to_string(static_cast<long long>(v));
-  }
-  return s + "]";
-}
-
 bool SavePng(const QImage& img, const std::string& path) {
   return img.save(QString::fromStdString(path), "PNG");
 }
@@ -95,109 +85,103 @@ QImage Layers::*LayerByName(const std::string& name) {
 
 }  // namespace
 
-std::string DumpState(Player& p) {
+QJsonObject DumpState(Player& p) {
   JsonObject o;
   o.Str("scenario", FieldString(p.state().scenarioName, 80));
   o.Int("position", p.script().scenario().position());
-  std::string ints = "[", strs = "[";
-  for (int i = 0; i < p.state().intCount && i < kIntVarCount; ++i) {
-    if (i) ints += ",";
-    ints += JsonObject().Str("name", p.vars().IntName(i)).Int("value", p.vars().ints[i].value).Done();
-  }
-  for (int i = 0; i < p.state().stringCount && i < kStrVarCount; ++i) {
-    if (i) strs += ",";
-    strs += JsonObject().Str("name", p.vars().StrName(i)).Str("value", p.vars().StringValue(i)).Done();
-  }
-  o.Raw("ints", ints + "]").Raw("strings", strs + "]");
+  QJsonArray ints, strs;
+  for (int i = 0; i < p.state().intCount && i < kIntVarCount; ++i)
+    ints.append(JsonObject().Str("name", p.vars().IntName(i)).Int("value", p.vars().ints[i].value).json());
+  for (int i = 0; i < p.state().stringCount && i < kStrVarCount; ++i)
+    strs.append(JsonObject().Str("name", p.vars().StrName(i)).Str("value", p.vars().StringValue(i)).json());
+  o.Arr("ints", ints).Arr("strings", strs);
   o.Int("intCount", p.state().intCount).Int("stringCount", p.state().stringCount);
-  o.Raw("pen", JsonObject().Int("x", p.message().penX()).Int("y", p.message().penY()).Done());
+  o.Obj("pen", JsonObject().Int("x", p.message().penX()).Int("y", p.message().penY()));
   o.Int("page", p.history().page()).Bool("pageFull", p.message().pageFull() != 0);
   o.Int("storyState", int(p.storyState())).Bool("skipMode", p.skipMode());
   o.Bool("choicePending", p.choices().pending());
   o.Bool("pictureChoicePending", p.choices().picturePending());
   o.Bool("pageMode", p.settings().pageMode()).Int("charDelay", p.message().speed().delay());
-  o.Raw("speeds", IntArray(p.script().scenario().defs().speeds));
+  o.Arr("speeds", IntArray(p.script().scenario().defs().speeds));
   o.Str("caption", FieldString(p.state().caption, sizeof p.state().caption));
   o.Int("pauseLength", p.state().pauseLength);
   {
     // Text settings of the message window, and those of the history window.
     const GameState& s = p.state();
     auto rect = [](int32_t l, int32_t t, int32_t r, int32_t b) {
-      return JsonObject().Int("left", l).Int("top", t).Int("right", r).Int("bottom", b).Done();
+      return JsonObject().Int("left", l).Int("top", t).Int("right", r).Int("bottom", b);
     };
-    auto xy = [](int32_t x, int32_t y) { return JsonObject().Int("x", x).Int("y", y).Done(); };
-    o.Raw("text", JsonObject()
+    auto xy = [](int32_t x, int32_t y) { return JsonObject().Int("x", x).Int("y", y); };
+    o.Obj("text", JsonObject()
                       .Str("fontName", FieldString(s.fontName, sizeof s.fontName))
                       .Int("fontSize", s.fontSize)
                       .Int("colour", p.message().textColour())
                       .Int("choiceColour", s.choiceColour)
                       .Int("highlightColour", s.highlightColour)
-                      .Raw("origin", xy(s.textOriginX, s.textOriginY))
+                      .Obj("origin", xy(s.textOriginX, s.textOriginY))
                       .Int("lineSpacing", s.lineSpacing)
-                      .Raw("box", rect(s.boxLeft, s.boxTop, s.boxRight, s.boxBottom))
-                      .Raw("boxColour", IntArray(s.boxColour))
+                      .Obj("box", rect(s.boxLeft, s.boxTop, s.boxRight, s.boxBottom))
+                      .Arr("boxColour", IntArray(s.boxColour))
                       .Int("boxOpacity", s.boxOpacity)
-                      .Raw("indicator", JsonObject()
+                      .Obj("indicator", JsonObject()
                                             .Bool("enabled", s.indicatorEnabled != 0)
                                             .Int("mode", s.indicatorMode)
-                                            .Int("period", s.indicatorPeriod)
-                                            .Done())
-                      .Int("speedIndex", s.speedIndex)
-                      .Done());
-    o.Raw("history", JsonObject()
+                                            .Int("period", s.indicatorPeriod))
+                      .Int("speedIndex", s.speedIndex));
+    // The history's text: pages of lines, oldest first, the last being written.
+    QJsonArray pages;
+    for (const std::vector<std::string>& page : p.history().pages()) {
+      QJsonArray lines;
+      for (const std::string& line : page) lines.append(QString::fromStdString(cp932ToUtf8(line)));
+      pages.append(lines);
+    }
+    o.Obj("history", JsonObject()
                          .Int("enabled", s.historyEnabled)
                          .Str("fontName", FieldString(s.historyFontName, sizeof s.historyFontName))
                          .Int("fontSize", s.historyFontSize)
                          .Int("colour", s.historyTextColour)
-                         .Raw("box", rect(s.historyLeft, s.historyTop, s.historyRight,
+                         .Obj("box", rect(s.historyLeft, s.historyTop, s.historyRight,
                                           s.historyBottom))
-                         .Raw("origin", xy(s.historyOriginX, s.historyOriginY))
+                         .Obj("origin", xy(s.historyOriginX, s.historyOriginY))
                          .Int("lineSpacing", s.historyLineSpacing)
                          .Int("screenMode", s.historyMode)
-                         .Raw("picture", JsonObject()
+                         .Obj("picture", JsonObject()
                                              .Str("name", FieldString(s.historyPicture,
                                                                       sizeof s.historyPicture))
                                              .Int("x", s.historyPictureX)
-                                             .Int("y", s.historyPictureY)
-                                             .Done())
-                         .Raw("tint", IntArray(s.historyTint))
-                         .Done());
+                                             .Int("y", s.historyPictureY))
+                         .Arr("tint", IntArray(s.historyTint))
+                         .Arr("pages", pages));
   }
-  std::string menu = "{";
-  bool first = true;
+  JsonObject menu;
   std::function<void(const std::vector<MenuEntry>&)> walk = [&](const std::vector<MenuEntry>& list) {
     for (const MenuEntry& e : list) {
-      if (!first) menu += ",";
-      first = false;
-      menu += JsonQuote(e.name) + ":" +
-              JsonObject().Str("caption", e.caption).Bool("checked", e.checked)
-                  .Bool("enabled", e.enabled).Bool("visible", e.visible).Done();
+      menu.Obj(e.name.c_str(), JsonObject().Str("caption", e.caption).Bool("checked", e.checked)
+                                   .Bool("enabled", e.enabled).Bool("visible", e.visible));
       walk(e.children);
     }
   };
   walk(p.MenuBar());
-  o.Raw("menu", menu + "}");
+  o.Obj("menu", menu);
   // Pictures: the background, the ten character slots, the box.
   o.Str("background", FieldString(p.state().backgroundName, sizeof p.state().backgroundName));
   o.Int("backgroundLoaded", p.state().backgroundLoaded).Int("fadeColour", p.state().fadeColour);
-  std::string chars = "[";
+  QJsonArray chars;
   for (int i = 0; i < kCharacterSlots; ++i) {
-    if (i) chars += ",";
-    chars += JsonObject()
-                 .Str("name", FieldString(p.state().charName[i], sizeof p.state().charName[i]))
-                 .Int("x", p.state().charX[i]).Int("y", p.state().charY[i])
-                 .Int("mode", p.state().charMode[i]).Int("shown", p.state().charShown[i])
-                 .Int("keep", p.state().charKeep[i])
-                 .Int("showWhileHidden", p.state().charShowWhileHidden[i])
-                 .Int("inScene", p.state().charInScene[i]).Done();
+    chars.append(JsonObject()
+                     .Str("name", FieldString(p.state().charName[i], sizeof p.state().charName[i]))
+                     .Int("x", p.state().charX[i]).Int("y", p.state().charY[i])
+                     .Int("mode", p.state().charMode[i]).Int("shown", p.state().charShown[i])
+                     .Int("keep", p.state().charKeep[i])
+                     .Int("showWhileHidden", p.state().charShowWhileHidden[i])
+                     .Int("inScene", p.state().charInScene[i]).json());
   }
-  o.Raw("characters", chars + "]");
-  o.Raw("box", JsonObject()
+  o.Arr("characters", chars);
+  o.Obj("box", JsonObject()
                    .Int("opacity", p.state().boxOpacity)
-                   .Raw("colour", IntArray(p.state().boxColour))
-                   .Raw("rect", IntArray(std::array{p.state().boxLeft, p.state().boxTop,
-                                                    p.state().boxRight, p.state().boxBottom}))
-                   .Done());
+                   .Arr("colour", IntArray(p.state().boxColour))
+                   .Arr("rect", IntArray(std::array{p.state().boxLeft, p.state().boxTop,
+                                                    p.state().boxRight, p.state().boxBottom})));
   JsonObject snd;
   snd.Str("midiName", FieldString(p.state().midiName, sizeof p.state().midiName))
       .Int("midiMode", p.state().midiMode)
@@ -214,8 +198,8 @@ std::string DumpState(Player& p) {
         .Int("midiVolume", p.sound->getVolume(SoundDevice::Midi))
         .Int("cdVolume", p.sound->getVolume(SoundDevice::Cd));
   }
-  o.Raw("sound", snd.Done());
-  return o.Done();
+  o.Obj("sound", snd);
+  return o.json();
 }
 
 int RunAutomation(const AutomationOptions& opt, std::string* error) {
@@ -325,7 +309,9 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
       } else if (a.verb == "layer") {
         SavePng(player.screen().layers().*LayerByName(a.args[0]), a.args[1]);
       } else if (a.verb == "dump") {
-        std::ofstream(a.rest) << DumpState(player) << "\n";
+        std::ofstream(a.rest)
+            << QJsonDocument(DumpState(player)).toJson(QJsonDocument::Compact).toStdString()
+            << "\n";
       }
     }
     if (!player.closed()) player.menuActivated("N5");

@@ -6,6 +6,7 @@
 // closes as the menu's end-of-game entry closes it.
 #pragma once
 
+#include <QJsonObject>
 #include <optional>
 #include <string>
 
@@ -29,7 +30,7 @@ struct AutomationOptions {
 // run, 2 when the input file cannot be read or holds an unknown action.
 int RunAutomation(const AutomationOptions& options, std::string* error = nullptr);
 
-// The state dump, as JSON.
-std::string DumpState(Player& p);
+// The state dump.
+QJsonObject DumpState(Player& p);
 
 }  // namespace mirt

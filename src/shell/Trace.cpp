@@ -1,64 +1,40 @@
 #include "shell/Trace.h"
 
+#include <QJsonDocument>
+
 #include "platform/Encoding.h"
 
 namespace mirt {
 
-std::string JsonQuote(const std::string& s) {
-  std::string out = "\"";
-  for (unsigned char c : s) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
-void JsonObject::Key(const char* key) {
-  if (body_.size() > 1) body_ += ",";
-  body_ += JsonQuote(key) + ":";
-}
 JsonObject& JsonObject::Str(const char* key, const std::string& cp932) {
-  Key(key);
-  body_ += JsonQuote(cp932ToUtf8(cp932));
-  return *this;
+  return Utf8(key, cp932ToUtf8(cp932));
 }
 JsonObject& JsonObject::Utf8(const char* key, const std::string& utf8) {
-  Key(key);
-  body_ += JsonQuote(utf8);
+  object_.insert(QString::fromUtf8(key), QString::fromStdString(utf8));
   return *this;
 }
 JsonObject& JsonObject::Int(const char* key, long long v) {
-  Key(key);
-  body_ += std::to_string(v);
+  object_.insert(QString::fromUtf8(key), static_cast<qint64>(v));
   return *this;
 }
 JsonObject& JsonObject::Bool(const char* key, bool v) {
-  Key(key);
-  body_ += v ? "true" : "false";
+  object_.insert(QString::fromUtf8(key), v);
   return *this;
 }
 JsonObject& JsonObject::Null(const char* key) {
-  Key(key);
-  body_ += "null";
+  object_.insert(QString::fromUtf8(key), QJsonValue::Null);
   return *this;
 }
-JsonObject& JsonObject::Raw(const char* key, const std::string& json) {
-  Key(key);
-  body_ += json;
+JsonObject& JsonObject::Obj(const char* key, const JsonObject& value) {
+  object_.insert(QString::fromUtf8(key), value.object_);
   return *this;
+}
+JsonObject& JsonObject::Arr(const char* key, const QJsonArray& value) {
+  object_.insert(QString::fromUtf8(key), value);
+  return *this;
+}
+std::string JsonObject::Done() const {
+  return QJsonDocument(object_).toJson(QJsonDocument::Compact).toStdString();
 }
 
 bool Trace::Open(const std::string& hostPath) {
@@ -77,11 +53,12 @@ void Trace::Close() {
 void Trace::Event(uint32_t t, const char* ev, const JsonObject& fields) {
   std::lock_guard<std::mutex> l(mutex_);
   if (!file_) return;
-  std::string rest = fields.Done();  // "{...}"
-  std::string line = "{\"t\":" + std::to_string(t) + ",\"ev\":" + JsonQuote(ev);
-  if (rest.size() > 2) line += "," + rest.substr(1, rest.size() - 2);
+  // The fields' members follow the two leading ones inside the same braces.
+  QByteArray rest = QJsonDocument(fields.json()).toJson(QJsonDocument::Compact);  // "{...}"
+  QByteArray line = "{\"t\":" + QByteArray::number(t) + ",\"ev\":\"" + ev + "\"";
+  if (rest.size() > 2) line += "," + rest.mid(1, rest.size() - 2);
   line += "}\n";
-  std::fputs(line.c_str(), file_);
+  std::fwrite(line.constData(), 1, line.size(), file_);
   std::fflush(file_);
 }
 
