@@ -7,12 +7,14 @@
 # make tsan   - only the sequencer, synthesizer and audio threads under ThreadSanitizer
 # make fuzz   - the libFuzzer targets (clang, ASan, UBSan) in build-fuzz/
 # make bench  - the benchmarks in build-bench/
+# make format - clang-format over the sources, in place (format-check: only report)
 BUILD ?= build
 JOBS ?= $(shell nproc)
 # The sanitizer builds only check: light optimisation, line tables for the reports.
 SANITIZER_CONFIG = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"
+FORMAT_FILES = find src tests bench fuzz tools \( -name '*.cpp' -o -name '*.h' \) -print0
 
-.PHONY: deps build run test check asan tsan fuzz bench demo clean
+.PHONY: deps build run test check asan tsan fuzz bench demo clean format format-check
 # One build at a time: each of them already uses every core.
 .NOTPARALLEL:
 
@@ -51,6 +53,12 @@ fuzz: deps
 bench: deps
 	cmake -S . -B build-bench -DMIRT_BENCH=ON -DMIRT_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build build-bench -j $(JOBS)
+
+format: deps
+	$(FORMAT_FILES) | xargs -0 clang-format -i
+
+format-check: deps
+	$(FORMAT_FILES) | xargs -0 clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-bench
