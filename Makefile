@@ -1,12 +1,22 @@
-# make run   - install what is missing, build, play the demo game
-# make test  - the same set-up, then every test
-# make fuzz  - the libFuzzer targets (clang, ASan, UBSan) in build-fuzz/
-# make bench - the benchmarks in build-bench/
-# make tsan  - the sequencer, synthesizer and audio threads under ThreadSanitizer
+# make run    - install what is missing, build, play the demo game
+# make test   - the same set-up, then every test: the suite in build/, the
+#               suite again under ASan and UBSan in build-asan/, and the
+#               sequencer stress program under ThreadSanitizer in build-tsan/
+# make check  - only the suite in build/
+# make asan   - only the suite under ASan and UBSan
+# make tsan   - only the sequencer, synthesizer and audio threads under ThreadSanitizer
+# make fuzz   - the libFuzzer targets (clang, ASan, UBSan) in build-fuzz/
+# make bench  - the benchmarks in build-bench/
+# make format - clang-format over the sources, in place (format-check: only report)
 BUILD ?= build
 JOBS ?= $(shell nproc)
+# The sanitizer builds only check: light optimisation, line tables for the reports.
+SANITIZER_CONFIG = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"
+FORMAT_FILES = find src tests bench fuzz tools \( -name '*.cpp' -o -name '*.h' \) -print0
 
-.PHONY: deps build run test fuzz bench demo clean tsan
+.PHONY: deps build run test check asan tsan fuzz bench demo clean format format-check
+# One build at a time: each of them already uses every core.
+.NOTPARALLEL:
 
 deps:
 	@bash scripts/install-deps
@@ -18,8 +28,20 @@ build: deps
 run: build
 	$(BUILD)/mirt demo
 
-test: build
+test: check asan tsan
+
+check: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+asan: deps
+	cmake -S . -B build-asan -DMIRT_SANITIZE=ON $(SANITIZER_CONFIG) >/dev/null
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+tsan: deps
+	cmake -S . -B build-tsan -DMIRT_TSAN=ON -DMIRT_TESTS=OFF $(SANITIZER_CONFIG) >/dev/null
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && ctest --output-on-failure
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DMIRT_FUZZ=ON -DMIRT_TESTS=OFF \
@@ -32,8 +54,11 @@ bench: deps
 	cmake -S . -B build-bench -DMIRT_BENCH=ON -DMIRT_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build build-bench -j $(JOBS)
 
-tsan: deps
-	bash scripts/tsan-sequencer
+format: deps
+	$(FORMAT_FILES) | xargs -0 clang-format -i
+
+format-check: deps
+	$(FORMAT_FILES) | xargs -0 clang-format --dry-run -Werror
 
 clean:
-	rm -rf $(BUILD) build-fuzz build-bench
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-bench
