@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "ArchiveFixture.h"
 #include "platform/Encoding.h"
 #include "platform/HostFiles.h"
 #include "script/Archive.h"
@@ -79,14 +80,10 @@ TEST_F(HostFiles, ReadOnlyFilesStillOpenAndWritesAreAtomic) {
 }
 
 TEST_F(HostFiles, ArchiveDirectoryIsBoundedByTheFile) {
-  auto le = [](uint32_t v) { return std::string(reinterpret_cast<char*>(&v), 4); };
-  auto rec = [&](uint32_t size, uint32_t off, const std::string& name) {
-    std::string r = le(size) + le(off) + std::string(2, '\0') + name;
-    r.resize(52, '\0');
-    return r;
-  };
+  using mirt_test::ArchiveRecord;
   // a count far beyond the directory, an entry past the end, two names in different case
-  std::string arc = le(1000000) + rec(3, 160, "a.txt") + rec(50, 160, "Past.txt") + rec(1, 162, "A.TXT");
+  std::string arc = mirt_test::Le32(1000000) + ArchiveRecord(3, 160, "a.txt") +
+                    ArchiveRecord(50, 160, "Past.txt") + ArchiveRecord(1, 162, "A.TXT");
   arc.resize(160, '\0');
   arc += "xyz";
   Write("pack.dat", arc);

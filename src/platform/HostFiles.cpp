@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Ascii.h"
 #include "platform/Encoding.h"
 
 namespace mirt {
@@ -43,17 +44,6 @@ bool Exists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0 || ::stat(path.c_str(), &st) == 0;
 }
 
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x -= 32;
-    if (y >= 'a' && y <= 'z') y -= 32;
-    if (x != y) return false;
-  }
-  return true;
-}
-
 std::string Join(const std::string& dir, const std::string& comp) {
   if (dir.empty()) return comp;
   if (dir == "/") return "/" + comp;
@@ -73,7 +63,7 @@ std::string MatchComponent(const std::string& dir, const std::string& comp) {
   std::string found;
   while (dirent* e = ::readdir(d)) {
     std::string n = e->d_name;
-    if (EqualsNoCase(n, comp) || EqualsNoCase(n, utf8)) {
+    if (EqualsIgnoringAsciiCase(n, comp) || EqualsIgnoringAsciiCase(n, utf8)) {
       found = Join(dir, n);
       break;
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Screen.h"
 #include "graphics/PictureCache.h"
 #include "platform/Platform.h"
 #include "save/GameState.h"
@@ -26,9 +27,6 @@
 namespace mirt {
 
 struct TransitionSurfaces;  // graphics/Transitions.cpp
-
-constexpr int kScreenWidth = 640;
-constexpr int kScreenHeight = 480;
 
 // The five screen layers and the current background.
 struct Layers {
