@@ -153,6 +153,19 @@ void HostClose(int fd) {
 
 bool SetCurrentDirectory(const std::string& hostPath) { return ::chdir(hostPath.c_str()) == 0; }
 
+FileIdentity HostFileIdentity(const std::string& hostPath) {
+  FileIdentity id;
+  struct stat st;
+  if (hostPath.empty() || ::stat(hostPath.c_str(), &st) != 0) return id;
+  auto ns = [](const timespec& t) { return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
+  id.exists = true;
+  id.size = st.st_size;
+  id.modifiedNs = ns(st.st_mtim);
+  id.changedNs = ns(st.st_ctim);
+  id.inode = st.st_ino;
+  return id;
+}
+
 bool WriteFileAtomically(const std::string& cp932Name, const void* data, size_t n) {
   std::string target = ResolveForCreate(cp932Name);
   if (target.empty()) return false;
