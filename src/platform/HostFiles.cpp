@@ -151,6 +151,8 @@ void HostClose(int fd) {
   if (fd >= 0) ::close(fd);
 }
 
+bool HostCanRead(const std::string& hostPath) { return ::access(hostPath.c_str(), R_OK) == 0; }
+
 bool SetCurrentDirectory(const std::string& hostPath) { return ::chdir(hostPath.c_str()) == 0; }
 
 FileIdentity HostFileIdentity(const std::string& hostPath) {

@@ -27,6 +27,8 @@ long HostWrite(int fd, const void* buf, size_t n);
 bool HostSeek(int fd, uint32_t offset);
 int64_t HostSize(int fd);
 void HostClose(int fd);
+// Whether this process may read hostPath (a folder too).
+bool HostCanRead(const std::string& hostPath);
 
 bool SetCurrentDirectory(const std::string& hostPath);
 
