@@ -1,5 +1,6 @@
 #include "graphics/BmpDecoder.h"
 
+#include <QBuffer>
 #include <bit>
 #include <cstring>
 
@@ -277,6 +278,17 @@ std::vector<uint8_t> EncodeBmp24(const QImage& src) {
     }
   }
   return f;
+}
+
+std::vector<uint8_t> EncodeCaptureBmp(const QImage& src) {
+  if (src.isNull()) return {};
+  QImage img = src.convertToFormat(QImage::Format_RGB32);
+  img.setDotsPerMeterX(3780);
+  img.setDotsPerMeterY(3780);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly) || !img.save(&buffer, "BMP")) return {};
+  return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 }  // namespace mirt

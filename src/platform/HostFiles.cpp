@@ -170,6 +170,10 @@ FileIdentity HostFileIdentity(const std::string& hostPath) {
 
 bool WriteFileAtomically(const std::string& cp932Name, const void* data, size_t n) {
   std::string target = ResolveForCreate(cp932Name);
+  return !target.empty() && WriteHostFileAtomically(target, data, n);
+}
+
+bool WriteHostFileAtomically(const std::string& target, const void* data, size_t n) {
   if (target.empty()) return false;
   std::string tmp = target + ".tmp-" + std::to_string(::getpid());
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

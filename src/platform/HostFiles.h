@@ -51,5 +51,7 @@ FileIdentity HostFileIdentity(const std::string& hostPath);
 // Writes bytes to the file aside, flushes, then renames it over the target,
 // so a crash mid-write never destroys the previous file.
 bool WriteFileAtomically(const std::string& cp932Name, const void* data, size_t n);
+// The same for a host path, such as a file dialog's answer.
+bool WriteHostFileAtomically(const std::string& hostPath, const void* data, size_t n);
 
 }  // namespace mirt
