@@ -22,7 +22,8 @@ CommandLine Parse(Args args) {
 // A usage error: exit code 2, nothing on stdout, stderr starting "mirt: " + message.
 ::testing::AssertionResult UsageError(const Args& args, const std::string& message) {
   CommandLine c = Parse(args);
-  if (c.exitCode != 2) return ::testing::AssertionFailure() << "exit code " << c.exitCode.value_or(-1);
+  if (c.exitCode != 2)
+    return ::testing::AssertionFailure() << "exit code " << c.exitCode.value_or(-1);
   if (!c.out.empty()) return ::testing::AssertionFailure() << "stdout: " << c.out;
   if (c.err.rfind("mirt: " + message + "\n", 0) != 0)
     return ::testing::AssertionFailure() << "stderr: " << c.err;
@@ -32,7 +33,8 @@ CommandLine Parse(Args args) {
 }  // namespace
 
 TEST(CommandLine, EveryOptionAndTheGameFolder) {
-  const std::string font = std::string(MIRT_TEST_DIR) + "/CommandLineTest.cpp";  // any readable file
+  const std::string font =
+      std::string(MIRT_TEST_DIR) + "/CommandLineTest.cpp";  // any readable file
   CommandLine c = Parse({"--headless", "--virtual-time", "--input", "in.txt", "--trace", "t.jsonl",
                          "--max-time", "600000", "--soundfont", font, "--midi-out", "alsa:128:0",
                          "--audio-out", "out.wav", "games/demo"});
@@ -91,9 +93,10 @@ TEST(CommandLine, HelpAndVersion) {
     EXPECT_EQ(c.exitCode, 0);
     EXPECT_EQ(c.err, "");
     EXPECT_EQ(c.out.rfind("Usage: mirt [options] [GAME_DIR]\n", 0), 0u) << c.out;
-    for (const char* o : {"--headless", "--virtual-time", "--input <FILE>", "--trace <FILE>",
-                          "--max-time <MS>", "--soundfont <FILE>", "--midi-out <alsa[:CLIENT:PORT]>",
-                          "--audio-out <FILE>", "--version", "GAME_DIR"})
+    for (const char* o :
+         {"--headless", "--virtual-time", "--input <FILE>", "--trace <FILE>", "--max-time <MS>",
+          "--soundfont <FILE>", "--midi-out <alsa[:CLIENT:PORT]>", "--audio-out <FILE>",
+          "--version", "GAME_DIR"})
       EXPECT_NE(c.out.find(o), std::string::npos) << o;
   }
   // the version before the help, as Qt's own processing has it
@@ -102,11 +105,14 @@ TEST(CommandLine, HelpAndVersion) {
 
 TEST(CommandLine, UnknownOptionsMissingValuesAndTwoFolders) {
   EXPECT_TRUE(UsageError({"--no-such-option"}, "Unknown option 'no-such-option'."));
-  EXPECT_TRUE(UsageError({"-headless"}, "Unknown options: e, a, d, l, e, s, s."));  // one dash: letters
+  EXPECT_TRUE(
+      UsageError({"-headless"}, "Unknown options: e, a, d, l, e, s, s."));    // one dash: letters
   EXPECT_TRUE(UsageError({"--help", "--bogus"}, "Unknown option 'bogus'."));  // an error wins
   EXPECT_TRUE(UsageError({"--headless=yes"}, "Unexpected value after '--headless'."));
-  for (const char* o : {"--input", "--trace", "--max-time", "--soundfont", "--midi-out", "--audio-out"})
-    EXPECT_TRUE(UsageError({"--headless", o}, "Missing value after '" + std::string(o) + "'.")) << o;
+  for (const char* o :
+       {"--input", "--trace", "--max-time", "--soundfont", "--midi-out", "--audio-out"})
+    EXPECT_TRUE(UsageError({"--headless", o}, "Missing value after '" + std::string(o) + "'."))
+        << o;
   EXPECT_TRUE(UsageError({"a", "b"}, "only one GAME_DIR may be given"));
   // these errors are followed by the help text
   EXPECT_NE(Parse({"a", "b"}).err.find("\nUsage: mirt [options] [GAME_DIR]\n"), std::string::npos);
@@ -122,7 +128,8 @@ TEST(CommandLine, MaxTimeValues) {
   struct Ok {
     const char* text;
     uint32_t ms;
-  } ok[] = {{"0", 0}, {"1", 1}, {"600000", 600000}, {"007", 7}, {"+5", 5}, {"4294967295", 4294967295u}};
+  } ok[] = {{"0", 0},   {"1", 1},  {"600000", 600000},
+            {"007", 7}, {"+5", 5}, {"4294967295", 4294967295u}};
   for (const Ok& v : ok) {
     CommandLine c = Parse({"--headless", "--max-time", v.text});
     EXPECT_FALSE(c.exitCode) << v.text << c.err;
@@ -148,14 +155,14 @@ TEST(CommandLine, HeadlessAudioOutMidiOutAndSoundFontRules) {
   const std::string need = "--virtual-time, --input and --max-time need --headless";
   EXPECT_TRUE(UsageError({"--virtual-time"}, need));
   EXPECT_TRUE(UsageError({"--input", "in.txt"}, need));
-  EXPECT_TRUE(UsageError({"--max-time", "0"}, need));  // also zero
+  EXPECT_TRUE(UsageError({"--max-time", "0"}, need));                          // also zero
   EXPECT_FALSE(Parse({"--trace", "t.jsonl", "--midi-out", "alsa"}).exitCode);  // a window may trace
 
   for (const char* v : {"alsa", "alsa:", "alsa:20:0", "alsa:FLUID Synth"})
     EXPECT_FALSE(Parse({"--midi-out", v}).exitCode) << v;
   for (const char* v : {"", "ALSA", "fluidsynth", "alsa20:0", " alsa"})
-    EXPECT_TRUE(UsageError({"--midi-out", v},
-                           "--midi-out takes alsa or alsa:CLIENT:PORT, not '" + std::string(v) + "'"))
+    EXPECT_TRUE(UsageError({"--midi-out", v}, "--midi-out takes alsa or alsa:CLIENT:PORT, not '" +
+                                                  std::string(v) + "'"))
         << v;
 
   EXPECT_TRUE(UsageError({"--soundfont", "/nonexistent/gm.sf2"},

@@ -74,15 +74,15 @@ TEST(NameField, CutsAtTheFieldsEdge) {
   } cases[] = {
       {"", 8, 0, 0, 0},
       {"abc", 8, 3, 3, 3},
-      {"abcdefg", 8, 7, 7, 7},          // exactly fills the field
-      {"abcdefgh", 8, 7, 7, 7},         // one over
-      {"abcdef" + kana, 8, 7, 6, 6},    // the character would straddle the end
-      {"abcde" + kana, 8, 7, 7, 7},     // the character ends in the last place
-      {"abcdef\x82", 8, 7, 7, 6},       // a lone lead byte ending the text, last place
-      {"abcde\x82", 8, 6, 6, 6},        // a lone lead byte with room after it
+      {"abcdefg", 8, 7, 7, 7},        // exactly fills the field
+      {"abcdefgh", 8, 7, 7, 7},       // one over
+      {"abcdef" + kana, 8, 7, 6, 6},  // the character would straddle the end
+      {"abcde" + kana, 8, 7, 7, 7},   // the character ends in the last place
+      {"abcdef\x82", 8, 7, 7, 6},     // a lone lead byte ending the text, last place
+      {"abcde\x82", 8, 6, 6, 6},      // a lone lead byte with room after it
       {kana + kana + kana + kana, 8, 7, 6, 6},
       {"a" + kana + kana + kana, 8, 7, 7, 7},
-      {"abc", 1, 0, 0, 0},              // room for the NUL only
+      {"abc", 1, 0, 0, 0},  // room for the NUL only
       {"\x82", 2, 1, 1, 0},
   };
   for (const Case& c : cases) {

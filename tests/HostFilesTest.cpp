@@ -1,7 +1,7 @@
 // Game file names on a case-sensitive file system.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -29,8 +29,11 @@ QImage Varied(int w, int h, uint32_t seed) {
 std::string FirstDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
   for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
     if (a[i] != b[i])
-      return "byte " + std::to_string(i) + ": " + std::to_string(a[i]) + " vs " + std::to_string(b[i]);
-  return a.size() == b.size() ? "none" : "sizes " + std::to_string(a.size()) + " vs " + std::to_string(b.size());
+      return "byte " + std::to_string(i) + ": " + std::to_string(a[i]) + " vs " +
+             std::to_string(b[i]);
+  return a.size() == b.size()
+             ? "none"
+             : "sizes " + std::to_string(a.size()) + " vs " + std::to_string(b.size());
 }
 
 }  // namespace

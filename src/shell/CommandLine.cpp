@@ -13,7 +13,9 @@ namespace {
 
 // Each byte one character and back: Qt sees the option names it knows, and
 // names in any encoding pass through unchanged.
-QString FromBytes(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+QString FromBytes(const std::string& s) {
+  return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
 std::string ToBytes(const QString& s) { return s.toLatin1().toStdString(); }
 
 // Qt's help text names the program by the running application's first
@@ -40,12 +42,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   QCoreApplication::setApplicationVersion(QLatin1String(kVersionNumber));
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral(
-      "Plays the adventure game in GAME_DIR (the folder that holds init.def)."));
+  parser.setApplicationDescription(
+      QStringLiteral("Plays the adventure game in GAME_DIR (the folder that holds init.def)."));
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
   const QCommandLineOption headless(
-      QStringLiteral("headless"), QStringLiteral("no window: draw offscreen, answer dialogs from --input"));
+      QStringLiteral("headless"),
+      QStringLiteral("no window: draw offscreen, answer dialogs from --input"));
   const QCommandLineOption virtualTime(
       QStringLiteral("virtual-time"),
       QStringLiteral("(headless) a clock that moves only when the player waits"));
@@ -65,9 +68,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       QStringLiteral("General MIDI sound font for the music (default: the Debian GM font, "
                      "/usr/share/sounds/sf2/default-GM.sf2)"),
       QStringLiteral("FILE"));
-  const QCommandLineOption midiOut(QStringLiteral("midi-out"),
-                                   QStringLiteral("send the music to an ALSA sequencer port instead"),
-                                   QStringLiteral("alsa[:CLIENT:PORT]"));
+  const QCommandLineOption midiOut(
+      QStringLiteral("midi-out"),
+      QStringLiteral("send the music to an ALSA sequencer port instead"),
+      QStringLiteral("alsa[:CLIENT:PORT]"));
   const QCommandLineOption audioOut(
       QStringLiteral("audio-out"),
       QStringLiteral("(headless, virtual time) render the sound to a WAVE file"),
@@ -106,7 +110,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     const std::string v = ToBytes(q);
     char* end = nullptr;
     const long ms = std::strtol(v.c_str(), &end, 10);
-    if (v.empty() || *end || ms < 0) return Fail(r, "--max-time takes milliseconds, not '" + v + "'");
+    if (v.empty() || *end || ms < 0)
+      return Fail(r, "--max-time takes milliseconds, not '" + v + "'");
     opt.maxTime = static_cast<uint32_t>(ms);
   }
   opt.sound.soundFont = ToBytes(parser.value(soundFont));
