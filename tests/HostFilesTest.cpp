@@ -1,4 +1,5 @@
 // Game file names on a case-sensitive file system.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "ArchiveFixture.h"
 #include "platform/Encoding.h"
 #include "platform/HostFiles.h"
 #include "script/Archive.h"
@@ -78,15 +80,43 @@ TEST_F(HostFiles, ReadOnlyFilesStillOpenAndWritesAreAtomic) {
   for (auto& e : fs::directory_iterator(".")) EXPECT_EQ(e.path().string().find(".tmp-"), std::string::npos);
 }
 
+TEST_F(HostFiles, IdentityTellsVersionsOfAFileApart) {
+  EXPECT_EQ(mirt::HostFileIdentity("none.bmp"), mirt::FileIdentity{});
+  EXPECT_EQ(mirt::HostFileIdentity(""), mirt::FileIdentity{});
+  Write("a.bmp", "12345");
+  const timespec times[2] = {{1000, 0}, {1234567890, 123456789}};  // access, modification
+  ASSERT_EQ(utimensat(AT_FDCWD, "a.bmp", times, 0), 0);
+  struct stat st;
+  ASSERT_EQ(stat("a.bmp", &st), 0);
+  const mirt::FileIdentity a = mirt::HostFileIdentity("a.bmp");
+  EXPECT_TRUE(a.exists);
+  EXPECT_EQ(a.size, 5);
+  EXPECT_EQ(a.modifiedNs, 1234567890123456789);
+  EXPECT_EQ(a.changedNs, int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec);
+  EXPECT_EQ(a.inode, uint64_t(st.st_ino));
+  EXPECT_EQ(mirt::HostFileIdentity("./a.bmp"), a);
+
+  // the same bytes and times under a new inode: another file
+  Write("b.bmp", "12345");
+  ASSERT_EQ(utimensat(AT_FDCWD, "b.bmp", times, 0), 0);
+  ASSERT_EQ(rename("b.bmp", "a.bmp"), 0);
+  const mirt::FileIdentity b = mirt::HostFileIdentity("a.bmp");
+  EXPECT_NE(b.inode, a.inode);
+  EXPECT_NE(b, a);
+  // links are followed; a folder exists too
+  ASSERT_EQ(symlink("a.bmp", "link.bmp"), 0);
+  EXPECT_EQ(mirt::HostFileIdentity("link.bmp"), b);
+  fs::create_directory("sub");
+  EXPECT_TRUE(mirt::HostFileIdentity("sub").exists);
+  ASSERT_EQ(symlink("gone.bmp", "dangling.bmp"), 0);
+  EXPECT_FALSE(mirt::HostFileIdentity("dangling.bmp").exists);
+}
+
 TEST_F(HostFiles, ArchiveDirectoryIsBoundedByTheFile) {
-  auto le = [](uint32_t v) { return std::string(reinterpret_cast<char*>(&v), 4); };
-  auto rec = [&](uint32_t size, uint32_t off, const std::string& name) {
-    std::string r = le(size) + le(off) + std::string(2, '\0') + name;
-    r.resize(52, '\0');
-    return r;
-  };
+  using mirt_test::ArchiveRecord;
   // a count far beyond the directory, an entry past the end, two names in different case
-  std::string arc = le(1000000) + rec(3, 160, "a.txt") + rec(50, 160, "Past.txt") + rec(1, 162, "A.TXT");
+  std::string arc = mirt_test::Le32(1000000) + ArchiveRecord(3, 160, "a.txt") +
+                    ArchiveRecord(50, 160, "Past.txt") + ArchiveRecord(1, 162, "A.TXT");
   arc.resize(160, '\0');
   arc += "xyz";
   Write("pack.dat", arc);

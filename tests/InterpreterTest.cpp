@@ -2,6 +2,7 @@
 // the headless player on the virtual clock.
 #include <gtest/gtest.h>
 
+#include "ArchiveFixture.h"
 #include "GameFixture.h"
 #include "script/Scenario.h"
 
@@ -199,18 +200,7 @@ TEST(Scenario, ArchiveModeInvertsEntryZero) {
   };
   std::string a = entry("\"from_archive\"\r\n~GOTO !chapter2.txt\r\n");
   std::string b = entry("\"chapter_two\"\\n\r\n");
-  std::string arc;
-  auto le = [](uint32_t v) { return std::string(reinterpret_cast<char*>(&v), 4); };
-  arc += le(2);
-  uint32_t off = 4 + 2 * 52;
-  auto rec = [&](uint32_t size, uint32_t offset, const std::string& name) {
-    std::string r = le(size) + le(offset) + std::string(2, '\0') + name;
-    r.resize(52, '\0');
-    return r;
-  };
-  arc += rec(a.size(), off, "First.txt");
-  arc += rec(b.size(), off + a.size(), "Chapter2.TXT");
-  arc += a + b;
+  std::string arc = mirt_test::ArchiveFile({{"First.txt", a}, {"Chapter2.TXT", b}});
   g.WriteBytes("story.Dat", arc);
   EXPECT_EQ(g.Run(std::string("dump ") + g.Path("d.json") + "\n"), 0);
   EXPECT_EQ(g.Texts(), (Strings{"from_archive", "chapter_two"}));

@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "common/LittleEndian.h"
 #include "graphics/PackedPicture.h"
 
 using namespace mirt;
@@ -21,8 +22,8 @@ struct Bits {
   void PutOnes(int n) { v.insert(v.end(), size_t(n), 1); }
   // The file: header with length L, then the bits packed first bit highest.
   std::vector<uint8_t> File(uint32_t length) const {
-    std::vector<uint8_t> f = {'A', 'R', 'C', '1', uint8_t(length), uint8_t(length >> 8),
-                              uint8_t(length >> 16), uint8_t(length >> 24)};
+    std::vector<uint8_t> f = {'A', 'R', 'C', '1'};
+    AppendLe32(f, length);
     for (size_t i = 0; i < v.size(); i += 8) {
       uint8_t b = 0;
       for (size_t k = 0; k < 8; ++k) b = uint8_t(b << 1 | (i + k < v.size() ? v[i + k] : 0));
@@ -69,8 +70,7 @@ struct Reference {
     return PackedStatus::kOk;
   }
   PackedStatus Run(std::vector<uint8_t>& out) {
-    const uint32_t length = uint32_t(f[4]) | uint32_t(f[5]) << 8 | uint32_t(f[6]) << 16 |
-                            uint32_t(f[7]) << 24;
+    const uint32_t length = ReadLe32(f.data() + 4);
     int root;
     if (PackedStatus s = Tree(root); s != PackedStatus::kOk) return s;
     std::vector<uint8_t> o;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <random>
 
+#include "common/LittleEndian.h"
 #include "graphics/BmpDecoder.h"
 #include "graphics/JpegDecoder.h"
 #include "graphics/PackedPicture.h"
@@ -11,32 +12,23 @@ using namespace mirt;
 
 namespace {
 
-void Put16(std::vector<uint8_t>& v, size_t o, uint32_t x) {
-  v[o] = uint8_t(x);
-  v[o + 1] = uint8_t(x >> 8);
-}
-void Put32(std::vector<uint8_t>& v, size_t o, uint32_t x) {
-  Put16(v, o, x & 0xFFFF);
-  Put16(v, o + 2, x >> 16);
-}
-
 // A BMP with a 40-byte header; extra (masks, palette) follows the header.
 std::vector<uint8_t> Bmp(int w, int h, int bpp, uint32_t comp, const std::vector<uint8_t>& extra,
                          const std::vector<uint8_t>& rows, uint32_t clrUsed = 0) {
   std::vector<uint8_t> f(54);
   f[0] = 'B';
   f[1] = 'M';
-  Put32(f, 10, uint32_t(54 + extra.size()));
-  Put32(f, 14, 40);
-  Put32(f, 18, uint32_t(w));
-  Put32(f, 22, uint32_t(h));
-  Put16(f, 26, 1);
-  Put16(f, 28, uint32_t(bpp));
-  Put32(f, 30, comp);
-  Put32(f, 46, clrUsed);
+  WriteLe32(f.data() + 10, uint32_t(54 + extra.size()));
+  WriteLe32(f.data() + 14, 40);
+  WriteLe32(f.data() + 18, uint32_t(w));
+  WriteLe32(f.data() + 22, uint32_t(h));
+  WriteLe16(f.data() + 26, 1);
+  WriteLe16(f.data() + 28, uint32_t(bpp));
+  WriteLe32(f.data() + 30, comp);
+  WriteLe32(f.data() + 46, clrUsed);
   f.insert(f.end(), extra.begin(), extra.end());
   f.insert(f.end(), rows.begin(), rows.end());
-  Put32(f, 2, uint32_t(f.size()));
+  WriteLe32(f.data() + 2, uint32_t(f.size()));
   return f;
 }
 
@@ -107,12 +99,12 @@ TEST(PictureBmp, CoreHeaderAndBadInput) {
   std::vector<uint8_t> core(26 + 6 + 4);
   core[0] = 'B';
   core[1] = 'M';
-  Put32(core, 10, 32);
-  Put32(core, 14, 12);
-  Put16(core, 18, 1);
-  Put16(core, 20, 1);
-  Put16(core, 22, 1);
-  Put16(core, 24, 1);
+  WriteLe32(core.data() + 10, 32);
+  WriteLe32(core.data() + 14, 12);
+  WriteLe16(core.data() + 18, 1);
+  WriteLe16(core.data() + 20, 1);
+  WriteLe16(core.data() + 22, 1);
+  WriteLe16(core.data() + 24, 1);
   core[26 + 3] = 0x40;  // entry 1: blue 0x40
   core[32] = 0x80;
   ASSERT_TRUE(DecodeBmp(core.data(), core.size(), img));
@@ -124,17 +116,17 @@ TEST(PictureBmp, CoreHeaderAndBadInput) {
     EXPECT_FALSE(DecodeBmp(good.data(), n, img)) << n;
   for (int64_t bad : {0LL, -1LL, 16385LL}) {
     auto f = good;
-    Put32(f, 18, uint32_t(bad));
+    WriteLe32(f.data() + 18, uint32_t(bad));
     EXPECT_FALSE(DecodeBmp(f.data(), f.size(), img));
   }
   auto huge = good;  // 16384 x 16384 is over the pixel limit; INT_MIN height too
-  Put32(huge, 18, 16384);
-  Put32(huge, 22, 16384);
+  WriteLe32(huge.data() + 18, 16384);
+  WriteLe32(huge.data() + 22, 16384);
   EXPECT_FALSE(DecodeBmp(huge.data(), huge.size(), img));
-  Put32(huge, 22, 0x80000000u);
+  WriteLe32(huge.data() + 22, 0x80000000u);
   EXPECT_FALSE(DecodeBmp(huge.data(), huge.size(), img));
   auto badBpp = good;
-  Put16(badBpp, 28, 7);
+  WriteLe16(badBpp.data() + 28, 7);
   EXPECT_FALSE(DecodeBmp(badBpp.data(), badBpp.size(), img));
   EXPECT_EQ(img, before);
 }

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "ArchiveFixture.h"
 #include "GameFixture.h"
 #include "platform/FluidSynthMidiOut.h"
 #include "platform/HostFiles.h"
@@ -270,13 +271,7 @@ TEST(WaveSound, MissingFileArchiveLookupAndLongNames) {
   SoundGame g;
   // A WAVE archive (init.def line 8) holding one upper-case entry.
   std::string wav = Sine16(600, 0.2);
-  std::string arc(4 + 52, '\0');
-  uint32_t count = 1, size = uint32_t(wav.size()), offset = 56;
-  std::memcpy(&arc[0], &count, 4);
-  std::memcpy(&arc[4], &size, 4);
-  std::memcpy(&arc[8], &offset, 4);
-  std::memcpy(&arc[14], "BELL.WAV", 8);
-  g.WriteBytes("wave.dat", arc + wav);
+  g.WriteBytes("wave.dat", mirt_test::ArchiveFile({{"BELL.WAV", wav}}));
   g.WriteScript("init.def", "10\n20\n30\n40\n50\nstart.txt\n\nwave.dat\n\n");
   std::string longName(100, 'x');
   g.WriteScript("start.txt", "~WAVEPLAY \"bell.wav\",1\n\"a\"\\n\n~WAVEPLAY \"nothere.wav\",1\n"

@@ -62,8 +62,10 @@ TEST(TextFont, ScriptFacesDrawWithJapaneseFamilies) {
     const QFont& font = sp.player.message().font();
     EXPECT_EQ(QFontInfo(font).family().toStdString(), c.family);
     const QRawFont raw = QRawFont::fromFont(font);
-    for (char32_t ch : U"漢字かなｶﾅ、")
-      if (ch) EXPECT_TRUE(raw.supportsCharacter(uint(ch))) << uint32_t(ch);
+    for (char32_t ch : U"漢字かなｶﾅ、") {
+      if (!ch) continue;
+      EXPECT_TRUE(raw.supportsCharacter(uint(ch))) << uint32_t(ch);
+    }
     const std::string settings = std::string("~FONTNAME \"") + c.face + "\"\n";
     if (!drawn.count(c.family))
       drawn[c.family] = Render("~FONTNAME \"" + std::string(c.family) + "\"\n", text);

@@ -23,21 +23,15 @@
 #include <utility>
 #include <vector>
 
+#include "common/LittleEndian.h"
 #include "graphics/JpegDecoder.h"
 #include "graphics/PackedPicture.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-void Put16(Bytes& v, size_t o, uint32_t x) {
-  v[o] = uint8_t(x);
-  v[o + 1] = uint8_t(x >> 8);
-}
-void Put32(Bytes& v, size_t o, uint32_t x) {
-  Put16(v, o, x & 0xFFFF);
-  Put16(v, o + 2, x >> 16);
-}
+using mirt::WriteLe16;
+using mirt::WriteLe32;
 
 // An indexed BMP file (4 or 8 bits, or 8 bits RLE8) of a picture drawn in
 // at most 16 or 256 exact colours.
@@ -84,22 +78,22 @@ Bytes IndexedBmp(const QImage& src, int bits, bool rle) {
   Bytes f(54 + colours * 4, 0);
   f[0] = 'B';
   f[1] = 'M';
-  Put32(f, 10, uint32_t(f.size()));
-  Put32(f, 14, 40);
-  Put32(f, 18, uint32_t(w));
-  Put32(f, 22, uint32_t(h));
-  Put16(f, 26, 1);
-  Put16(f, 28, uint32_t(bits));
-  Put32(f, 30, rle ? 1 : 0);
-  Put32(f, 34, uint32_t(pixels.size()));
-  Put32(f, 46, uint32_t(colours));
+  WriteLe32(f.data() + 10, uint32_t(f.size()));
+  WriteLe32(f.data() + 14, 40);
+  WriteLe32(f.data() + 18, uint32_t(w));
+  WriteLe32(f.data() + 22, uint32_t(h));
+  WriteLe16(f.data() + 26, 1);
+  WriteLe16(f.data() + 28, uint32_t(bits));
+  WriteLe32(f.data() + 30, rle ? 1 : 0);
+  WriteLe32(f.data() + 34, uint32_t(pixels.size()));
+  WriteLe32(f.data() + 46, uint32_t(colours));
   for (size_t i = 0; i < palette.size(); ++i) {
     f[54 + i * 4] = uint8_t(qBlue(palette[i]));
     f[55 + i * 4] = uint8_t(qGreen(palette[i]));
     f[56 + i * 4] = uint8_t(qRed(palette[i]));
   }
   f.insert(f.end(), pixels.begin(), pixels.end());
-  Put32(f, 2, uint32_t(f.size()));
+  WriteLe32(f.data() + 2, uint32_t(f.size()));
   return f;
 }
 
@@ -292,11 +286,11 @@ bool Write(const std::string& path, const Bytes& b) {
 // The graphics archive: count, 52-byte entries, the files as they are.
 Bytes Archive(const std::vector<std::pair<std::string, Bytes>>& files) {
   Bytes out(4 + 52 * files.size(), 0);
-  Put32(out, 0, uint32_t(files.size()));
+  WriteLe32(out.data() + 0, uint32_t(files.size()));
   for (size_t i = 0; i < files.size(); ++i) {
     const size_t e = 4 + 52 * i;
-    Put32(out, e, uint32_t(files[i].second.size()));
-    Put32(out, e + 4, uint32_t(out.size()));
+    WriteLe32(out.data() + e, uint32_t(files[i].second.size()));
+    WriteLe32(out.data() + e + 4, uint32_t(out.size()));
     for (size_t k = 0; k < files[i].first.size() && k < 41; ++k)
       out[e + 10 + k] = uint8_t(files[i].first[k]);
     out.insert(out.end(), files[i].second.begin(), files[i].second.end());

@@ -1,18 +1,14 @@
 #include "graphics/BmpDecoder.h"
 
+#include <QBuffer>
 #include <bit>
 #include <cstring>
+
+#include "common/LittleEndian.h"
 
 namespace mirt {
 
 namespace {
-
-uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p) {
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-         (uint32_t(p[3]) << 24);
-}
-int32_t Le32s(const uint8_t* p) { return static_cast<int32_t>(Le32(p)); }
 
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3,
                    kBiAlphaBitfields = 6;
@@ -52,13 +48,13 @@ struct Header {
 
 bool ParseHeader(const uint8_t* data, size_t size, Header& h) {
   if (size < 14 + 4 || data[0] != 'B' || data[1] != 'M') return false;
-  const uint32_t hdrSize = Le32(data + 14);
+  const uint32_t hdrSize = ReadLe32(data + 14);
   if (hdrSize == 12) {
     if (size < 14 + 12) return false;
     const uint8_t* p = data + 14;
-    h.width = Le16(p + 4);
-    h.height = Le16(p + 6);
-    h.bpp = Le16(p + 10);
+    h.width = ReadLe16(p + 4);
+    h.height = ReadLe16(p + 6);
+    h.bpp = ReadLe16(p + 10);
     h.paletteEntrySize = 3;
     h.paletteOffset = 14 + 12;
     return h.bpp == 1 || h.bpp == 4 || h.bpp == 8 || h.bpp == 24;
@@ -68,23 +64,23 @@ bool ParseHeader(const uint8_t* data, size_t size, Header& h) {
     return false;
   if (size < 14 + uint64_t{hdrSize}) return false;
   const uint8_t* p = data + 14;
-  h.width = Le32s(p + 4);
-  const int64_t height = Le32s(p + 8);
+  h.width = ReadLe32s(p + 4);
+  const int64_t height = ReadLe32s(p + 8);
   h.topDown = height < 0;
   h.height = height < 0 ? -height : height;
-  h.bpp = Le16(p + 14);
-  h.compression = Le32(p + 16);
-  h.colorsUsed = Le32(p + 32);
+  h.bpp = ReadLe16(p + 14);
+  h.compression = ReadLe32(p + 16);
+  h.colorsUsed = ReadLe32(p + 32);
   size_t after = 14 + hdrSize;
   if (h.compression == kBiBitfields || h.compression == kBiAlphaBitfields) {
     if (h.bpp != 16 && h.bpp != 32) return false;
     if (hdrSize >= 52 && hdrSize != 64) {
-      for (int i = 0; i < 3; ++i) h.masks[i] = Le32(p + 40 + 4 * i);
+      for (int i = 0; i < 3; ++i) h.masks[i] = ReadLe32(p + 40 + 4 * i);
     } else {
       // The masks follow the header (a fourth, alpha, one for ALPHABITFIELDS).
       const size_t n = h.compression == kBiAlphaBitfields ? 16 : 12;
       if (size < after + n) return false;
-      for (int i = 0; i < 3; ++i) h.masks[i] = Le32(data + after + 4 * i);
+      for (int i = 0; i < 3; ++i) h.masks[i] = ReadLe32(data + after + 4 * i);
       after += n;
     }
     h.haveMasks = true;
@@ -133,7 +129,7 @@ bool DecodeBmp(const uint8_t* data, size_t size, QImage& out, uint64_t maxPixels
     }
   }
 
-  uint64_t offBits = Le32(data + 10);
+  uint64_t offBits = ReadLe32(data + 10);
   if (offBits < h.paletteOffset || offBits > size) {
     // A zero or impossible offset: the rows follow the colour table.
     uint64_t entries = 0;
@@ -225,7 +221,7 @@ bool DecodeBmp(const uint8_t* data, size_t size, QImage& out, uint64_t maxPixels
         break;
       case 16:
         for (int x = 0; x < w; ++x) {
-          const uint32_t px = Le16(s + 2 * x);
+          const uint32_t px = ReadLe16(s + 2 * x);
           d[x] = qRgb(int(r.Get(px)), int(g.Get(px)), int(b.Get(px)));
         }
         break;
@@ -237,7 +233,7 @@ bool DecodeBmp(const uint8_t* data, size_t size, QImage& out, uint64_t maxPixels
           for (int x = 0; x < w; ++x, s += 4) d[x] = qRgb(s[2], s[1], s[0]);
         } else {
           for (int x = 0; x < w; ++x) {
-            const uint32_t px = Le32(s + 4 * x);
+            const uint32_t px = ReadLe32(s + 4 * x);
             d[x] = qRgb(int(r.Get(px)), int(g.Get(px)), int(b.Get(px)));
           }
         }
@@ -258,14 +254,8 @@ std::vector<uint8_t> EncodeBmp24(const QImage& src) {
   const uint64_t total = 54 + uint64_t(stride) * h;
   if (total > 0xFFFFFFFFu) return {};
   std::vector<uint8_t> f(size_t(total), 0);
-  auto put16 = [&](size_t o, uint32_t v) {
-    f[o] = uint8_t(v);
-    f[o + 1] = uint8_t(v >> 8);
-  };
-  auto put32 = [&](size_t o, uint32_t v) {
-    put16(o, v & 0xFFFF);
-    put16(o + 2, v >> 16);
-  };
+  auto put16 = [&](size_t o, uint16_t v) { WriteLe16(f.data() + o, v); };
+  auto put32 = [&](size_t o, uint32_t v) { WriteLe32(f.data() + o, v); };
   f[0] = 'B';
   f[1] = 'M';
   put32(2, uint32_t(total));
@@ -288,6 +278,17 @@ std::vector<uint8_t> EncodeBmp24(const QImage& src) {
     }
   }
   return f;
+}
+
+std::vector<uint8_t> EncodeCaptureBmp(const QImage& src) {
+  if (src.isNull()) return {};
+  QImage img = src.convertToFormat(QImage::Format_RGB32);
+  img.setDotsPerMeterX(3780);
+  img.setDotsPerMeterY(3780);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly) || !img.save(&buffer, "BMP")) return {};
+  return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 }  // namespace mirt

@@ -32,8 +32,14 @@ bool PictureSizeAcceptable(int64_t width, int64_t height,
 bool DecodeBmp(const uint8_t* data, size_t size, QImage& out,
                uint64_t maxPixels = kMaxPicturePixels);
 
-// A bottom-up 24-bit BI_RGB bitmap file of img (any format; alpha dropped).
-// Empty when img is null.
+// A bottom-up 24-bit BI_RGB bitmap file of img (any format; alpha dropped)
+// at 96 dpi. Empty when img is null. The test pictures, the packed-picture
+// encoder and the benchmarks write their bitmaps with it.
 std::vector<uint8_t> EncodeBmp24(const QImage& img);
+
+// The screen capture's file: img through Qt's bitmap writer, as an RGB32
+// picture at 96 dpi whatever the screen's resolution, which makes it the
+// same bytes as EncodeBmp24's. Empty when img is null or Qt fails.
+std::vector<uint8_t> EncodeCaptureBmp(const QImage& img);
 
 }  // namespace mirt

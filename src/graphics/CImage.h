@@ -10,12 +10,14 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/Screen.h"
+
 namespace mirt {
 
 class CImage {
  public:
-  static constexpr int kWidth = 640;
-  static constexpr int kHeight = 480;
+  static constexpr int kWidth = kScreenWidth;
+  static constexpr int kHeight = kScreenHeight;
   static constexpr int kPixels = kWidth * kHeight;
 
   // A black surface.

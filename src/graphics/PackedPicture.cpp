@@ -6,6 +6,7 @@
 #include <memory>
 #include <queue>
 
+#include "common/LittleEndian.h"
 #include "graphics/BmpDecoder.h"
 
 namespace mirt {
@@ -152,8 +153,7 @@ PackedStatus Unpack(const uint8_t* data, size_t size, uint32_t maxLength, bool n
                     std::vector<uint8_t>& result) {
   if (data == nullptr || size < kPackedHeaderSize || std::memcmp(data, "ARC1", 4) != 0)
     return PackedStatus::kNotPacked;
-  const uint32_t length = uint32_t(data[4]) | (uint32_t(data[5]) << 8) |
-                          (uint32_t(data[6]) << 16) | (uint32_t(data[7]) << 24);
+  const uint32_t length = ReadLe32(data + 4);
   BitReader in(data + kPackedHeaderSize, size - kPackedHeaderSize);
   Tree t;
   PackedStatus s = ReadSubtree(in, t, &t.root);
@@ -327,8 +327,8 @@ std::vector<uint8_t> EncodePacked(const uint8_t* bytes, size_t size) {
   }
   if (!queue.empty()) root = queue.top().second;
 
-  std::vector<uint8_t> out = {'A', 'R', 'C', '1', uint8_t(size), uint8_t(size >> 8),
-                              uint8_t(size >> 16), uint8_t(size >> 24)};
+  std::vector<uint8_t> out = {'A', 'R', 'C', '1'};
+  AppendLe32(out, uint32_t(size));
   BitWriter w(out);
   Code codes[256];
   WriteTree(nodes, root, 0, 0, w, codes);

@@ -1,7 +1,5 @@
 #include "graphics/PictureCache.h"
 
-#include <sys/stat.h>
-
 #include "graphics/PictureLoader.h"
 #include "platform/HostFiles.h"
 #include "script/Archive.h"
@@ -9,20 +7,14 @@
 namespace mirt {
 namespace {
 
-std::string Time(const timespec& t) {
-  return std::to_string(t.tv_sec) + "." + std::to_string(t.tv_nsec);
-}
-
 // "path|size|mtime|ctime|inode" of a game file, "-" when there is none.
-// The change time catches a file rewritten in place whose modification
-// time was set back (copies that keep times, touch -r).
 std::string FileStamp(const std::string& cp932Name) {
   if (cp932Name.empty()) return "-";
-  std::string path = ResolveExisting(cp932Name);
-  struct stat st;
-  if (path.empty() || ::stat(path.c_str(), &st) != 0) return "-";
-  return path + "|" + std::to_string(st.st_size) + "|" + Time(st.st_mtim) + "|" +
-         Time(st.st_ctim) + "|" + std::to_string(st.st_ino);
+  const std::string path = ResolveExisting(cp932Name);
+  const FileIdentity id = HostFileIdentity(path);
+  if (!id.exists) return "-";
+  return path + "|" + std::to_string(id.size) + "|" + std::to_string(id.modifiedNs) + "|" +
+         std::to_string(id.changedNs) + "|" + std::to_string(id.inode);
 }
 
 size_t ImageBytes(const QImage& img) { return img.isNull() ? 0 : size_t(img.sizeInBytes()); }

@@ -66,14 +66,12 @@ bool LoadPicture(const std::string& cp932Name, const std::string& graphicsArchiv
       if (badTree && errorMessage) *errorMessage = kErrorMessage;
     }
   }
-  CFile file;
-  if (!file.Open(cp932Name, CFile::kExisting)) return false;
   const PictureKind kind = PlainPictureKind(cp932Name);
-  if (kind == PictureKind::kNone) return true;
-  std::vector<uint8_t> bytes;
-  file.ReadAll(bytes);
+  if (kind == PictureKind::kNone) return FileExists(cp932Name);
+  auto bytes = ReadWholeFile(cp932Name);
+  if (!bytes) return false;
   bool fileBadTree = false;
-  DecodePicture(kind, bytes.data(), bytes.size(), out, &fileBadTree);
+  DecodePicture(kind, bytes->data(), bytes->size(), out, &fileBadTree);
   if (fileBadTree && errorMessage) *errorMessage = kErrorMessage;
   return true;
 }

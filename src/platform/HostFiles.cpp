@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Ascii.h"
 #include "platform/Encoding.h"
 
 namespace mirt {
@@ -43,17 +44,6 @@ bool Exists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0 || ::stat(path.c_str(), &st) == 0;
 }
 
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x -= 32;
-    if (y >= 'a' && y <= 'z') y -= 32;
-    if (x != y) return false;
-  }
-  return true;
-}
-
 std::string Join(const std::string& dir, const std::string& comp) {
   if (dir.empty()) return comp;
   if (dir == "/") return "/" + comp;
@@ -73,7 +63,7 @@ std::string MatchComponent(const std::string& dir, const std::string& comp) {
   std::string found;
   while (dirent* e = ::readdir(d)) {
     std::string n = e->d_name;
-    if (EqualsNoCase(n, comp) || EqualsNoCase(n, utf8)) {
+    if (EqualsIgnoringAsciiCase(n, comp) || EqualsIgnoringAsciiCase(n, utf8)) {
       found = Join(dir, n);
       break;
     }
@@ -161,10 +151,29 @@ void HostClose(int fd) {
   if (fd >= 0) ::close(fd);
 }
 
+bool HostCanRead(const std::string& hostPath) { return ::access(hostPath.c_str(), R_OK) == 0; }
+
 bool SetCurrentDirectory(const std::string& hostPath) { return ::chdir(hostPath.c_str()) == 0; }
+
+FileIdentity HostFileIdentity(const std::string& hostPath) {
+  FileIdentity id;
+  struct stat st;
+  if (hostPath.empty() || ::stat(hostPath.c_str(), &st) != 0) return id;
+  auto ns = [](const timespec& t) { return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
+  id.exists = true;
+  id.size = st.st_size;
+  id.modifiedNs = ns(st.st_mtim);
+  id.changedNs = ns(st.st_ctim);
+  id.inode = st.st_ino;
+  return id;
+}
 
 bool WriteFileAtomically(const std::string& cp932Name, const void* data, size_t n) {
   std::string target = ResolveForCreate(cp932Name);
+  return !target.empty() && WriteHostFileAtomically(target, data, n);
+}
+
+bool WriteHostFileAtomically(const std::string& target, const void* data, size_t n) {
   if (target.empty()) return false;
   std::string tmp = target + ".tmp-" + std::to_string(::getpid());
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

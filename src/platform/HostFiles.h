@@ -27,11 +27,31 @@ long HostWrite(int fd, const void* buf, size_t n);
 bool HostSeek(int fd, uint32_t offset);
 int64_t HostSize(int fd);
 void HostClose(int fd);
+// Whether this process may read hostPath (a folder too).
+bool HostCanRead(const std::string& hostPath);
 
 bool SetCurrentDirectory(const std::string& hostPath);
+
+// What tells one version of a file from another: a file rewritten, replaced
+// or touched gets a different identity. The change time also catches a
+// rewrite whose modification time was set back (copies that keep times,
+// touch -r).
+struct FileIdentity {
+  bool exists = false;
+  int64_t size = 0;
+  int64_t modifiedNs = 0;  // since the epoch
+  int64_t changedNs = 0;
+  uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+// The identity of the file or folder at hostPath (links followed); exists
+// is false, and the rest zero, when there is nothing there.
+FileIdentity HostFileIdentity(const std::string& hostPath);
 
 // Writes bytes to the file aside, flushes, then renames it over the target,
 // so a crash mid-write never destroys the previous file.
 bool WriteFileAtomically(const std::string& cp932Name, const void* data, size_t n);
+// The same for a host path, such as a file dialog's answer.
+bool WriteHostFileAtomically(const std::string& hostPath, const void* data, size_t n);
 
 }  // namespace mirt

@@ -2,20 +2,17 @@
 
 #include <cstring>
 
+#include "common/LittleEndian.h"
 #include "script/CFile.h"
 
 namespace mirt {
 namespace {
 
-uint32_t Le32(const uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 bool ReadDirectory(CFile& f, std::vector<ArchiveEntry>& dir, uint32_t* fileSize) {
   *fileSize = f.Size();
   uint8_t head[4];
   if (f.Read(head, 4) != 4) return false;
-  uint64_t count = Le32(head);
+  uint64_t count = ReadLe32(head);
   // A count beyond what the file can hold is cut to what is there.
   uint64_t room = (*fileSize - 4) / kArchiveEntrySize;
   if (count > room) count = room;
@@ -37,24 +34,18 @@ std::optional<std::vector<uint8_t>> ReadEntry(CFile& f, const ArchiveEntry& e, u
 
 }  // namespace
 
-std::string UpperAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return s;
-}
-
 std::vector<ArchiveEntry> ParseArchiveDirectory(const uint8_t* data, size_t size) {
   std::vector<ArchiveEntry> dir;
   if (size < 4) return dir;
-  uint64_t count = Le32(data);
+  uint64_t count = ReadLe32(data);
   uint64_t room = (size - 4) / kArchiveEntrySize;
   if (count > room) count = room;
   dir.reserve(count);
   for (uint64_t i = 0; i < count; ++i) {
     const uint8_t* p = data + 4 + i * kArchiveEntrySize;
     ArchiveEntry e;
-    e.size = Le32(p);
-    e.offset = Le32(p + 4);
+    e.size = ReadLe32(p);
+    e.offset = ReadLe32(p + 4);
     const char* name = reinterpret_cast<const char*>(p + 10);
     e.name.assign(name, strnlen(name, 41));
     dir.push_back(std::move(e));

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/Ascii.h"
+
 namespace mirt {
 
 struct ArchiveEntry {
@@ -18,9 +20,6 @@ struct ArchiveEntry {
 };
 
 constexpr size_t kArchiveEntrySize = 52;
-
-// Upper-cases the single-byte letters a to z only.
-std::string UpperAscii(std::string s);
 
 // Parses a directory from the archive's leading bytes. The count is trusted
 // only as far as the bytes given reach: a directory cut short yields the

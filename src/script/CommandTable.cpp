@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/Ascii.h"
 #include "script/Commands.h"
 
 namespace mirt {
@@ -14,8 +15,7 @@ void CommandTable::Build() {
 }
 
 int CommandTable::Find(std::string& keyword) const {
-  for (char& c : keyword)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  UpperAsciiInPlace(keyword);
   for (int i = 0; i < kCommandCount; ++i)
     if (slots_[i].keyword && keyword == slots_[i].keyword) return i;
   return -1;

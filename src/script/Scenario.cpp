@@ -67,22 +67,18 @@ void Scenario::SetText(std::vector<uint8_t> bytes) {
 }
 
 bool Scenario::ReadStartupDefinitions() {
-  CFile f;
-  if (!f.Open("init.def", CFile::kExisting)) return false;
-  std::vector<uint8_t> bytes;
-  f.ReadAll(bytes);
-  ParseStartupDefinitions(bytes, defs_);
+  auto bytes = ReadWholeFile("init.def");
+  if (!bytes) return false;
+  ParseStartupDefinitions(*bytes, defs_);
   return true;
 }
 
 bool Scenario::OpenFirstScenario() {
   const std::string& name = defs_.scenarioSource;
-  CFile f;
-  if (name.empty() || !f.Open(name, CFile::kExisting)) return false;
+  if (name.empty() || !FileExists(name)) return false;
   std::string kind = Kind(name);
   if (kind == "DAT") {
     mode_ = Mode::Archive;
-    f.Close();
     std::string entryName;
     auto data = ReadArchiveMemberAt(name, 0, &entryName);
     if (!data) return false;
@@ -91,9 +87,9 @@ bool Scenario::OpenFirstScenario() {
     p_.state().SetScenarioName(entryName);
   } else if (kind == "TXT") {
     mode_ = Mode::Plain;
-    std::vector<uint8_t> bytes;
-    f.ReadAll(bytes);
-    SetText(std::move(bytes));
+    auto bytes = ReadWholeFile(name);
+    if (!bytes) return false;
+    SetText(std::move(*bytes));
     p_.state().SetScenarioName(name);
   } else {
     // Neither a scenario text nor an archive: there is no story to open.
@@ -106,11 +102,9 @@ bool Scenario::OpenFirstScenario() {
 
 void Scenario::LoadScenario(const std::string& name) {
   if (mode_ == Mode::Plain) {
-    CFile f;
-    if (!f.Open(name, CFile::kExisting)) return;
-    std::vector<uint8_t> bytes;
-    f.ReadAll(bytes);
-    SetText(std::move(bytes));
+    auto bytes = ReadWholeFile(name);
+    if (!bytes) return;
+    SetText(std::move(*bytes));
     return;
   }
   auto data = ReadArchiveMember(defs_.scenarioSource, name);

@@ -1,7 +1,6 @@
 // The menu's entries.
-#include <fstream>
-
 #include "graphics/BmpDecoder.h"
+#include "platform/HostFiles.h"
 #include "shell/Player.h"
 #include "shell/Version.h"
 
@@ -37,12 +36,10 @@ void Player::CaptureScreen() {
   auto file = platform_.saveFileDialog(Sjis("画面の保存"),
                                       Sjis("フルカラービットマップファイル（*.bmp）|*.bmp"));
   if (!file) return;
-  std::vector<uint8_t> bmp = EncodeBmp24(screen_.layers().screen);
-  std::ofstream out(*file, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
-  out.close();
+  const std::vector<uint8_t> bmp = EncodeCaptureBmp(screen_.layers().screen);
   // A file that could not be written is reported instead of claiming success.
-  Message(out ? Sjis("保存完了しました。") : Sjis("画面の保存に失敗しました。"));
+  const bool ok = !bmp.empty() && WriteHostFileAtomically(*file, bmp.data(), bmp.size());
+  Message(ok ? Sjis("保存完了しました。") : Sjis("画面の保存に失敗しました。"));
 }
 
 void Player::menuActivated(const std::string& item) {

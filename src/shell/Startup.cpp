@@ -2,6 +2,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "common/LittleEndian.h"
 #include "platform/HostFiles.h"
 #include "script/CFile.h"
 #include "shell/Player.h"
@@ -89,9 +90,7 @@ void Player::ReadSettings() {
   const uint32_t got = f.Read(bytes, 20);
   auto field = [&](int i, int32_t fallback) {
     if (got < static_cast<uint32_t>(i * 4 + 4)) return fallback;  // a short file keeps defaults
-    int32_t v;
-    std::memcpy(&v, bytes + i * 4, 4);
-    return v;
+    return ReadLe32s(bytes + i * 4);
   };
   int32_t full = field(0, 0), page = field(1, 0);
   int32_t top = field(2, platform_.windowTop()), left = field(3, platform_.windowLeft());

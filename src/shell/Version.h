@@ -5,5 +5,6 @@
 namespace mirt {
 
 inline constexpr char kVersionCaption[] = "Mirt Ver 2.33";
+inline constexpr char kVersionNumber[] = "2.33";  // what --version prints after the name
 
 }  // namespace mirt

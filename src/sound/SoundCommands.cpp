@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/NameField.h"
 #include "platform/Encoding.h"
 #include "script/Archive.h"
 #include "script/CFile.h"
@@ -14,21 +15,6 @@
 
 namespace mirt {
 namespace {
-
-// Names live in 80-byte fields: longer ones are cut to 79 bytes, never
-// through the middle of a double-byte character.
-void StoreName(char (&field)[80], const std::string& name) {
-  size_t n = 0;
-  while (n < name.size() && n < sizeof field - 1) {
-    unsigned char c = static_cast<unsigned char>(name[n]);
-    bool lead = isSjisLead(c);
-    if (lead && n + 1 >= sizeof field - 1) break;
-    n += lead ? 2 : 1;
-  }
-  n = std::min(n, name.size());
-  std::memset(field, 0, sizeof field);
-  std::memcpy(field, name.data(), n);
-}
 
 // The string argument, the discarded integer read, then the real integer.
 int32_t ReadNameAndValue(Player& p, std::string& name) {

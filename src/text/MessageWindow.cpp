@@ -6,9 +6,10 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "common/Ascii.h"
 #include "graphics/Composition.h"
 #include "platform/Encoding.h"
-#include "platform/HostFiles.h"
+#include "script/CFile.h"
 #include "shell/Player.h"
 #include "text/MessageWindow.h"
 #include "text/TextFont.h"
@@ -197,9 +198,19 @@ void MessageWindow::LoadIndicator() {
 }
 
 void LoadIndicatorPicture(const std::string& cp932Name, QImage& out) {
-  std::string path = ResolveExisting(cp932Name);
-  if (path.empty()) return;
-  QImage picture(QString::fromStdString(path));
+  auto bytes = ReadWholeFile(cp932Name);
+  if (!bytes) return;
+  // Qt's readers: the one the name's suffix names, then whichever knows the
+  // contents.
+  const QByteArrayView data(bytes->data(), qsizetype(bytes->size()));
+  const size_t dot = cp932Name.find_last_of("./\\");
+  QImage picture;
+  if (dot != std::string::npos && cp932Name[dot] == '.') {
+    std::string suffix = cp932Name.substr(dot + 1);
+    for (char& c : suffix) c = LowerAscii(c);
+    picture = QImage::fromData(data, suffix.c_str());
+  }
+  if (picture.isNull()) picture = QImage::fromData(data);
   if (picture.isNull()) return;
   picture = picture.convertToFormat(QImage::Format_ARGB32);
   QRgb key = picture.pixel(0, picture.height() - 1) | 0xFF000000u;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/NameField.h"
 #include "platform/Encoding.h"
 
 namespace mirt {
@@ -27,28 +28,6 @@ struct StringVariable {
 #pragma pack(pop)
 static_assert(sizeof(IntegerVariable) == 24);
 static_assert(sizeof(StringVariable) == 275);
-
-// Copies s into a fixed NUL-terminated field of size n, cutting it to n-1.
-inline void CopyField(char* field, size_t n, const std::string& s) {
-  size_t len = s.size() < n - 1 ? s.size() : n - 1;
-  std::memset(field, 0, n);
-  std::memcpy(field, s.data(), len);
-}
-// Copies text into a fixed field like CopyField, but cuts before a two-byte
-// Shift-JIS character that would not fit whole, never through it.
-inline void CopyText(char* field, size_t n, const std::string& s) {
-  size_t len = 0;
-  while (len < s.size()) {
-    size_t step = isSjisLead(static_cast<unsigned char>(s[len])) && len + 1 < s.size() ? 2 : 1;
-    if (len + step > n - 1) break;
-    len += step;
-  }
-  std::memset(field, 0, n);
-  std::memcpy(field, s.data(), len);
-}
-inline std::string FieldString(const char* field, size_t n) {
-  return std::string(field, strnlen(field, n));
-}
 
 class VariableStore {
  public:

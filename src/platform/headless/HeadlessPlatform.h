@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/Screen.h"
 #include "platform/AudioOutput.h"
 #include "platform/MidiDevice.h"
 #include "platform/MonotonicClock.h"
@@ -69,7 +70,9 @@ class HeadlessPlatform : public Platform {
   void moveWindow(int left, int top) override { windowX = left, windowY = top; }
   int windowLeft() override { return windowX; }
   int windowTop() override { return windowY; }
-  void centreWindow() override { windowX = (1920 - 640) / 2, windowY = (1080 - 480) / 2; }
+  void centreWindow() override {
+    windowX = (1920 - kScreenWidth) / 2, windowY = (1080 - kScreenHeight) / 2;
+  }
   void setFullScreen(bool on) override { fullScreen = on; }
   void messageBox(const std::string&) override {}
   bool question(const std::string&, const std::string&) override;

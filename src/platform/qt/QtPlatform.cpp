@@ -22,13 +22,14 @@
 #include <chrono>
 #include <thread>
 
+#include "common/Screen.h"
 #include "platform/Encoding.h"
 
 namespace mirt {
 namespace {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
+constexpr int kWidth = kScreenWidth;
+constexpr int kHeight = kScreenHeight;
 
 QString fromCp932(const std::string& s) {
   return QString::fromStdString(cp932ToUtf8(s));
