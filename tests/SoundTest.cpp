@@ -483,15 +483,16 @@ TEST(SoundShell, VolumesGoBackAtExitAndRealTimeTraceLinesStayWhole) {
     mirt::Player player(platform);
     platform.setEventHandler(&player);
     player.FormCreate();
-    ASSERT_TRUE(player.sound);
-    uint32_t before = player.sound->getVolume(mirt::SoundDevice::Midi);
-    player.sound->setVolume(mirt::SoundDevice::Wave, 0);
-    player.sound->setVolume(mirt::SoundDevice::Midi, 0x9858u * 0x10001u);
-    player.sound->setVolume(mirt::SoundDevice::Cd, 0x1234u);
+    mirt::Sound& sound = player.sound();
+    ASSERT_TRUE(sound.started());
+    uint32_t before = sound.volume(mirt::SoundDevice::Midi);
+    sound.setVolume(mirt::SoundDevice::Wave, 0);
+    sound.setVolume(mirt::SoundDevice::Midi, 0x9858u * 0x10001u);
+    sound.setVolume(mirt::SoundDevice::Cd, 0x1234u);
     player.FormDestroy();
-    EXPECT_EQ(player.sound->getVolume(mirt::SoundDevice::Wave), player.startupVolumes[0]);
-    EXPECT_EQ(player.sound->getVolume(mirt::SoundDevice::Midi), before);
-    EXPECT_EQ(player.sound->getVolume(mirt::SoundDevice::Cd), player.startupVolumes[2]);
+    EXPECT_EQ(sound.volume(mirt::SoundDevice::Wave), sound.startupVolume(mirt::SoundDevice::Wave));
+    EXPECT_EQ(sound.volume(mirt::SoundDevice::Midi), before);
+    EXPECT_EQ(sound.volume(mirt::SoundDevice::Cd), sound.startupVolume(mirt::SoundDevice::Cd));
     EXPECT_EQ(before, 0xFFFFFFFFu);
   }
   // Real time: the MIDI messages are traced from the timer thread while the

@@ -94,7 +94,7 @@ void Player::formKeyDown(int key) {
 }
 
 void Player::timer2Timer() {
-  CdPoll();
+  sound().cdPoll(state);
   if (firstTickClick) {
     firstTickClick = false;
     formClick();

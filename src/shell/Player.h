@@ -18,7 +18,7 @@
 #include "script/Scenario.h"
 #include "script/StringTok.h"
 #include "shell/Trace.h"
-#include "sound/SoundSystem.h"
+#include "sound/Sound.h"
 #include "text/TextFont.h"
 #include "text/WaitIndicator.h"
 #include "vars/VariableStore.h"
@@ -143,22 +143,9 @@ class Player : public WindowEvents {
   bool firstTickClick = true;
   bool blinking = true;
   bool fullScreen = false;
-  uint32_t startupVolumes[3] = {0, 0, 0};
 
-  // ---- sound ---------------------------------------------------------------
-  SoundOptions soundOptions;           // set before FormCreate
-  std::unique_ptr<SoundSystem> sound;  // made by FormCreate (or StartSound)
-  // WaveBuffer: the whole WAVE file last played; the mixer keeps its own
-  // reference while the sound plays.
-  std::shared_ptr<const std::vector<uint8_t>> waveBuffer;
-  MciOpenParms cdOpen;                 // the device id every CD command uses
-  MciStatusParms cdStatus;
-  void StartSound();
-  int WavePlay(int32_t flag);
-  void WaveStopSound();                // sndPlaySoundA(none, 0)
-  int CdPlay();
-  void CdPoll();
-  int CdStop();
+  // The music, WAVE and CD sound; its devices start with FormCreate.
+  Sound& sound() { return sound_; }
   uint32_t randomSeed = 0;
   // Pages of the text history: lines of CP932 text.
   std::vector<std::vector<std::string>> history{1, std::vector<std::string>(1)};
@@ -173,6 +160,9 @@ class Player : public WindowEvents {
   uint32_t startTick_ = 0;
   bool closeRequested_ = false;
   bool destroyed_ = false;
+  Sound sound_{platform, {[this](const char* ev, const JsonObject& o) { TraceEvent(ev, o); },
+                          [this] { return trace.enabled(); },
+                          [this](const std::string& text) { Message(text); }}};
 };
 
 // The Japanese texts of the program, as CP932 bytes.

@@ -42,7 +42,9 @@ class SoundSystem {
   SoundSystem& operator=(const SoundSystem&) = delete;
 
   CDxMusic& music() { return *music_; }
+  const CDxMusic& music() const { return *music_; }
   SoundMixer& mixer() { return mixer_; }
+  const SoundMixer& mixer() const { return mixer_; }
   CdAudio& cd() { return cd_; }
   FluidSynthMidiOut* synth() { return synth_.get(); }
 
