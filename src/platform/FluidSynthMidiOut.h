@@ -15,13 +15,14 @@
 #include <vector>
 
 #include "platform/MidiDevice.h"
+#include "platform/Platform.h"
 
 typedef struct _fluid_hashtable_t fluid_settings_t;
 typedef struct _fluid_synth_t fluid_synth_t;
 
 namespace mirt {
 
-class FluidSynthMidiOut final : public MidiOut {
+class FluidSynthMidiOut final : public MidiOut, public AudioSource {
  public:
   // soundFont empty: the first of the usual GM sound fonts that exists.
   explicit FluidSynthMidiOut(std::string soundFont = {}, double sampleRate = 44100.0);
@@ -38,6 +39,7 @@ class FluidSynthMidiOut final : public MidiOut {
   void longMsg(const uint8_t* data, size_t length) override;
   void reset() override;
   void close() override;
+  AudioSource* synthesizer() override { return this; }
   bool isOpen() const;
   // The sound font that open() loaded, or "" before.
   std::string soundFontPath() const;
@@ -49,6 +51,10 @@ class FluidSynthMidiOut final : public MidiOut {
   void render(float* interleavedStereo, size_t frames, uint64_t start);
   // Renders without a position: queued messages apply at the block start.
   void render(float* interleavedStereo, size_t frames);
+  // The mixer's call: render at output frame start.
+  void renderAudio(float* stereo, size_t frames, uint64_t start) override {
+    render(stereo, frames, start);
+  }
 
  private:
   enum Kind : uint8_t { kShortMsg, kLongMsg, kReset, kOpenDevice, kCloseDevice };

@@ -38,7 +38,8 @@ Sound::~Sound() = default;
 
 void Sound::start() {
   if (system_) return;
-  system_ = std::make_unique<SoundSystem>(platform_, options_, hooks_.trace, hooks_.tracing);
+  system_ = std::make_unique<SoundSystem>(platform_, platform_.openMidiOut(options_), hooks_.trace,
+                                          hooks_.tracing);
   for (SoundDevice d : {SoundDevice::Wave, SoundDevice::Midi, SoundDevice::Cd})
     startupVolumes_[int(d)] = system_->getVolume(d);
 }
