@@ -27,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "../tests/RecordingMidiOut.h"
 #include "platform/AudioOutput.h"
 #include "platform/FluidSynthMidiOut.h"
 #include "platform/MidiDevice.h"

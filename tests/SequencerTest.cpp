@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "RecordingMidiOut.h"
 #include "platform/FluidSynthMidiOut.h"
 #include "platform/MidiDevice.h"
 #include "sound/CDxMusic.h"

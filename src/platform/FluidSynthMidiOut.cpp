@@ -56,7 +56,6 @@ bool FluidSynthMidiOut::createSynth() {
         std::lock_guard<std::mutex> l(mutex_);
         settings_ = settings;
         synth_ = synth;
-        loadedFont_ = path;
         return true;
       }
     }
@@ -82,16 +81,6 @@ bool FluidSynthMidiOut::open() {
   }
   post({0, kOpenDevice, 0, {}});
   return true;
-}
-
-bool FluidSynthMidiOut::isOpen() const {
-  std::lock_guard<std::mutex> l(mutex_);
-  return open_;
-}
-
-std::string FluidSynthMidiOut::soundFontPath() const {
-  std::lock_guard<std::mutex> l(mutex_);
-  return loadedFont_;
 }
 
 void FluidSynthMidiOut::post(Pending p) {
@@ -176,12 +165,7 @@ void FluidSynthMidiOut::apply(const Pending& p) {
   }
 }
 
-void FluidSynthMidiOut::render(float* out, size_t frames) {
-  render(out, frames, nextStart_);
-}
-
 void FluidSynthMidiOut::render(float* out, size_t frames, uint64_t start) {
-  nextStart_ = start + frames;
   fluid_synth_t* synth;
   {
     std::lock_guard<std::mutex> l(mutex_);

@@ -40,17 +40,12 @@ class FluidSynthMidiOut final : public MidiOut, public AudioSource {
   void reset() override;
   void close() override;
   AudioSource* synthesizer() override { return this; }
-  bool isOpen() const;
-  // The sound font that open() loaded, or "" before.
-  std::string soundFontPath() const;
 
   // Renders frames of interleaved stereo float samples starting at output
   // frame `start`, applying every queued message whose frame lies before
   // start + frames at its own offset. Silence while closed. Called from one
   // thread (the audio thread); messages may come from any other.
   void render(float* interleavedStereo, size_t frames, uint64_t start);
-  // Renders without a position: queued messages apply at the block start.
-  void render(float* interleavedStereo, size_t frames);
   // The mixer's call: render at output frame start.
   void renderAudio(float* stereo, size_t frames, uint64_t start) override {
     render(stereo, frames, start);
@@ -69,7 +64,6 @@ class FluidSynthMidiOut final : public MidiOut, public AudioSource {
   bool createSynth();
 
   std::string soundFont_;
-  std::string loadedFont_;
   double sampleRate_;
   std::function<uint64_t()> clock_;
   fluid_settings_t* settings_ = nullptr;
@@ -82,7 +76,6 @@ class FluidSynthMidiOut final : public MidiOut, public AudioSource {
   bool open_ = false;               // as the sender sees it
   bool sounding_ = false;           // as the renderer sees it
   uint64_t lastFrame_ = 0;          // keeps stamps non-decreasing
-  uint64_t nextStart_ = 0;          // for render without a position
   bool warned_ = false;
   uint64_t written_ = 0;            // frames the synth has rendered
   static constexpr uint64_t kSynthBlock = 64;  // FluidSynth's internal block

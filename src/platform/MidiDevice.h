@@ -11,7 +11,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace mirt {
 
@@ -122,36 +121,6 @@ class ManualTimer final : public MultimediaTimer {
   std::map<uint32_t, Event> events_;
   uint32_t nextId_ = 1;
   uint32_t now_ = 0;
-};
-
-// Records everything sent, for tests.
-class RecordingMidiOut final : public MidiOut {
- public:
-  enum Kind { kOpen, kShort, kLong, kReset, kClose };
-  struct Record { Kind kind; uint32_t msg; std::vector<uint8_t> data; uint32_t time; };
-  explicit RecordingMidiOut(MultimediaTimer* clock = nullptr) : clock_(clock) {}
-  bool open() override { add({kOpen, 0, {}, 0}); return openResult; }
-  void shortMsg(uint32_t msg) override { add({kShort, msg, {}, 0}); }
-  void longMsg(const uint8_t* d, size_t n) override { add({kLong, 0, {d, d + n}, 0}); }
-  void reset() override { add({kReset, 0, {}, 0}); }
-  void close() override { add({kClose, 0, {}, 0}); }
-  std::vector<Record> take() {
-    std::lock_guard<std::mutex> l(mutex_);
-    std::vector<Record> r;
-    r.swap(log_);
-    return r;
-  }
-  bool openResult = true;
-
- private:
-  void add(Record r) {
-    r.time = clock_ ? clock_->timeGetTime() : 0;
-    std::lock_guard<std::mutex> l(mutex_);
-    log_.push_back(std::move(r));
-  }
-  MultimediaTimer* clock_;
-  std::mutex mutex_;
-  std::vector<Record> log_;
 };
 
 }  // namespace mirt

@@ -72,7 +72,6 @@ uint32_t CdAudio::sendCommand(uint32_t device, uint32_t msg, uint32_t flags, voi
     result = MCIERR_INVALID_DEVICE_ID;
   } else if (msg == MCI_SET) {
     auto* p = static_cast<MciSetParms*>(params);
-    if (p && (flags & MCI_SET_TIME_FORMAT)) timeFormat_ = p->timeFormat;
     if (p) t.Int("timeFormat", p->timeFormat);
   } else if (msg == MCI_STATUS) {
     auto* p = static_cast<MciStatusParms*>(params);
@@ -145,10 +144,7 @@ uint32_t CdAudio::sendString(const std::string& command, std::string* reply) {
     if (reply) *reply = std::to_string(tracks.empty() ? 0 : tracks.rbegin()->first);
     return 0;
   }
-  if (verb == "set" && w.size() >= 5 && w[2] == "time" && w[3] == "format") {
-    timeFormat_ = w[4] == "tmsf" ? MCI_FORMAT_TMSF : 0;
-    return 0;
-  }
+  if (verb == "set" && w.size() >= 5 && w[2] == "time" && w[3] == "format") return 0;
   if (verb == "play") {
     uint32_t from = 1, to = 0;
     bool hasTo = false;

@@ -74,7 +74,6 @@ std::unique_ptr<SoundDecoder> SoundDecoder::Opened(std::unique_ptr<SoundDecoder>
   if (!d->file_) return nullptr;
   d->channels_ = info.channels;
   d->rate_ = info.samplerate;
-  d->frames_ = info.frames;
   if (!d->init()) return nullptr;
   return d;
 }

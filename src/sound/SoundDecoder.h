@@ -27,8 +27,6 @@ class SoundDecoder {
   size_t read(float* stereo, size_t frames);
   // Back to the first frame.
   bool rewind();
-  int sourceRate() const { return rate_; }
-  int64_t sourceFrames() const { return frames_; }
 
   // The memory reader's state (libsndfile's virtual I/O callbacks use it).
   struct Memory {
@@ -47,7 +45,6 @@ class SoundDecoder {
   SNDFILE* file_ = nullptr;
   int channels_ = 0;
   int rate_ = 0;
-  int64_t frames_ = 0;
   std::vector<float> raw_;  // interleaved, file channels
   std::vector<float> src_;  // stereo source frames not yet consumed
   size_t srcFrames_ = 0;    // frames held in src_

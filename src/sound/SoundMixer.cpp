@@ -90,11 +90,6 @@ bool SoundMixer::wavePlaying() const {
   return wave_ != nullptr && !waveEnded_;
 }
 
-long SoundMixer::waveBuffersHeld() const {
-  std::lock_guard<std::mutex> l(mutex_);
-  return waveBuffer_ ? 1 : 0;
-}
-
 void SoundMixer::playCd(std::vector<CdTrackFile> tracks) {
   // A play whose first track cannot be opened plays nothing.
   std::vector<CdVoice> voices;

@@ -36,8 +36,6 @@ class SoundMixer final : public AudioSource {
   bool playWave(std::shared_ptr<const std::vector<uint8_t>> buffer, bool loop);
   void stopWave();
   bool wavePlaying() const;
-  // How many WAVE buffers the mixer still holds (0 or 1).
-  long waveBuffersHeld() const;
 
   // A CD play: the files of the tracks from `first`, one after the other
   // (an empty path is a missing track and plays nothing). Every file is
