@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "GameFixture.h"
+#include "platform/AudioOutput.h"
 #include "platform/FluidSynthMidiOut.h"
 #include "platform/HostFiles.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -292,6 +293,38 @@ TEST(WaveSound, MissingFileArchiveLookupAndLongNames) {
   EXPECT_EQ(msgs[0], "WAVE再生失敗");
   // A name of 100 bytes is kept as its first 79.
   EXPECT_TRUE(Has(g.Read("dump2.json"), "\"waveName\":\"" + std::string(79, 'X') + "\""));
+}
+
+// ---- the --audio-out file -------------------------------------------------------
+
+TEST(AudioOutFile, SixteenBitStereoCutToFullScaleWithItsSizesInTheHeader) {
+  GameDir g;
+  mirt::WaveFileWriter w;
+  EXPECT_FALSE(w.open(g.Path("no/such/folder/out.wav")));
+  ASSERT_TRUE(w.open(g.Path("out.wav")));
+  const float first[] = {0.25f, -0.25f, 1.5f, -1.5f, NAN, INFINITY, 1.0f, -1.0f};
+  w.write(first, 4);
+  std::vector<float> quiet(2 * 1000, 0.001f);
+  w.write(quiet.data(), 1000);
+  w.close();
+  EXPECT_FALSE(w.isOpen());
+
+  EXPECT_EQ(std::filesystem::file_size(g.Path("out.wav")), 44u + 1004u * 4);  // the plain header
+  SF_INFO info{};
+  SNDFILE* f = sf_open(g.Path("out.wav").c_str(), SFM_READ, &info);
+  ASSERT_NE(f, nullptr) << sf_strerror(nullptr);
+  EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+  EXPECT_EQ(info.channels, 2);
+  EXPECT_EQ(info.samplerate, kRate);
+  EXPECT_EQ(info.frames, 1004);
+  std::vector<short> s(size_t(info.frames) * 2);
+  EXPECT_EQ(sf_readf_short(f, s.data(), info.frames), 1004);
+  sf_close(f);
+  // Full scale is 32767 either way; past it is cut, what is not finite is 0.
+  const short expected[] = {8192, -8192, 32767, -32767, 0, 0, 32767, -32767};
+  for (size_t i = 0; i < 8; ++i) EXPECT_EQ(s[i], expected[i]) << i;
+  EXPECT_EQ(s[8], 33);  // 0.001 of full scale
+  EXPECT_EQ(s.back(), 33);
 }
 
 // ---- MIDI ------------------------------------------------------------------------
