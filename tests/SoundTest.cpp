@@ -631,6 +631,7 @@ TEST(CdAudio, StringsAndCommandsOfTheEmulatedDrive) {
   g.WriteBytes("cd/track03.wav", Sine16(500, 0.2));
   g.WriteBytes("cd/track1.wav", Sine16(500, 0.2));     // one digit: not a track
   g.WriteBytes("cd/track07.txt.bak", "x");             // not a track name
+  std::filesystem::create_directory(g.Path("cd/track05.wav"));  // a folder, not a track
   std::filesystem::current_path(g.Path(""));
   mirt::SoundMixer mixer;
   std::vector<std::string> trace;

@@ -1,9 +1,10 @@
 #include "sound/CdAudio.h"
 
 #include <cctype>
-#include <filesystem>
 #include <sstream>
 #include <vector>
+
+#include "platform/HostFolder.h"
 
 namespace mirt {
 namespace {
@@ -38,18 +39,14 @@ const char* CommandName(uint32_t msg) {
 }  // namespace
 
 std::map<int, std::string> CdAudio::ScanTracks() {
-  namespace fs = std::filesystem;
   std::map<int, std::string> tracks;
-  std::error_code ec;
   // Files in cd/ first; a TrackNN file beside init.def fills only the gaps.
-  for (const char* dir : {"cd", "CD", "."}) {
-    for (const fs::directory_entry& e : fs::directory_iterator(dir, ec)) {
-      if (!e.is_regular_file(ec)) continue;
-      std::string name = e.path().filename().string();
-      int t = TrackNumber(name);
+  for (const std::string dir : {"cd", "CD", "."}) {
+    for (const HostFolderFile& f : ListFolderFiles(dir)) {
+      int t = TrackNumber(f.name);
       if (t == 0) continue;
-      if (std::string(dir) == "." && name[0] != 'T') continue;  // TrackNN at the top
-      tracks.emplace(t, fs::absolute(e.path(), ec).string());
+      if (dir == "." && f.name[0] != 'T') continue;  // TrackNN at the top
+      tracks.emplace(t, f.hostPath);
     }
   }
   return tracks;

@@ -1,14 +1,13 @@
 #include "sound/SoundDecoder.h"
 
-#include <fcntl.h>
 #include <samplerate.h>
 #include <sndfile.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "platform/HostFolder.h"
 #include "platform/Platform.h"
 
 namespace mirt {
@@ -57,14 +56,9 @@ std::unique_ptr<SoundDecoder> SoundDecoder::FromMemory(std::shared_ptr<const std
 }
 
 std::unique_ptr<SoundDecoder> SoundDecoder::FromFile(const std::string& hostPath) {
-  // The file is decoded as it plays, on the audio thread: ask the system to
-  // read it into the page cache ahead, so that those reads do not wait for
-  // the disk.
-  int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) {
-    posix_fadvise(fd, 0, 0, POSIX_FADV_WILLNEED);
-    ::close(fd);
-  }
+  // The file is decoded as it plays, on the audio thread, whose reads
+  // should not wait for the disk.
+  ReadAheadHint(hostPath);
   std::unique_ptr<SoundDecoder> d(new SoundDecoder);
   SF_INFO info{};
   d->file_ = sf_open(hostPath.c_str(), SFM_READ, &info);
