@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
   }
   mirt::QtPlatform platform;
   mirt::Player player(platform);
-  player.soundOptions() = opt.sound;
+  player.sound().setOptions(opt.sound);
   platform.setEventHandler(&player);
   if (!opt.traceFile.empty()) player.trace().Open(opt.traceFile);
   mirt::SetCurrentDirectory(gameDir);

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 #include <cstdint>
@@ -9,12 +11,14 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "RecordingMidiOut.h"
 #include "platform/FluidSynthMidiOut.h"
 #include "platform/MidiDevice.h"
 #include "sound/CDxMusic.h"
+#include "sound/SoundMixer.h"
 
 // Allocations made on a thread marked as the timer thread while counting.
 namespace {
@@ -348,6 +352,51 @@ TEST(MidiSynth, MessagesAfterTheFirstSysExAllocateNothing) {
     tTimerThread = false;
     synth.render(out.data(), 64, block * 64);
   }
+  EXPECT_EQ(gTimerThreadAllocations.load(), 0);
+}
+
+// A mono 16-bit WAVE file of a 700 Hz tone.
+Bytes Wave16(uint32_t rate, uint32_t frames) {
+  auto le = [](Bytes& b, uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
+  };
+  Bytes b = {'R', 'I', 'F', 'F'};
+  le(b, 36 + frames * 2, 4);
+  b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  le(b, 16, 4), le(b, 1, 2), le(b, 1, 2), le(b, rate, 4), le(b, rate * 2, 4), le(b, 2, 2), le(b, 16, 2);
+  b.insert(b.end(), {'d', 'a', 't', 'a'});
+  le(b, frames * 2, 4);
+  for (uint32_t i = 0; i < frames; ++i) le(b, uint32_t(int16_t(12000 * std::sin(i * 700.0 * 6.2832 / rate))), 2);
+  return b;
+}
+
+TEST(SoundMixer, RenderingResampledSoundsAllocatesNothing) {
+  // What the audio thread does: a looping 22050 Hz WAVE sound that rewinds
+  // every 0.1 s, and a CD play of an 8000 Hz track that ends, then a 44100
+  // Hz one, all resampled block by block.
+  char dir[] = "/tmp/mirt-mix-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string t1 = std::string(dir) + "/track01.wav", t2 = std::string(dir) + "/track02.wav";
+  for (auto [path, rate] : {std::pair{t1, 8000u}, std::pair{t2, 44100u}}) {
+    Bytes w = Wave16(rate, rate);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(w.data(), 1, w.size(), f);
+    std::fclose(f);
+  }
+  SoundMixer mixer;
+  ASSERT_TRUE(mixer.playWave(std::make_shared<const Bytes>(Wave16(22050, 2205)), true));
+  mixer.playCd({{1, t1}, {2, t2}});
+  std::remove(t1.c_str()), std::remove(t2.c_str()), rmdir(dir);  // both are open already
+  std::vector<float> out(2 * 512);
+  gTimerThreadAllocations = 0;
+  tTimerThread = true;
+  gCountAllocations = true;
+  for (uint64_t block = 0; block < 150; ++block) mixer.renderAudio(out.data(), 512, block * 512);
+  gCountAllocations = false;
+  tTimerThread = false;
+  EXPECT_EQ(mixer.cdCurrentTrack(), 2);  // 1.7 s: past the first track
+  EXPECT_TRUE(mixer.wavePlaying());
   EXPECT_EQ(gTimerThreadAllocations.load(), 0);
 }
 

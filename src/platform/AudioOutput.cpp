@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <alsa/asoundlib.h>
+#include <sndfile.h>
 
 #include <algorithm>
 #include <cmath>
@@ -11,13 +12,6 @@
 #include "platform/MonotonicClock.h"
 
 namespace mirt {
-namespace {
-
-void PutLe(std::vector<uint8_t>& b, uint32_t v, int n) {
-  for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
-}
-
-}  // namespace
 
 // ---- AudioClock -------------------------------------------------------------
 
@@ -134,44 +128,30 @@ std::unique_ptr<AudioOutput> OpenDefaultAudioOutput() {
 
 bool WaveFileWriter::open(const std::string& hostPath) {
   close();
-  file_ = std::fopen(hostPath.c_str(), "wb");
-  if (!file_) return false;
-  frames_ = 0;
-  uint8_t header[44] = {};
-  std::fwrite(header, 1, sizeof header, file_);  // filled in at close()
-  return true;
+  SF_INFO info{};
+  info.samplerate = kAudioRate;
+  info.channels = 2;
+  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  file_ = sf_open(hostPath.c_str(), SFM_WRITE, &info);
+  return file_ != nullptr;
 }
 
+// The mix may pass full scale; it is cut here, since libsndfile would wrap
+// it round. (libsndfile's own clipping scales by 32768 rather than 32767
+// and so moves many samples within full scale by a step too.)
 void WaveFileWriter::write(const float* stereo, size_t frames) {
   if (!file_) return;
-  pcm_.resize(frames * 2);
+  block_.resize(frames * 2);
   for (size_t i = 0; i < frames * 2; ++i) {
-    float v = std::clamp(stereo[i], -1.0f, 1.0f);
-    pcm_[i] = int16_t(std::lrint(v * 32767.0f));
+    float v = stereo[i];
+    block_[i] = std::isfinite(v) ? std::clamp(v, -1.0f, 1.0f) : 0.0f;
   }
-  std::fwrite(pcm_.data(), sizeof(int16_t), pcm_.size(), file_);
-  frames_ += frames;
+  sf_writef_float(file_, block_.data(), sf_count_t(frames));
 }
 
 void WaveFileWriter::close() {
   if (!file_) return;
-  uint32_t data = uint32_t(std::min<uint64_t>(frames_ * 4, 0xFFFFFFFFu - 36));
-  std::vector<uint8_t> h;
-  h.insert(h.end(), {'R', 'I', 'F', 'F'});
-  PutLe(h, 36 + data, 4);
-  h.insert(h.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  PutLe(h, 16, 4);
-  PutLe(h, 1, 2);               // PCM
-  PutLe(h, 2, 2);               // stereo
-  PutLe(h, kAudioRate, 4);
-  PutLe(h, kAudioRate * 4, 4);  // bytes per second
-  PutLe(h, 4, 2);               // block align
-  PutLe(h, 16, 2);              // bits
-  h.insert(h.end(), {'d', 'a', 't', 'a'});
-  PutLe(h, data, 4);
-  std::fseek(file_, 0, SEEK_SET);
-  std::fwrite(h.data(), 1, h.size(), file_);
-  std::fclose(file_);
+  sf_close(file_);
   file_ = nullptr;
 }
 

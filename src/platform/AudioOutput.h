@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -13,6 +12,8 @@
 #include <vector>
 
 #include "platform/Platform.h"
+
+typedef struct sf_private_tag SNDFILE;
 
 namespace mirt {
 
@@ -80,8 +81,9 @@ class SdlAudioOutput final : public AudioOutput {
 // The device SDL would choose, else the null output.
 std::unique_ptr<AudioOutput> OpenDefaultAudioOutput();
 
-// A 16-bit stereo 44100 Hz WAVE file written as it goes; the header's sizes
-// are fixed at close().
+// A 16-bit stereo 44100 Hz WAVE file (libsndfile) written as it goes;
+// samples past full scale are cut to it. The header's sizes are fixed at
+// close().
 class WaveFileWriter {
  public:
   ~WaveFileWriter() { close(); }
@@ -91,9 +93,8 @@ class WaveFileWriter {
   bool isOpen() const { return file_ != nullptr; }
 
  private:
-  FILE* file_ = nullptr;
-  uint64_t frames_ = 0;
-  std::vector<int16_t> pcm_;  // kept between blocks so that writing does not allocate
+  SNDFILE* file_ = nullptr;
+  std::vector<float> block_;  // the block cut to full scale; kept between blocks
 };
 
 }  // namespace mirt

@@ -83,11 +83,6 @@ bool FluidSynthMidiOut::open() {
   return true;
 }
 
-bool FluidSynthMidiOut::isOpen() const {
-  std::lock_guard<std::mutex> l(mutex_);
-  return open_;
-}
-
 void FluidSynthMidiOut::post(Pending p) {
   uint64_t frame = clock_ ? clock_() : 0;
   std::lock_guard<std::mutex> l(mutex_);
@@ -170,12 +165,7 @@ void FluidSynthMidiOut::apply(const Pending& p) {
   }
 }
 
-void FluidSynthMidiOut::render(float* out, size_t frames) {
-  render(out, frames, nextStart_);
-}
-
 void FluidSynthMidiOut::render(float* out, size_t frames, uint64_t start) {
-  nextStart_ = start + frames;
   fluid_synth_t* synth;
   {
     std::lock_guard<std::mutex> l(mutex_);

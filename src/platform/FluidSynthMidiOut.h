@@ -15,13 +15,14 @@
 #include <vector>
 
 #include "platform/MidiDevice.h"
+#include "platform/Platform.h"
 
 typedef struct _fluid_hashtable_t fluid_settings_t;
 typedef struct _fluid_synth_t fluid_synth_t;
 
 namespace mirt {
 
-class FluidSynthMidiOut final : public MidiOut {
+class FluidSynthMidiOut final : public MidiOut, public AudioSource {
  public:
   // soundFont empty: the first of the usual GM sound fonts that exists.
   explicit FluidSynthMidiOut(std::string soundFont = {}, double sampleRate = 44100.0);
@@ -38,15 +39,17 @@ class FluidSynthMidiOut final : public MidiOut {
   void longMsg(const uint8_t* data, size_t length) override;
   void reset() override;
   void close() override;
-  bool isOpen() const;
+  AudioSource* synthesizer() override { return this; }
 
   // Renders frames of interleaved stereo float samples starting at output
   // frame `start`, applying every queued message whose frame lies before
   // start + frames at its own offset. Silence while closed. Called from one
   // thread (the audio thread); messages may come from any other.
   void render(float* interleavedStereo, size_t frames, uint64_t start);
-  // Renders without a position: queued messages apply at the block start.
-  void render(float* interleavedStereo, size_t frames);
+  // The mixer's call: render at output frame start.
+  void renderAudio(float* stereo, size_t frames, uint64_t start) override {
+    render(stereo, frames, start);
+  }
 
  private:
   enum Kind : uint8_t { kShortMsg, kLongMsg, kReset, kOpenDevice, kCloseDevice };
@@ -73,7 +76,6 @@ class FluidSynthMidiOut final : public MidiOut {
   bool open_ = false;               // as the sender sees it
   bool sounding_ = false;           // as the renderer sees it
   uint64_t lastFrame_ = 0;          // keeps stamps non-decreasing
-  uint64_t nextStart_ = 0;          // for render without a position
   bool warned_ = false;
   uint64_t written_ = 0;            // frames the synth has rendered
   static constexpr uint64_t kSynthBlock = 64;  // FluidSynth's internal block

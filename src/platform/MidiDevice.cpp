@@ -1,6 +1,9 @@
 #include "platform/MidiDevice.h"
 
+#include "platform/AlsaSeqMidiOut.h"
+#include "platform/FluidSynthMidiOut.h"
 #include "platform/MonotonicClock.h"
+#include "platform/Platform.h"
 
 namespace mirt {
 namespace {
@@ -8,6 +11,17 @@ namespace {
 constexpr int64_t kMs = 1000000;
 
 }  // namespace
+
+std::unique_ptr<MidiOut> OpenMidiOut(const MidiOutOptions& options,
+                                     std::function<uint64_t()> audioClock) {
+  if (options.midiOut.rfind("alsa", 0) == 0) {
+    std::string dest = options.midiOut.size() > 5 ? options.midiOut.substr(5) : "";
+    return std::make_unique<AlsaSeqMidiOut>(dest);
+  }
+  auto synth = std::make_unique<FluidSynthMidiOut>(options.soundFont, double(kAudioRate));
+  synth->setClock(std::move(audioClock));
+  return synth;
+}
 
 ThreadTimer::ThreadTimer() : worker_([this] { run(); }) {}
 

@@ -5,12 +5,16 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
-#include <vector>
 
 namespace mirt {
+
+class AudioSource;
 
 class MidiOut {
  public:
@@ -20,7 +24,22 @@ class MidiOut {
   virtual void longMsg(const uint8_t* data, size_t length) = 0;
   virtual void reset() = 0;
   virtual void close() = 0;
+  // A software synthesizer's samples, which the owner mixes into the audio
+  // stream; null for an output that sounds by itself (a port, a device).
+  virtual AudioSource* synthesizer() { return nullptr; }
 };
+
+// Which MIDI output the player uses (--soundfont, --midi-out).
+struct MidiOutOptions {
+  std::string soundFont;  // "" : the Debian GM sound font
+  std::string midiOut;    // "" : FluidSynth; "alsa" or "alsa:CLIENT:PORT"
+};
+
+// The output the options choose: FluidSynth, whose messages are stamped
+// with audioClock (the output frame at which a message sent now is heard),
+// or an ALSA sequencer port.
+std::unique_ptr<MidiOut> OpenMidiOut(const MidiOutOptions& options,
+                                     std::function<uint64_t()> audioClock);
 
 // The bytes of a short message, status first, and how many of them count:
 // program change and channel pressure carry one data byte, the others two.

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,7 +21,9 @@ class QImage;
 
 namespace mirt {
 
+class MidiOut;
 class MultimediaTimer;
+struct MidiOutOptions;
 
 // Output sample rate of the one audio stream (stereo, float).
 constexpr int kAudioRate = 44100;
@@ -135,6 +138,9 @@ class Platform {
   // The audio clock: the output frame at which a sound started now is
   // heard. Safe to call from any thread.
   virtual uint64_t audioClock() = 0;
+  // A new MIDI output as the options choose it (platform/MidiDevice.h); a
+  // synthesizer among them renders on this platform's audio clock.
+  virtual std::unique_ptr<MidiOut> openMidiOut(const MidiOutOptions& options) = 0;
 };
 
 }  // namespace mirt

@@ -189,14 +189,14 @@ QJsonObject DumpState(Player& p) {
       .Int("waveMode", p.state().waveMode)
       .Int("cdMode", p.state().cdMode)
       .Int("cdTrack", p.state().cdTrack);
-  if (p.sound) {
-    snd.Bool("musicPlaying", p.sound->music().isPlaying())
-        .Bool("songLoaded", p.sound->music().song().hasSong())
-        .Bool("wavePlaying", p.sound->mixer().wavePlaying())
-        .Int("cdCurrentTrack", p.sound->mixer().cdCurrentTrack())
-        .Int("waveVolume", p.sound->getVolume(SoundDevice::Wave))
-        .Int("midiVolume", p.sound->getVolume(SoundDevice::Midi))
-        .Int("cdVolume", p.sound->getVolume(SoundDevice::Cd));
+  if (p.sound().started()) {
+    snd.Bool("musicPlaying", p.sound().musicPlaying())
+        .Bool("songLoaded", p.sound().songLoaded())
+        .Bool("wavePlaying", p.sound().wavePlaying())
+        .Int("cdCurrentTrack", p.sound().cdCurrentTrack())
+        .Int("waveVolume", p.sound().volume(SoundDevice::Wave))
+        .Int("midiVolume", p.sound().volume(SoundDevice::Midi))
+        .Int("cdVolume", p.sound().volume(SoundDevice::Cd));
   }
   o.Obj("sound", snd);
   return o.json();
@@ -260,7 +260,7 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
   if (!opt.audioOut.empty() && !platform.setAudioOut(Absolute(opt.audioOut)))
     return fail("cannot write audio file " + opt.audioOut);
   Player player(platform);
-  player.soundOptions() = opt.sound;
+  player.sound().setOptions(opt.sound);
   platform.setEventHandler(&player);
   if (!trace.empty()) player.trace().Open(trace);
   if (!opt.gameDir.empty()) SetCurrentDirectory(opt.gameDir);

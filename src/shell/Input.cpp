@@ -90,7 +90,7 @@ void Player::formKeyDown(int key) {
 }
 
 void Player::timer2Timer() {
-  CdPoll();
+  sound().cdPoll(state());
   if (firstTickClick_) {
     firstTickClick_ = false;
     formClick();

@@ -29,7 +29,7 @@
 #include "save/SaveSlots.h"
 #include "script/CText.h"
 #include "shell/Trace.h"
-#include "sound/SoundSystem.h"
+#include "sound/Sound.h"
 #include "text/Choices.h"
 #include "text/History.h"
 #include "text/MessageWindow.h"
@@ -65,7 +65,6 @@ class Player : public WindowEvents {
   bool closed() const { return closeRequested_; }
   // The first Timer2 tick has clicked the story into motion.
   bool started() const { return !firstTickClick_; }
-  SoundOptions& soundOptions() { return soundOptions_; }  // set before FormCreate
 
   // ---- window events -----------------------------------------------------
   void formClick() override;
@@ -121,20 +120,8 @@ class Player : public WindowEvents {
   ReaderSettings& settings() { return settings_; }
   const ReaderSettings& settings() const { return settings_; }
 
-  // ---- sound ---------------------------------------------------------------
-  std::unique_ptr<SoundSystem> sound;  // made by FormCreate (or StartSound)
-  // WaveBuffer: the whole WAVE file last played; the mixer keeps its own
-  // reference while the sound plays.
-  std::shared_ptr<const std::vector<uint8_t>> waveBuffer;
-  MciOpenParms cdOpen;  // the device id every CD command uses
-  MciStatusParms cdStatus;
-  uint32_t startupVolumes[3] = {0, 0, 0};
-  void StartSound();
-  int WavePlay(int32_t flag);
-  void WaveStopSound();  // sndPlaySoundA(none, 0)
-  int CdPlay();
-  void CdPoll();
-  int CdStop();
+  // The music, WAVE and CD sound; its devices start with FormCreate.
+  Sound& sound() { return sound_; }
 
  private:
   bool InitStory();
@@ -160,7 +147,6 @@ class Player : public WindowEvents {
   SaveSlots slots_;
   Screen screen_;
   ReaderSettings settings_;
-  SoundOptions soundOptions_;
 
   // Input state of the advance cycle.
   StoryState storyState_ = StoryState::Shown;
@@ -174,6 +160,9 @@ class Player : public WindowEvents {
   uint32_t startTick_ = 0;
   bool closeRequested_ = false;
   bool destroyed_ = false;
+  Sound sound_{platform_, {[this](const char* ev, const JsonObject& o) { TraceEvent(ev, o); },
+                          [this] { return trace_.enabled(); },
+                          [this](const std::string& text) { Message(text); }}};
 };
 
 // The Japanese texts of the program, as CP932 bytes.

@@ -20,10 +20,7 @@ void Player::FormCreate() {
   MenuChanged();
   TraceEvent("start");
   if (!script_.scenario().ReadStartupDefinitions()) Message("init.def");
-  StartSound();
-  startupVolumes[0] = sound->getVolume(SoundDevice::Wave);
-  startupVolumes[1] = sound->getVolume(SoundDevice::Midi);
-  startupVolumes[2] = sound->getVolume(SoundDevice::Cd);
+  sound().start();  // and the start-up volumes
   script_.commands().Build();
   ResetStory();
   InitStory();
@@ -116,20 +113,9 @@ void Player::FormDestroy() {
   destroyed_ = true;
   TraceEvent("exit");
   StopTimer2();
-  waveBuffer.reset();  // the mixer keeps a sound that still plays
   WriteSettings();
   if (settings_.fullScreen()) platform_.setFullScreen(false);
-  if (sound) {
-    sound->cd().sendString("stop waveaudio", nullptr);
-    sound->cd().sendString("close waveaudio", nullptr);
-    CdStop();
-    WaveStopSound();
-    sound->music().stop();
-    sound->music().unload();
-    sound->setVolume(SoundDevice::Wave, startupVolumes[0]);
-    sound->setVolume(SoundDevice::Midi, startupVolumes[1]);
-    sound->setVolume(SoundDevice::Cd, startupVolumes[2]);
-  }
+  sound().shutdown(state());  // the start-up volumes go back
 }
 
 }  // namespace mirt

@@ -160,12 +160,13 @@ void CDxMusic::timerCallback(uint32_t id, uint32_t, uintptr_t user, uintptr_t, u
   // busy is raised before stopped is looked at: a stop that has set stopped
   // then either sees busy and waits, or this firing sees stopped and leaves.
   if (self->busy_.exchange(1) != 0) {
-    // Cannot happen with one timer thread; count the firing like a busy skip.
+    // Only a second timer thread could find a tick body running. The firing
+    // is dropped uncounted: msCount belongs to that tick body.
     return;
   }
   if (self->stopped_.load()) {
-    // A timer started by a tick body while a stop was under way outlives
-    // that stop; its first firing ends it.
+    // A timer that a tick body started while a stop was under way may fire
+    // before that stop kills it as well; the firing ends it.
     self->timer_.kill(id);
     self->busy_.store(0);
     return;

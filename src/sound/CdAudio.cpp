@@ -1,9 +1,10 @@
 #include "sound/CdAudio.h"
 
 #include <cctype>
-#include <filesystem>
 #include <sstream>
 #include <vector>
+
+#include "platform/HostFolder.h"
 
 namespace mirt {
 namespace {
@@ -38,18 +39,14 @@ const char* CommandName(uint32_t msg) {
 }  // namespace
 
 std::map<int, std::string> CdAudio::ScanTracks() {
-  namespace fs = std::filesystem;
   std::map<int, std::string> tracks;
-  std::error_code ec;
   // Files in cd/ first; a TrackNN file beside init.def fills only the gaps.
-  for (const char* dir : {"cd", "CD", "."}) {
-    for (const fs::directory_entry& e : fs::directory_iterator(dir, ec)) {
-      if (!e.is_regular_file(ec)) continue;
-      std::string name = e.path().filename().string();
-      int t = TrackNumber(name);
+  for (const std::string dir : {"cd", "CD", "."}) {
+    for (const HostFolderFile& f : ListFolderFiles(dir)) {
+      int t = TrackNumber(f.name);
       if (t == 0) continue;
-      if (std::string(dir) == "." && name[0] != 'T') continue;  // TrackNN at the top
-      tracks.emplace(t, fs::absolute(e.path(), ec).string());
+      if (dir == "." && f.name[0] != 'T') continue;  // TrackNN at the top
+      tracks.emplace(t, f.hostPath);
     }
   }
   return tracks;
@@ -72,7 +69,6 @@ uint32_t CdAudio::sendCommand(uint32_t device, uint32_t msg, uint32_t flags, voi
     result = MCIERR_INVALID_DEVICE_ID;
   } else if (msg == MCI_SET) {
     auto* p = static_cast<MciSetParms*>(params);
-    if (p && (flags & MCI_SET_TIME_FORMAT)) timeFormat_ = p->timeFormat;
     if (p) t.Int("timeFormat", p->timeFormat);
   } else if (msg == MCI_STATUS) {
     auto* p = static_cast<MciStatusParms*>(params);
@@ -145,10 +141,7 @@ uint32_t CdAudio::sendString(const std::string& command, std::string* reply) {
     if (reply) *reply = std::to_string(tracks.empty() ? 0 : tracks.rbegin()->first);
     return 0;
   }
-  if (verb == "set" && w.size() >= 5 && w[2] == "time" && w[3] == "format") {
-    timeFormat_ = w[4] == "tmsf" ? MCI_FORMAT_TMSF : 0;
-    return 0;
-  }
+  if (verb == "set" && w.size() >= 5 && w[2] == "time" && w[3] == "format") return 0;
   if (verb == "play") {
     uint32_t from = 1, to = 0;
     bool hasTo = false;

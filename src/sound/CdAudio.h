@@ -4,6 +4,8 @@
 // digits, any format libsndfile reads). The number of tracks is the highest
 // NN; the current track is the track playing (0 when none); play from one
 // track to another plays the tracks in between and stops at the second.
+// Positions are read as tracks (TMSF with the minutes, seconds and frames
+// left out) whatever time format is set, the only format the player sets.
 #pragma once
 
 #include <cstdint>
@@ -56,18 +58,17 @@ class CdAudio {
   // mciSendString: 0 on success; reply (when given) receives the answer.
   uint32_t sendString(const std::string& command, std::string* reply);
 
-  // The track files found now (track number -> host path).
-  static std::map<int, std::string> ScanTracks();
   bool isOpen() const { return open_; }
 
  private:
+  // The track files found now (track number -> host path).
+  static std::map<int, std::string> ScanTracks();
   uint32_t play(uint32_t from, uint32_t to, bool hasTo);
   static constexpr uint32_t kDeviceId = 1;
 
   SoundMixer& mixer_;
   TraceFn trace_;
   bool open_ = false;
-  uint32_t timeFormat_ = 0;
 };
 
 }  // namespace mirt

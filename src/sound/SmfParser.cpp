@@ -145,7 +145,6 @@ int CPlayData::load(const uint8_t* image, size_t size) {
           x.data.resize(avail + 1);
           x.data[0] = 0xF0;
           if (avail) std::memcpy(x.data.data() + 1, t.cursor, avail);
-          x.flags = 0;
         }
         t.skip(n);
         e.d1 = uint8_t(c);

@@ -22,7 +22,6 @@ static_assert(sizeof(PlayEvent) == 8);
 // One SysEx message: 0xF0 followed by the bytes after the length in the file.
 struct CMdExclusive {
   std::vector<uint8_t> data;
-  uint32_t flags = 0;
   const uint8_t* bytes() const { return data.data(); }
   size_t length() const { return data.size(); }
 };
@@ -52,7 +51,6 @@ class CPlayData {
 
   uint16_t division() const { return division_; }
   uint32_t eventCount() const { return eventCount_; }
-  uint32_t position() const { return position_; }
   const PlayEvent* events() const { return events_.get(); }
   size_t exclusiveCount() const { return exclusives_.size(); }
 

@@ -1,13 +1,13 @@
 #include "sound/SoundDecoder.h"
 
-#include <fcntl.h>
+#include <samplerate.h>
 #include <sndfile.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "platform/HostFolder.h"
 #include "platform/Platform.h"
 
 namespace mirt {
@@ -56,14 +56,9 @@ std::unique_ptr<SoundDecoder> SoundDecoder::FromMemory(std::shared_ptr<const std
 }
 
 std::unique_ptr<SoundDecoder> SoundDecoder::FromFile(const std::string& hostPath) {
-  // The file is decoded as it plays, on the audio thread: ask the system to
-  // read it into the page cache ahead, so that those reads do not wait for
-  // the disk.
-  int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) {
-    posix_fadvise(fd, 0, 0, POSIX_FADV_WILLNEED);
-    ::close(fd);
-  }
+  // The file is decoded as it plays, on the audio thread, whose reads
+  // should not wait for the disk.
+  ReadAheadHint(hostPath);
   std::unique_ptr<SoundDecoder> d(new SoundDecoder);
   SF_INFO info{};
   d->file_ = sf_open(hostPath.c_str(), SFM_READ, &info);
@@ -74,80 +69,81 @@ std::unique_ptr<SoundDecoder> SoundDecoder::Opened(std::unique_ptr<SoundDecoder>
   if (!d->file_) return nullptr;
   d->channels_ = info.channels;
   d->rate_ = info.samplerate;
-  d->frames_ = info.frames;
   if (!d->init()) return nullptr;
   return d;
 }
 
 SoundDecoder::~SoundDecoder() {
+  if (resampler_) src_delete(resampler_);
   if (file_) sf_close(file_);
 }
 
 bool SoundDecoder::init() {
   if (channels_ < 1 || channels_ > 256 || rate_ < 1000 || rate_ > 768000) return false;
   sf_command(file_, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
-  step_ = double(rate_) / kAudioRate;
   raw_.resize(kChunk * size_t(channels_));
-  src_.reserve(4 * kChunk);  // two chunks of stereo frames: fill() never grows it
+  src_.resize(kChunk * 2);
+  if (rate_ != kAudioRate) {
+    ratio_ = double(kAudioRate) / rate_;
+    int error = 0;
+    resampler_ = src_callback_new(&SoundDecoder::resamplerInput, SRC_SINC_FASTEST, 2, &error, this);
+    if (!resampler_) return false;
+  }
   return true;
 }
 
 bool SoundDecoder::rewind() {
   if (sf_seek(file_, 0, SEEK_SET) < 0) return false;
-  src_.clear();
+  if (resampler_) src_reset(resampler_);
   srcFrames_ = 0;
-  pos_ = 0;
+  srcPos_ = 0;
   ended_ = false;
   return true;
 }
 
 bool SoundDecoder::fill() {
+  srcFrames_ = 0;
+  srcPos_ = 0;
   if (ended_) return false;
   sf_count_t got = sf_readf_float(file_, raw_.data(), sf_count_t(kChunk));
   if (got <= 0) {
     ended_ = true;
     return false;
   }
-  // Drop what has been consumed, keeping the frame interpolation still needs.
-  size_t keep = size_t(pos_);
-  if (keep > 0) {
-    keep = std::min(keep, srcFrames_);
-    src_.erase(src_.begin(), src_.begin() + ptrdiff_t(keep * 2));
-    srcFrames_ -= keep;
-    pos_ -= double(keep);
-  }
   for (sf_count_t i = 0; i < got; ++i) {
     const float* f = raw_.data() + size_t(i) * size_t(channels_);
     float l = f[0], r = channels_ > 1 ? f[1] : f[0];
     // A float file may hold anything: NaN and infinities become silence and
-    // values past full scale are cut to it, so that neither the resampler's
-    // interpolation nor the mix can overflow into a non-finite sample.
-    l = std::isfinite(l) ? std::clamp(l, -1.0f, 1.0f) : 0.0f;
-    r = std::isfinite(r) ? std::clamp(r, -1.0f, 1.0f) : 0.0f;
-    src_.push_back(l);
-    src_.push_back(r);
+    // values past full scale are cut to it, so that the resampler's filter
+    // cannot overflow into a non-finite sample.
+    src_[size_t(i) * 2] = std::isfinite(l) ? std::clamp(l, -1.0f, 1.0f) : 0.0f;
+    src_[size_t(i) * 2 + 1] = std::isfinite(r) ? std::clamp(r, -1.0f, 1.0f) : 0.0f;
   }
-  srcFrames_ += size_t(got);
+  srcFrames_ = size_t(got);
   return true;
 }
 
+long SoundDecoder::resamplerInput(void* self, float** data) {
+  auto* d = static_cast<SoundDecoder*>(self);
+  *data = d->src_.data();
+  return d->fill() ? long(d->srcFrames_) : 0;
+}
+
 size_t SoundDecoder::read(float* out, size_t frames) {
+  if (resampler_) {
+    long got = src_callback_read(resampler_, ratio_, long(frames), out);
+    size_t n = got > 0 ? size_t(got) : 0;
+    // The filter rings past full scale next to a full-scale step.
+    for (size_t i = 0; i < n * 2; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
+    return n;
+  }
   size_t n = 0;
   while (n < frames) {
-    size_t i = size_t(pos_);
-    // Linear interpolation wants frame i + 1 too, except at the very end.
-    if (i + 1 >= srcFrames_ && !ended_) {
-      fill();
-      continue;
-    }
-    if (i >= srcFrames_) break;
-    double frac = pos_ - double(i);
-    const float* a = &src_[i * 2];
-    const float* b = i + 1 < srcFrames_ ? &src_[(i + 1) * 2] : a;
-    out[n * 2] = float(a[0] + (b[0] - a[0]) * frac);
-    out[n * 2 + 1] = float(a[1] + (b[1] - a[1]) * frac);
-    ++n;
-    pos_ += step_;
+    if (srcPos_ >= srcFrames_ && !fill()) break;
+    size_t k = std::min(frames - n, srcFrames_ - srcPos_);
+    std::memcpy(out + n * 2, src_.data() + srcPos_ * 2, k * 2 * sizeof(float));
+    n += k;
+    srcPos_ += k;
   }
   return n;
 }

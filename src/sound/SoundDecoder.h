@@ -1,6 +1,9 @@
 // Decodes a sound file (anything libsndfile reads: WAVE with PCM of 8 to 32
 // bits, float, IMA and MS ADPCM, A-law, mu-law; FLAC, Ogg, MP3...) from
 // memory or from a file into 44100 Hz stereo floats, a block at a time.
+// Other rates go through libsamplerate's fastest windowed-sinc converter;
+// samples are cut to full scale, and what is not finite becomes silence.
+// Reading and rewinding allocate nothing.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +13,7 @@
 #include <vector>
 
 typedef struct sf_private_tag SNDFILE;
+typedef struct SRC_STATE_tag SRC_STATE;
 struct SF_INFO;
 
 namespace mirt {
@@ -27,8 +31,6 @@ class SoundDecoder {
   size_t read(float* stereo, size_t frames);
   // Back to the first frame.
   bool rewind();
-  int sourceRate() const { return rate_; }
-  int64_t sourceFrames() const { return frames_; }
 
   // The memory reader's state (libsndfile's virtual I/O callbacks use it).
   struct Memory {
@@ -41,18 +43,19 @@ class SoundDecoder {
   // Takes the decoder whose file_ an sf_open call has just set (or not).
   static std::unique_ptr<SoundDecoder> Opened(std::unique_ptr<SoundDecoder> d, const SF_INFO& info);
   bool init();
-  bool fill();  // more source frames into src_; false at the end
+  bool fill();  // the next source frames into src_; false at the end
+  static long resamplerInput(void* self, float** data);
 
   std::unique_ptr<Memory> memory_;
   SNDFILE* file_ = nullptr;
   int channels_ = 0;
   int rate_ = 0;
-  int64_t frames_ = 0;
   std::vector<float> raw_;  // interleaved, file channels
-  std::vector<float> src_;  // stereo source frames not yet consumed
+  std::vector<float> src_;  // the same frames in stereo, cut to full scale
   size_t srcFrames_ = 0;    // frames held in src_
-  double pos_ = 0;          // read position in src_, in source frames
-  double step_ = 1;         // source frames per output frame
+  size_t srcPos_ = 0;       // the next of them to copy (at 44100 Hz)
+  SRC_STATE* resampler_ = nullptr;  // null: the file is at 44100 Hz
+  double ratio_ = 1;        // output frames per source frame
   bool ended_ = false;
 };
 

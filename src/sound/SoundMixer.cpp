@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/FluidSynthMidiOut.h"
-
 namespace mirt {
 
 void SoundMixer::addScaled(float* out, const float* in, size_t frames, uint32_t volume) {
@@ -24,7 +22,7 @@ void SoundMixer::renderAudio(float* out, size_t frames, uint64_t start) {
   if (scratch_.size() < frames * 2) scratch_.resize(frames * 2);
   std::memset(out, 0, frames * 2 * sizeof(float));
   if (synth_) {
-    synth_->render(scratch_.data(), frames, start);
+    synth_->renderAudio(scratch_.data(), frames, start);
     addScaled(out, scratch_.data(), frames, volume(SoundDevice::Midi));
   }
   std::lock_guard<std::mutex> l(mutex_);

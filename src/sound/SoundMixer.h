@@ -15,15 +15,14 @@
 
 namespace mirt {
 
-class FluidSynthMidiOut;
-
 enum class SoundDevice { Wave = 0, Midi = 1, Cd = 2 };
 
 class SoundMixer final : public AudioSource {
  public:
   SoundMixer();
   ~SoundMixer() override;
-  void setSynth(FluidSynthMidiOut* synth) { synth_ = synth; }
+  // The MIDI synthesizer's samples, mixed at the MIDI volume; null: none.
+  void setSynth(AudioSource* synth) { synth_ = synth; }
   void renderAudio(float* stereo, size_t frames, uint64_t start) override;
 
   uint32_t volume(SoundDevice d) const { return volumes_[int(d)].load(); }
@@ -52,7 +51,7 @@ class SoundMixer final : public AudioSource {
   void mixCd(float* out, size_t frames);
   static void addScaled(float* out, const float* in, size_t frames, uint32_t volume);
 
-  FluidSynthMidiOut* synth_ = nullptr;
+  AudioSource* synth_ = nullptr;
   std::atomic<uint32_t> volumes_[3] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
   std::vector<float> scratch_;
 

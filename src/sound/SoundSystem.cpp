@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "platform/AlsaSeqMidiOut.h"
 
 namespace mirt {
 namespace {
@@ -48,23 +47,16 @@ class TracingMidiOut final : public MidiOut {
 
 }  // namespace
 
-SoundSystem::SoundSystem(Platform& platform, const SoundOptions& options, TraceFn trace,
+SoundSystem::SoundSystem(Platform& platform, std::unique_ptr<MidiOut> midiOut, TraceFn trace,
                          std::function<bool()> tracing)
     : platform_(platform),
       trace_(std::move(trace)),
+      device_(std::move(midiOut)),
       cd_(mixer_, [this](const JsonObject& o) {
         if (trace_) trace_("cd", o);
       }) {
-  if (options.midiOut.rfind("alsa", 0) == 0) {
-    std::string dest = options.midiOut.size() > 5 ? options.midiOut.substr(5) : "";
-    device_ = std::make_unique<AlsaSeqMidiOut>(dest);
-  } else {
-    synth_ = std::make_unique<FluidSynthMidiOut>(options.soundFont, double(kAudioRate));
-    synth_->setClock([&platform] { return platform.audioClock(); });
-    mixer_.setSynth(synth_.get());
-  }
-  MidiOut& out = synth_ ? static_cast<MidiOut&>(*synth_) : *device_;
-  tracing_ = std::make_unique<TracingMidiOut>(out, trace_, std::move(tracing));
+  mixer_.setSynth(device_->synthesizer());
+  tracing_ = std::make_unique<TracingMidiOut>(*device_, trace_, std::move(tracing));
   music_ = std::make_unique<CDxMusic>(*tracing_, platform.multimediaTimer());
   platform_.openAudio(&mixer_);
 }

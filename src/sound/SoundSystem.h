@@ -1,7 +1,7 @@
-// The player's sound devices: the MIDI output (FluidSynth into the mix, or
-// an ALSA sequencer port), the sequencer on the platform's multimedia timer,
-// the mixer that feeds the platform's audio output, the CD audio device and
-// the WAVE sound call.
+// The player's sound devices: the MIDI output the platform made (a
+// synthesizer mixed into the audio stream, or a port that sounds by itself),
+// the sequencer on the platform's multimedia timer, the mixer that feeds the
+// platform's audio output, the CD audio device and the WAVE sound call.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/FluidSynthMidiOut.h"
 #include "platform/MidiDevice.h"
 #include "platform/Platform.h"
 #include "shell/Trace.h"
@@ -20,10 +19,7 @@
 
 namespace mirt {
 
-struct SoundOptions {
-  std::string soundFont;  // "" : the Debian GM sound font
-  std::string midiOut;    // "" : FluidSynth; "alsa" or "alsa:CLIENT:PORT"
-};
+using SoundOptions = MidiOutOptions;
 
 // sndPlaySound flags.
 constexpr uint32_t SND_ASYNC = 0x0001, SND_MEMORY = 0x0004, SND_LOOP = 0x0008;
@@ -35,16 +31,17 @@ class SoundSystem {
   using TraceFn = std::function<void(const char* ev, const JsonObject& fields)>;
   // tracing() says whether anything is recorded: the MIDI messages, sent
   // from the timer thread, are formatted only then.
-  SoundSystem(Platform& platform, const SoundOptions& options, TraceFn trace,
+  SoundSystem(Platform& platform, std::unique_ptr<MidiOut> midiOut, TraceFn trace,
               std::function<bool()> tracing = nullptr);
   ~SoundSystem();
   SoundSystem(const SoundSystem&) = delete;
   SoundSystem& operator=(const SoundSystem&) = delete;
 
   CDxMusic& music() { return *music_; }
+  const CDxMusic& music() const { return *music_; }
   SoundMixer& mixer() { return mixer_; }
+  const SoundMixer& mixer() const { return mixer_; }
   CdAudio& cd() { return cd_; }
-  FluidSynthMidiOut* synth() { return synth_.get(); }
 
   // sndPlaySoundA: buffer null stops any sound; else plays it from memory,
   // replacing the sound that plays, looping with SND_LOOP.
@@ -59,7 +56,6 @@ class SoundSystem {
   Platform& platform_;
   TraceFn trace_;
   SoundMixer mixer_;
-  std::unique_ptr<FluidSynthMidiOut> synth_;
   std::unique_ptr<MidiOut> device_;   // the real output (synth or ALSA)
   std::unique_ptr<MidiOut> tracing_;  // what the sequencer talks to
   std::unique_ptr<CDxMusic> music_;

@@ -135,4 +135,8 @@ std::optional<std::string> HeadlessPlatform::saveFileDialog(const std::string&, 
   return a;
 }
 
+std::unique_ptr<MidiOut> HeadlessPlatform::openMidiOut(const MidiOutOptions& options) {
+  return OpenMidiOut(options, [this] { return audioClock(); });
+}
+
 }  // namespace mirt

@@ -86,6 +86,7 @@ class HeadlessPlatform : public Platform {
   MultimediaTimer& multimediaTimer() override;
   void openAudio(AudioSource* source) override;
   uint64_t audioClock() override;
+  std::unique_ptr<MidiOut> openMidiOut(const MidiOutOptions& options) override;
 
  private:
   void checkLimit();

@@ -695,4 +695,8 @@ void QtPlatform::openAudio(AudioSource* source) {
 
 uint64_t QtPlatform::audioClock() { return audio_ ? audio_->clock() : 0; }
 
+std::unique_ptr<MidiOut> QtPlatform::openMidiOut(const MidiOutOptions& options) {
+  return OpenMidiOut(options, [this] { return audioClock(); });
+}
+
 }  // namespace mirt

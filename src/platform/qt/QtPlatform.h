@@ -76,6 +76,7 @@ class QtPlatform : public Platform {
   MultimediaTimer& multimediaTimer() override;
   void openAudio(AudioSource* source) override;
   uint64_t audioClock() override;
+  std::unique_ptr<MidiOut> openMidiOut(const MidiOutOptions& options) override;
 
   // ---- beyond Platform -----------------------------------------------------
   QMainWindow* mainWindow() const { return window_; }
