@@ -151,13 +151,12 @@ struct TempGame {
 // Runs the window (and the story, if given) for startMs, then measures
 // measureMs of real time; returns CPU percent of one core.
 double WindowCpu(const std::string* gameDir, int startMs, int measureMs) {
-  std::string cwd = fs::current_path();
   mirt::QtPlatform platform;
   std::unique_ptr<mirt::Player> player;
   if (gameDir) {
     player = std::make_unique<mirt::Player>(platform);
     platform.setEventHandler(player.get());
-    mirt::SetCurrentDirectory(*gameDir);
+    mirt::SetGameFolder(*gameDir);
     player->FormCreate();
   }
   double cpu0 = 0, cpu1 = 0;
@@ -179,7 +178,7 @@ double WindowCpu(const std::string* gameDir, int startMs, int measureMs) {
   });
   QApplication::exec();
   if (player) player->FormDestroy();
-  mirt::SetCurrentDirectory(cwd);
+  mirt::SetGameFolder("");
   return 100.0 * (cpu1 - cpu0) / (wallMs / 1000.0);
 }
 

@@ -29,15 +29,7 @@ std::string ExecutableDir() {
   return p.substr(0, p.rfind('/'));
 }
 
-bool HasInitDef(const std::string& dir) {
-  char* cwd = get_current_dir_name();  // malloc'd; null when it cannot be had
-  if (!cwd) return false;
-  const std::string saved = cwd;
-  free(cwd);
-  bool ok = mirt::SetCurrentDirectory(dir) && !mirt::ResolveExisting("init.def").empty();
-  mirt::SetCurrentDirectory(saved);
-  return ok;
-}
+bool HasInitDef(const std::string& dir) { return !mirt::ResolveExistingIn(dir, "init.def").empty(); }
 
 std::string AbsoluteDir(const std::string& dir) {
   char* r = realpath(dir.c_str(), nullptr);
@@ -83,7 +75,7 @@ int main(int argc, char** argv) {
   player.sound().setOptions(opt.sound);
   platform.setEventHandler(&player);
   if (!opt.traceFile.empty()) player.trace().Open(opt.traceFile);
-  mirt::SetCurrentDirectory(gameDir);
+  mirt::SetGameFolder(gameDir);
   player.FormCreate();
   if (!player.closed()) mirt::RunQtEventLoop();
   player.FormDestroy();

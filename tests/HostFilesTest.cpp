@@ -55,6 +55,32 @@ TEST_F(HostFiles, ResolvesCaseBackslashAndShiftJisNames) {
   EXPECT_EQ(mirt::ResolveForCreate("Data_0.dat"), "data_0.dat");
 }
 
+// The game folder is where names start; the process's directory stays put.
+TEST_F(HostFiles, NamesResolveInTheGameFolderWithoutChangingDirectory) {
+  fs::create_directories("game/Pics");
+  Write("game/Pics/Room.bmp", "r");
+  Write("game/init.def", "i");
+  Write("init.def", "outer");
+  mirt::SetGameFolder(dir_ + "/game/");
+  EXPECT_EQ(mirt::ResolveExisting("pics\\room.BMP"), dir_ + "/game/Pics/Room.bmp");
+  EXPECT_EQ(mirt::ResolveForCreate("data_1.dat"), dir_ + "/game/data_1.dat");
+  ASSERT_TRUE(mirt::WriteFileAtomically("DATA_1.DAT", "ab", 2));
+  EXPECT_TRUE(fs::exists("game/DATA_1.DAT"));
+  EXPECT_FALSE(fs::exists("DATA_1.DAT"));
+  std::vector<uint8_t> bytes;
+  mirt::CFile f;
+  ASSERT_TRUE(f.Open("INIT.DEF", mirt::CFile::kExisting));
+  f.ReadAll(bytes);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "i");
+  f.Close();
+  EXPECT_EQ(fs::current_path(), fs::path(dir_));
+  // Another folder can be asked without moving the game's.
+  EXPECT_EQ(mirt::ResolveExistingIn(dir_, "INIT.def"), dir_ + "/init.def");
+  EXPECT_EQ(mirt::ResolveExistingIn(dir_ + "/game/pics", "nothing"), "");
+  mirt::SetGameFolder("");
+  EXPECT_EQ(mirt::ResolveExisting("init.def"), "init.def");
+}
+
 TEST_F(HostFiles, ReadOnlyFilesStillOpenAndWritesAreAtomic) {
   Write("ro.txt", "hello");
   chmod("ro.txt", 0444);

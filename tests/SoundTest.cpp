@@ -575,7 +575,7 @@ TEST(SoundShell, VolumesGoBackAtExitAndRealTimeTraceLinesStayWhole) {
   {
     SoundGame g;
     g.WriteScript("start.txt", "\"a\"\\n\n");
-    mirt::SetCurrentDirectory(g.Path(""));
+    mirt::SetGameFolder(g.Path(""));
     mirt::HeadlessPlatform platform(true);
     mirt::Player player(platform);
     platform.setEventHandler(&player);
@@ -591,6 +591,7 @@ TEST(SoundShell, VolumesGoBackAtExitAndRealTimeTraceLinesStayWhole) {
     EXPECT_EQ(sound.volume(mirt::SoundDevice::Midi), before);
     EXPECT_EQ(sound.volume(mirt::SoundDevice::Cd), sound.startupVolume(mirt::SoundDevice::Cd));
     EXPECT_EQ(before, 0xFFFFFFFFu);
+    mirt::SetGameFolder("");
   }
   // Real time: the MIDI messages are traced from the timer thread while the
   // window thread traces its own events; every line is one whole object.

@@ -72,10 +72,16 @@ std::string MatchComponent(const std::string& dir, const std::string& comp) {
   return found;
 }
 
-std::string Resolve(const std::string& name, bool forCreate) {
+// The folder relative names start from; "" is the process's own directory.
+std::string& GameFolderRoot() {
+  static std::string root;
+  return root;
+}
+
+std::string Resolve(const std::string& folder, const std::string& name, bool forCreate) {
   if (name.empty()) return "";
   std::vector<std::string> parts = SplitComponents(name);
-  std::string dir = (name[0] == '/') ? "/" : "";
+  std::string dir = (name[0] == '/') ? "/" : folder;
   size_t first = (name[0] == '/') ? 1 : 0;
   for (size_t i = first; i < parts.size(); ++i) {
     bool last = i + 1 == parts.size();
@@ -92,8 +98,29 @@ std::string Resolve(const std::string& name, bool forCreate) {
 
 }  // namespace
 
-std::string ResolveExisting(const std::string& cp932Name) { return Resolve(cp932Name, false); }
-std::string ResolveForCreate(const std::string& cp932Name) { return Resolve(cp932Name, true); }
+void SetGameFolder(const std::string& hostPath) {
+  std::string& root = GameFolderRoot();
+  root = hostPath;
+  while (root.size() > 1 && root.back() == '/') root.pop_back();
+}
+
+const std::string& GameFolder() { return GameFolderRoot(); }
+
+std::string InGameFolder(const std::string& hostName) {
+  const std::string& root = GameFolderRoot();
+  if (root.empty() || (!hostName.empty() && hostName[0] == '/')) return hostName;
+  return hostName == "." ? root : Join(root, hostName);
+}
+
+std::string ResolveExisting(const std::string& cp932Name) {
+  return Resolve(GameFolderRoot(), cp932Name, false);
+}
+std::string ResolveForCreate(const std::string& cp932Name) {
+  return Resolve(GameFolderRoot(), cp932Name, true);
+}
+std::string ResolveExistingIn(const std::string& hostFolder, const std::string& cp932Name) {
+  return Resolve(hostFolder, cp932Name, false);
+}
 
 int HostOpenExisting(const std::string& hostPath, bool* readOnly) {
   if (readOnly) *readOnly = false;
@@ -153,7 +180,6 @@ void HostClose(int fd) {
 
 bool HostCanRead(const std::string& hostPath) { return ::access(hostPath.c_str(), R_OK) == 0; }
 
-bool SetCurrentDirectory(const std::string& hostPath) { return ::chdir(hostPath.c_str()) == 0; }
 
 FileIdentity HostFileIdentity(const std::string& hostPath) {
   FileIdentity id;

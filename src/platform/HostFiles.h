@@ -1,7 +1,8 @@
 // Game file names on a Linux file system.
 //
 // Names from scripts and init.def are CP932 bytes relative to the game
-// folder (the current directory). A name is resolved component by component:
+// folder, which the player names once; the process's current directory is
+// never changed. A name is resolved component by component:
 // the bytes as they are, then the name converted to UTF-8, then a
 // comparison that ignores the case of a to z. A backslash that separates
 // components (not the second byte of a two-byte character) means '/'.
@@ -12,8 +13,17 @@
 
 namespace mirt {
 
+// The folder that relative game names resolve against; "" (the default)
+// means the process's current directory.
+void SetGameFolder(const std::string& hostPath);
+const std::string& GameFolder();
+// A host path under the game folder, as it is spelt ("." is the folder).
+std::string InGameFolder(const std::string& hostName);
+
 // Host path of an existing file or folder, or "" when nothing matches.
 std::string ResolveExisting(const std::string& cp932Name);
+// The same, resolved against another folder than the game's.
+std::string ResolveExistingIn(const std::string& hostFolder, const std::string& cp932Name);
 // Host path to create: an existing match if there is one, else the name
 // converted to UTF-8 under the resolved folder. "" when the folder is missing.
 std::string ResolveForCreate(const std::string& cp932Name);
@@ -29,8 +39,6 @@ int64_t HostSize(int fd);
 void HostClose(int fd);
 // Whether this process may read hostPath (a folder too).
 bool HostCanRead(const std::string& hostPath);
-
-bool SetCurrentDirectory(const std::string& hostPath);
 
 // What tells one version of a file from another: a file rewritten, replaced
 // or touched gets a different identity. The change time also catches a

@@ -263,7 +263,12 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
   player.sound().setOptions(opt.sound);
   platform.setEventHandler(&player);
   if (!trace.empty()) player.trace().Open(trace);
-  if (!opt.gameDir.empty()) SetCurrentDirectory(opt.gameDir);
+  // The run names the game folder for its own length and gives the caller's back.
+  struct FolderScope {
+    std::string saved = GameFolder();
+    ~FolderScope() { SetGameFolder(saved); }
+  } folderScope;
+  if (!opt.gameDir.empty()) SetGameFolder(opt.gameDir);
   Driver d{platform, player};
 
   int code = 0;

@@ -4,6 +4,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/HostFiles.h"
 #include "platform/HostFolder.h"
 
 namespace mirt {
@@ -42,7 +43,7 @@ std::map<int, std::string> CdAudio::ScanTracks() {
   std::map<int, std::string> tracks;
   // Files in cd/ first; a TrackNN file beside init.def fills only the gaps.
   for (const std::string dir : {"cd", "CD", "."}) {
-    for (const HostFolderFile& f : ListFolderFiles(dir)) {
+    for (const HostFolderFile& f : ListFolderFiles(InGameFolder(dir))) {
       int t = TrackNumber(f.name);
       if (t == 0) continue;
       if (dir == "." && f.name[0] != 'T') continue;  // TrackNN at the top
