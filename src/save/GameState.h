@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "vars/VariableStore.h"
+#include "common/NameField.h"
 
 namespace mirt {
 
