@@ -27,13 +27,31 @@ std::atomic<long> gTimerThreadAllocations{0};
 thread_local bool tTimerThread = false;
 }  // namespace
 
-void* operator new(std::size_t n) {
+// Every form of new and delete that pairs malloc with free is replaced, so
+// that memory from one form is never given back through another.
+namespace {
+void* CountedAlloc(std::size_t n) noexcept {
   if (tTimerThread && gCountAllocations.load(std::memory_order_relaxed)) ++gTimerThreadAllocations;
-  if (void* p = std::malloc(n ? n : 1)) return p;
+  return std::malloc(n ? n : 1);
+}
+}  // namespace
+
+void* operator new(std::size_t n) {
+  if (void* p = CountedAlloc(n)) return p;
   throw std::bad_alloc();
 }
+void* operator new[](std::size_t n) {
+  if (void* p = CountedAlloc(n)) return p;
+  throw std::bad_alloc();
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return CountedAlloc(n); }
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return CountedAlloc(n); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace mirt {
 namespace {
