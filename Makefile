@@ -34,7 +34,7 @@ check: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 asan: deps
-	cmake -S . -B build-asan -DMIRT_SANITIZE=ON $(SANITIZER_CONFIG) >/dev/null
+	cmake -S . -B build-asan -DMIRT_SANITIZE=ON -DMIRT_WERROR=ON $(SANITIZER_CONFIG) >/dev/null
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 

@@ -133,8 +133,9 @@ void DrawMaskedSprite(Player& p, const std::string& cp932Name, int x, int y,
   const int w = picture.width() / 2;
   const Clip c = ClipSprite(x, y, w, picture.height());
   if (c.Empty()) return;
-  // d' = d + floor((255 - m) * (c - d) / 256), per channel with its own mask.
-  auto blend = [](int d, int c, int m) { return uint8_t(d + (((255 - m) * (c - d)) >> 8)); };
+  // d' = d + floor((255 - m) * (s - d) / 256) for the sprite's s, per channel
+  // with its own mask.
+  auto blend = [](int d, int s, int m) { return uint8_t(d + (((255 - m) * (s - d)) >> 8)); };
   for (int wy = c.y0; wy < c.y1; ++wy) {
     const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(wy - y));
     uint8_t* dst = rows.data() + PixelOffset(c.x0, wy);

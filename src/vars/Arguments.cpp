@@ -64,7 +64,7 @@ void ReadStringArgument(Player& p, std::string& out) {
     out = i >= 0 ? p.vars().StringValue(i) : name;
     // Blanks go as from every token read here, also from a value typed into
     // an input box.
-    std::erase_if(out, [](char c) { return c == ' ' || c == '\t'; });
+    std::erase_if(out, [](char ch) { return ch == ' ' || ch == '\t'; });
   } else if (c == ',') {
     out = token;
   } else {
