@@ -217,7 +217,10 @@ class Linter {
       auto data = ReadWholeFile(name);
       if (!data) return;  // reported where it is named
       bytes = std::move(*data);
-      file_ = cp932ToUtf8(name);
+      // The file as it is spelt in the folder.
+      file_ = ResolveExisting(name);
+      const std::string root = GameFolder() + "/";
+      if (file_.compare(0, root.size(), root) == 0) file_ = file_.substr(root.size());
     }
     // A text of LF lines is one long line to the player: what it would do
     // with the pieces tells the author nothing more.
