@@ -1,9 +1,6 @@
 // mirt-tool run as a program: archive round trips, packed pictures, bad
 // input for every subcommand, and each lint finding on a game made for it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <QBuffer>
 #include <QImage>
@@ -15,50 +12,18 @@
 #include "ArchiveFixture.h"
 #include "GameFixture.h"
 #include "PictureFixture.h"
+#include "ToolFixture.h"
 #include "graphics/JpegDecoder.h"
 #include "script/CommandTable.h"
-
-extern char** environ;
 
 namespace mirt_test {
 namespace {
 
 using namespace std::string_literals;
 
-struct ToolRun {
-  int code = -1;
-  std::string out, err;
-};
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 class Tool : public ::testing::Test {
  protected:
-  ToolRun Run(std::vector<std::string> args) {
-    args.insert(args.begin(), MIRT_TOOL_BINARY);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    const std::string out = g_.Path(".out"), err = g_.Path(".err");
-    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid;
-    ToolRun r;
-    if (posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), environ) == 0) {
-      int status = 0;
-      waitpid(pid, &status, 0);
-      r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    posix_spawn_file_actions_destroy(&fa);
-    r.out = Slurp(out);
-    r.err = Slurp(err);
-    return r;
-  }
+  ToolRun Run(const std::vector<std::string>& args) { return RunTool(args, g_.Path("")); }
   std::string P(const std::string& name) const { return g_.Path(name); }
   std::string Read(const std::string& name) const { return Slurp(P(name)); }
   bool Exists(const std::string& name) const { return fs::exists(P(name)); }

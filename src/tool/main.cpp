@@ -1,7 +1,4 @@
 // mirt-tool COMMAND [ARGS]: the authors' tools.
-#include <QGuiApplication>
-#include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <map>
 
@@ -96,9 +93,5 @@ int main(int argc, char** argv) {
       std::cout << "usage: mirt-tool " << it->second.usage << "\n\n" << it->second.help;
       return mirt::tool::kExitOk;
     }
-  // The picture code draws with QtGui, which wants an application object;
-  // nothing is shown.
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QGuiApplication app(argc, argv);
   return it->second.run(rest, std::cout, std::cerr);
 }
