@@ -89,10 +89,10 @@ TEST(CommandLine, HelpAndVersion) {
     EXPECT_EQ(c.exitCode, 0);
     // Our version first, then the libraries we run with, as they report themselves.
     EXPECT_EQ(c.out.rfind("mirt 2.33\n", 0), 0u) << c.out;
-    for (const std::string& lib : {"\nQt " + std::string(qVersion()) + "\n", std::string("\nSDL 2."),
-                                  std::string("\nFluidSynth "), std::string("\nlibsndfile-"),
-                                  std::string("\nlibsamplerate-"), std::string("\nALSA "),
-                                  std::string("\nlibjpeg")})
+    for (const std::string& lib :
+         {"\nQt " + std::string(qVersion()) + "\n", std::string("\nSDL 2."),
+          std::string("\nFluidSynth "), std::string("\nlibsndfile-"),
+          std::string("\nlibsamplerate-"), std::string("\nALSA "), std::string("\nlibjpeg")})
       EXPECT_NE(c.out.find(lib), std::string::npos) << lib << " not in " << c.out;
     EXPECT_EQ(c.err, "");
   }

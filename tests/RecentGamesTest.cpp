@@ -29,7 +29,8 @@ TEST(RecentGames, LatestFirstEachOnceAndAShortList) {
   GameDir d;
   const std::string file = d.Path("config/mirt/recent");  // folders made on the first write
   EXPECT_TRUE(mirt::LoadRecentGames(file).empty());
-  for (int i = 0; i < 10; ++i) ASSERT_TRUE(mirt::AddRecentGame(file, "/games/g" + std::to_string(i)));
+  for (int i = 0; i < 10; ++i)
+    ASSERT_TRUE(mirt::AddRecentGame(file, "/games/g" + std::to_string(i)));
   ASSERT_TRUE(mirt::AddRecentGame(file, "/games/g5"));
   std::vector<std::string> games = mirt::LoadRecentGames(file);
   ASSERT_EQ(games.size(), mirt::kRecentGamesMax);

@@ -120,8 +120,8 @@ TEST_F(Tool, TheDemoArchivesComeBackByteForByte) {
     const std::string original = std::string(MIRT_TEST_DIR) + "/../demo/archived/" + name;
     ToolRun unpack = Run({"unpack", original, P("u")});
     ASSERT_EQ(unpack.code, 0) << unpack.err;
-    std::vector<std::string> pack = {"pack", "--kind",
-                                     name[0] == 's' ? "scenario" : "picture", P("again.dat")};
+    std::vector<std::string> pack = {"pack", "--kind", name[0] == 's' ? "scenario" : "picture",
+                                     P("again.dat")};
     std::istringstream paths(unpack.out);
     for (std::string p; std::getline(paths, p);) pack.push_back(p);
     ASSERT_EQ(Run(pack).code, 0);
@@ -138,8 +138,10 @@ TEST_F(Tool, PicturesOtherThanBmpAndJpegArePackedAndBadPicturesRefused) {
     return std::string(j.begin(), j.end());
   }());
   Write("plain.ccg", BmpFile(img));  // a bitmap under a packed name
-  ASSERT_EQ(Run({"pack", "--kind", "picture", P("g.dat"), P("face.png"), P("bg.jpg"),
-                 P("plain.ccg")}).code, 0);
+  ASSERT_EQ(
+      Run({"pack", "--kind", "picture", P("g.dat"), P("face.png"), P("bg.jpg"), P("plain.ccg")})
+          .code,
+      0);
   ASSERT_EQ(Run({"unpack", "--kind", "picture", P("g.dat"), P("u")}).code, 0);
   EXPECT_EQ(Read("u/bg.jpg"), Read("bg.jpg"));
   for (const char* packed : {"u/face.png", "u/plain.ccg"}) {
@@ -197,8 +199,8 @@ TEST_F(Tool, ListAndUnpackRefuseBrokenArchivesAndWriteNothing) {
   Write("outside.dat", ArchiveFile({{"a.txt", "abc"}}).substr(0, 57));
   Write("escape.dat", ArchiveFile({{"ok.txt", "1"}, {"../evil.txt", "2"}}));
   Write("twice.dat", ArchiveFile({{"x.wav", "1"}, {"x.wav", "2"}}));
-  for (const char* bad : {"short.dat", "count.dat", "outside.dat", "escape.dat", "twice.dat",
-                          "none.dat"}) {
+  for (const char* bad :
+       {"short.dat", "count.dat", "outside.dat", "escape.dat", "twice.dat", "none.dat"}) {
     SCOPED_TRACE(bad);
     ToolRun unpack = Run({"unpack", P(bad), P("u/v")});
     EXPECT_EQ(unpack.code, 1);
@@ -309,8 +311,8 @@ class Lint : public Tool {
     std::vector<std::string> out;
     for (const QJsonValue& v : QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array()) {
       QJsonObject o = v.toObject();
-      out.push_back(o["file"].toString().toStdString() + ":" +
-                    std::to_string(o["line"].toInt()) + ":" + o["check"].toString().toStdString());
+      out.push_back(o["file"].toString().toStdString() + ":" + std::to_string(o["line"].toInt()) +
+                    ":" + o["check"].toString().toStdString());
     }
     return out;
   }
@@ -319,45 +321,56 @@ class Lint : public Tool {
 TEST_F(Lint, FindsEveryPlantedFault) {
   g_.InitDef("start.txt");
   g_.WriteScript("start.txt",
-                 "~FONTSIZE 20\n"                     // 1 fine
-                 "~NOSUCH 1,2\n"                      // 2 unknown command
-                 "~GOTO *missing\n"                   // 3 no such label
-                 "~GOTO *padded\n"                    // 4 label with a trailing blank
-                 "*padded \n"                         // 5
-                 "~GOTO !nowhere.txt\n"               // 6 no such scenario
-                 "~LOADBG \"Room.BMP\"1,0\n"          // 7 fine: room.bmp on disk
-                 "~LOADBG \"hall.bmp\"1,0\n"          // 8 missing picture
-                 "~LOADCHAR \"ghost.ccg\"0,1,0\n"     // 9 missing sprite
-                 "~MIDIPLAY \"theme.mid\",0\n"        // 10 missing song
-                 "~WAVEPLAY \"rain.wav\",1\n"         // 11 missing sound
-                 "~SETCURSOR \"hand.cur\"\n"          // 12 missing cursor
-                 "\"no closing quote\\n\n"            // 13 unclosed quote
-                 "~LOADBG \"" + std::string(85, 'b') + ".bmp\"1,0\n"  // 14 name too long
-                 "'count'\n"                          // 15 used before its assignment
-                 "!count:1!\n"                        // 16
-                 "~WAIT !delay,\n"                    // 17 never assigned
-                 "~SELECT\n"                          // 18 eleven choices
-                 "{\n"                                // 19
-                 "\"1\"@a\n\"2\"@a\n\"3\"@a\n\"4\"@a\n\"5\"@a\n"  // 20-24
-                 "\"6\"@a\n\"7\"@a\n\"8\"@a\n\"9\"@a\n\"10\"@a\n"  // 25-29
-                 "\"11\"@gone\n"                      // 30 choice to a missing label
-                 "}\n"                                // 31
-                 "*a\n"                               // 32
-                 "~GOTO !Next.TXT\n"                  // 33 fine: next.txt, any case
-                 "~EXIT\n");
+                 "~FONTSIZE 20\n"                  // 1 fine
+                 "~NOSUCH 1,2\n"                   // 2 unknown command
+                 "~GOTO *missing\n"                // 3 no such label
+                 "~GOTO *padded\n"                 // 4 label with a trailing blank
+                 "*padded \n"                      // 5
+                 "~GOTO !nowhere.txt\n"            // 6 no such scenario
+                 "~LOADBG \"Room.BMP\"1,0\n"       // 7 fine: room.bmp on disk
+                 "~LOADBG \"hall.bmp\"1,0\n"       // 8 missing picture
+                 "~LOADCHAR \"ghost.ccg\"0,1,0\n"  // 9 missing sprite
+                 "~MIDIPLAY \"theme.mid\",0\n"     // 10 missing song
+                 "~WAVEPLAY \"rain.wav\",1\n"      // 11 missing sound
+                 "~SETCURSOR \"hand.cur\"\n"       // 12 missing cursor
+                 "\"no closing quote\\n\n"         // 13 unclosed quote
+                 "~LOADBG \"" +
+                     std::string(85, 'b') +
+                     ".bmp\"1,0\n"      // 14 name too long
+                     "'count'\n"        // 15 used before its assignment
+                     "!count:1!\n"      // 16
+                     "~WAIT !delay,\n"  // 17 never assigned
+                     "~SELECT\n"        // 18 eleven choices
+                     "{\n"              // 19
+                     "\"1\"@a\n\"2\"@a\n\"3\"@a\n\"4\"@a\n\"5\"@a\n"   // 20-24
+                     "\"6\"@a\n\"7\"@a\n\"8\"@a\n\"9\"@a\n\"10\"@a\n"  // 25-29
+                     "\"11\"@gone\n"      // 30 choice to a missing label
+                     "}\n"                // 31
+                     "*a\n"               // 32
+                     "~GOTO !Next.TXT\n"  // 33 fine: next.txt, any case
+                     "~EXIT\n");
   g_.WriteBytes("room.bmp", BmpFile(Solid(4, 4, 0)));
   g_.WriteBytes("next.txt", "\"UTF-8 \xe3\x81\x82\"\\n\n~FOO\n");  // LF and UTF-8
   const std::vector<std::string> f = Findings();
   const std::vector<std::string> expected = {
-      "start.txt:2:unknown-command",    "start.txt:3:missing-label",
-      "start.txt:4:missing-label",      "start.txt:6:missing-scenario",
-      "start.txt:8:missing-file",       "start.txt:9:missing-file",
-      "start.txt:10:missing-file",      "start.txt:11:missing-file",
-      "start.txt:12:missing-file",      "start.txt:13:unclosed-quote",
-      "start.txt:14:name-too-long",     "start.txt:14:missing-file",
-      "start.txt:30:missing-label",     "start.txt:18:too-many-choices",
-      "next.txt:0:line-ends",           "next.txt:0:encoding",
-      "start.txt:15:unassigned-variable", "start.txt:17:unassigned-variable",
+      "start.txt:2:unknown-command",
+      "start.txt:3:missing-label",
+      "start.txt:4:missing-label",
+      "start.txt:6:missing-scenario",
+      "start.txt:8:missing-file",
+      "start.txt:9:missing-file",
+      "start.txt:10:missing-file",
+      "start.txt:11:missing-file",
+      "start.txt:12:missing-file",
+      "start.txt:13:unclosed-quote",
+      "start.txt:14:name-too-long",
+      "start.txt:14:missing-file",
+      "start.txt:30:missing-label",
+      "start.txt:18:too-many-choices",
+      "next.txt:0:line-ends",
+      "next.txt:0:encoding",
+      "start.txt:15:unassigned-variable",
+      "start.txt:17:unassigned-variable",
   };
   EXPECT_EQ(f, expected);
   // For people: file, line and reason; the padded label says why it is never found.
@@ -378,13 +391,12 @@ TEST_F(Lint, ReadsTheArchivesAsThePlayerDoes) {
     for (char c : s) r += c == '\n' ? std::string("\r\n") : std::string(1, c);
     return r;
   };
-  const std::string start = crlf(
-      "~LOADBG \"SKY.ccg\"1,0\n"
-      "~WAVEPLAY \"Chime.wav\",1\n"
-      "~SELECTCG\n{\n"
-      "\"b1.bmp\",\"b2.bmp\",\"b3.bmp\",10,20,1,!two.txt\n"
-      "\"b1.bmp\",\"b2.bmp\",\"b3.bmp\",10,60,1,!three.txt\n"
-      "}\n~EXIT\n");
+  const std::string start = crlf("~LOADBG \"SKY.ccg\"1,0\n"
+                                 "~WAVEPLAY \"Chime.wav\",1\n"
+                                 "~SELECTCG\n{\n"
+                                 "\"b1.bmp\",\"b2.bmp\",\"b3.bmp\",10,20,1,!two.txt\n"
+                                 "\"b1.bmp\",\"b2.bmp\",\"b3.bmp\",10,60,1,!three.txt\n"
+                                 "}\n~EXIT\n");
   g_.WriteBytes("scen.dat", ArchiveFile({{"start.txt", Inverted(start)},
                                          {"TWO.TXT", Inverted(crlf("~BADCMD\n"))}}));
   std::vector<std::pair<std::string, std::string>> pics = {{"sky.ccg", PackedFile(Solid(2, 2, 0))}};

@@ -12,9 +12,12 @@ namespace mirt {
 std::string RecentGamesFile() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   std::string base;
-  if (xdg && xdg[0] == '/') base = xdg;  // relative values are to be ignored
-  else if (const char* home = std::getenv("HOME"); home && *home) base = std::string(home) + "/.config";
-  else return "";
+  if (xdg && xdg[0] == '/')
+    base = xdg;  // relative values are to be ignored
+  else if (const char* home = std::getenv("HOME"); home && *home)
+    base = std::string(home) + "/.config";
+  else
+    return "";
   return base + "/mirt/recent";
 }
 

@@ -32,7 +32,7 @@ std::string LibraryVersions() {
        std::to_string(sdl.patch) + "\n";
   s += std::string("FluidSynth ") + fluid_version_str() + "\n";
   s += std::string(sf_version_string()) + "\n";  // "libsndfile-1.2.0"
-  std::string samplerate = src_get_version();  // "libsamplerate-0.2.2 (c) ..."
+  std::string samplerate = src_get_version();    // "libsamplerate-0.2.2 (c) ..."
   s += samplerate.substr(0, samplerate.find(' ')) + "\n";
   s += std::string("ALSA ") + snd_asoundlib_version() + "\n";
 #ifdef LIBJPEG_TURBO_VERSION

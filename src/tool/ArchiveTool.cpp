@@ -2,8 +2,8 @@
 // scenario texts are stored inverted, pictures other than BMP and JPEG as
 // packed pictures.
 #include <QImage>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <set>
 
 #include "common/Ascii.h"
@@ -77,13 +77,15 @@ bool AllScenarioNames(const std::vector<ArchiveEntry>& entries) {
 // the same bytes.
 std::string HostNameOf(const std::string& cp932, std::string* why) {
   const std::string utf8 = cp932ToUtf8(cp932);
-  if (cp932.empty()) *why = "an entry without a name";
+  if (cp932.empty())
+    *why = "an entry without a name";
   else if (utf8ToCp932(utf8) != cp932)
     *why = "entry name " + utf8 + " is not valid Shift-JIS";
   else if (utf8 == "." || utf8 == ".." || utf8.find('/') != std::string::npos ||
            utf8.find('\\') != std::string::npos)
     *why = "entry name " + utf8 + " would be written outside the folder";
-  else return utf8;
+  else
+    return utf8;
   return "";
 }
 
@@ -111,9 +113,11 @@ bool PictureMember(const std::string& name, std::vector<uint8_t>& b, std::string
   const std::string ext = Extension3(name);
   QImage img;
   if (ext == "BMP" || ext == "JPG") {
-    bool ok = ext == "BMP" ? DecodeBmp(b.data(), b.size(), img) : DecodeJpeg(b.data(), b.size(), img);
-    if (!ok) *why = name + (ext == "BMP" ? " is not a bitmap the player reads"
-                                         : " is not a JPEG picture the player reads");
+    bool ok =
+        ext == "BMP" ? DecodeBmp(b.data(), b.size(), img) : DecodeJpeg(b.data(), b.size(), img);
+    if (!ok)
+      *why = name + (ext == "BMP" ? " is not a bitmap the player reads"
+                                  : " is not a JPEG picture the player reads");
     return ok;
   }
   if (b.size() >= 4 && std::memcmp(b.data(), "ARC1", 4) == 0) {
@@ -164,7 +168,8 @@ int Unpack(const Args& args, std::ostream& out, std::ostream& err) {
         err << "mirt-tool: unknown kind " << args[i] << "\n";
         return kExitUsage;
       }
-    } else rest.push_back(args[i]);
+    } else
+      rest.push_back(args[i]);
   }
   if (rest.size() != 2) {
     err << "usage: mirt-tool unpack [--kind scenario|picture|wave|midi] ARCHIVE DIR\n";
@@ -220,7 +225,8 @@ int Pack(const Args& args, std::ostream&, std::ostream& err) {
         err << "mirt-tool: unknown kind " << args[i] << " (scenario, picture, wave or midi)\n";
         return kExitUsage;
       }
-    } else rest.push_back(args[i]);
+    } else
+      rest.push_back(args[i]);
   }
   if (!kind || rest.size() < 2) {
     err << "usage: mirt-tool pack --kind scenario|picture|wave|midi ARCHIVE FILE...\n";

@@ -5,10 +5,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <map>
-#include <cstring>
 #include <set>
 
 #include "common/Ascii.h"
@@ -171,8 +171,9 @@ class Linter {
                                                      const char* what) {
     if (name.empty()) return std::nullopt;
     auto dir = ReadArchiveDirectory(name);
-    if (!dir) Report("init.def", line, "missing-file",
-                     std::string("the ") + what + " " + Quote(name) + " does not exist");
+    if (!dir)
+      Report("init.def", line, "missing-file",
+             std::string("the ") + what + " " + Quote(name) + " does not exist");
     return dir;
   }
 
@@ -419,7 +420,8 @@ class Linter {
     if (name.empty()) return;
     NameLength(name, field, "picture name");
     if (!InArchive(graphics_, name) && ResolveExisting(name).empty())
-      Here("missing-file", "picture " + Quote(name) + " is neither in the picture archive nor on disk");
+      Here("missing-file",
+           "picture " + Quote(name) + " is neither in the picture archive nor on disk");
   }
 
   void Sound(const std::string& name, const std::optional<std::vector<ArchiveEntry>>& dir,
@@ -427,16 +429,16 @@ class Linter {
     if (name.empty()) return;
     NameLength(name, kNameField, what);
     if (!InArchive(dir, name) && ResolveExisting(name).empty())
-      Here("missing-file", std::string(what) + " " + Quote(name) +
-                               " is neither in its archive nor on disk");
+      Here("missing-file",
+           std::string(what) + " " + Quote(name) + " is neither in its archive nor on disk");
   }
 
   // A jump target: "*label" or "@label" (a label of this scenario), "!name"
   // (a scenario). Other targets are no jump and need nothing.
   void Target(const std::string& target) {
     if (target.size() > kTargetMax)
-      Here("name-too-long", "target " + Quote(target) + " is longer than " +
-                                std::to_string(kTargetMax) + " bytes");
+      Here("name-too-long",
+           "target " + Quote(target) + " is longer than " + std::to_string(kTargetMax) + " bytes");
     if (target.empty()) return;
     if (target[0] == '*' || target[0] == '@') {
       const std::string label = "*" + target.substr(1);
@@ -535,7 +537,8 @@ class Linter {
         if (i == text.size() || (text[i] == ',' && fields.size() < 4)) {
           fields.push_back(field);
           field.clear();
-        } else field += text[i];
+        } else
+          field += text[i];
       }
       if (fields.size() >= 5) Target(fields[4]);
     }
@@ -551,7 +554,8 @@ class Linter {
       if (i == expr.size() || std::strchr(operators, expr[i])) {
         if (!name.empty() && !LooksNumeric(name)) UseVariable(name, false);
         name.clear();
-      } else name += expr[i];
+      } else
+        name += expr[i];
     }
   }
 
@@ -602,12 +606,15 @@ int Lint(const Args& args, std::ostream& out, std::ostream& err) {
   bool json = false;
   std::string dir;
   for (const std::string& a : args) {
-    if (a == "--json") json = true;
+    if (a == "--json")
+      json = true;
     else if (!a.empty() && a[0] == '-') {
       err << "mirt-tool: lint: unknown option " << a << "\n";
       return kExitUsage;
-    } else if (dir.empty()) dir = a;
-    else dir = "\n";  // more than one folder
+    } else if (dir.empty())
+      dir = a;
+    else
+      dir = "\n";  // more than one folder
   }
   if (dir.empty() || dir == "\n") {
     err << "usage: mirt-tool lint [--json] GAME_DIR\n";

@@ -12,7 +12,8 @@ namespace mirt::tool {
 std::optional<std::vector<uint8_t>> ReadHostFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
   if (in.bad()) return std::nullopt;
   return bytes;
 }

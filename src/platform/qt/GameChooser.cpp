@@ -20,9 +20,9 @@ class Chooser : public QDialog {
       : isGame_(isGame) {
     setWindowTitle(QStringLiteral("Mirt"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(recent.empty()
-                                     ? QStringLiteral("Choose the folder of a game (it holds init.def).")
-                                     : QStringLiteral("Recently played games:")));
+    layout->addWidget(new QLabel(
+        recent.empty() ? QStringLiteral("Choose the folder of a game (it holds init.def).")
+                       : QStringLiteral("Recently played games:")));
     list_ = new QListWidget;
     for (const std::string& g : recent) {
       auto* item = new QListWidgetItem(QString::fromLocal8Bit(g.c_str()), list_);
@@ -53,8 +53,8 @@ class Chooser : public QDialog {
       Take(item->data(Qt::UserRole).toByteArray().toStdString());
   }
   void Browse() {
-    const QString dir = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("The game's folder"), QDir::homePath());
+    const QString dir = QFileDialog::getExistingDirectory(this, QStringLiteral("The game's folder"),
+                                                          QDir::homePath());
     if (!dir.isEmpty()) Take(dir.toLocal8Bit().toStdString());
   }
   void Take(const std::string& folder) {
