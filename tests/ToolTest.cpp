@@ -207,8 +207,9 @@ TEST_F(Tool, ListAndUnpackRefuseBrokenArchivesAndWriteNothing) {
     EXPECT_FALSE(unpack.err.empty());
     EXPECT_FALSE(Exists("u")) << "written for a broken archive";
     EXPECT_FALSE(Exists("evil.txt"));
-    if (std::string(bad) != "escape.dat" && std::string(bad) != "twice.dat")
+    if (std::string(bad) != "escape.dat" && std::string(bad) != "twice.dat") {
       EXPECT_EQ(Run({"list", P(bad)}).code, 1);
+    }
   }
   EXPECT_EQ(Run({"list"}).code, 2);
   EXPECT_EQ(Run({"unpack", P("escape.dat")}).code, 2);
@@ -234,7 +235,9 @@ TEST_F(Tool, EncodeDecodeAndConvertKeepThePicture) {
     ASSERT_EQ(Run({"convert", P(in), P("c.bmp")}).code, 0);
     QImage c = Decoded(Read("c.bmp"));
     ASSERT_EQ(c.size(), img.size());
-    if (std::string(in) != "in.jpg") EXPECT_EQ(c, img);
+    if (std::string(in) != "in.jpg") {
+      EXPECT_EQ(c, img);
+    }
     EXPECT_EQ(Read("c.bmp").substr(28, 2), "\x18\0"s);  // 24 bits
   }
 }
