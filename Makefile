@@ -8,13 +8,16 @@
 # make fuzz   - the libFuzzer targets (clang, ASan, UBSan) in build-fuzz/
 # make bench  - the benchmarks in build-bench/
 # make format - clang-format over the sources, in place (format-check: only report)
+# make install - build, then install under PREFIX (default /usr/local; DESTDIR honoured)
+# make package - build, then a .deb of it in build/ (CPack)
 BUILD ?= build
+PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 # The sanitizer builds only check: light optimisation, line tables for the reports.
 SANITIZER_CONFIG = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"
 FORMAT_FILES = find src tests bench fuzz tools \( -name '*.cpp' -o -name '*.h' \) -print0
 
-.PHONY: deps build run test check asan tsan fuzz bench demo clean format format-check
+.PHONY: deps build run test check asan tsan fuzz bench demo clean format format-check install package
 # One build at a time: each of them already uses every core.
 .NOTPARALLEL:
 
@@ -59,6 +62,12 @@ format: deps
 
 format-check: deps
 	$(FORMAT_FILES) | xargs -0 clang-format --dry-run -Werror
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-bench

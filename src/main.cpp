@@ -13,7 +13,9 @@
 #include <unistd.h>
 
 #include "platform/HostFiles.h"
+#include "platform/RecentGames.h"
 #include "platform/SingleInstance.h"
+#include "platform/qt/GameChooser.h"
 #include "platform/qt/QtPlatform.h"
 #include "shell/Automation.h"
 #include "shell/CommandLine.h"
@@ -51,7 +53,9 @@ int main(int argc, char** argv) {
   std::string gameDir = opt.gameDir;
   if (gameDir.empty()) gameDir = HasInitDef(ExecutableDir()) ? ExecutableDir() : ".";
   gameDir = AbsoluteDir(gameDir);
-  if (!HasInitDef(gameDir))
+  // No game named and none found: the window asks for one.
+  const bool choose = opt.gameDir.empty() && !HasInitDef(gameDir) && !headless;
+  if (!HasInitDef(gameDir) && !choose)
     std::fprintf(stderr, "mirt: no init.def in %s\n", gameDir.c_str());
   opt.gameDir = gameDir;
 
@@ -70,6 +74,15 @@ int main(int argc, char** argv) {
                              QString::fromUtf8("既に起動しています。"));
     return 0;
   }
+  if (choose) {
+    std::vector<std::string> recent;
+    for (const std::string& g : mirt::LoadRecentGames(mirt::RecentGamesFile()))
+      if (HasInitDef(g)) recent.push_back(g);
+    const std::string chosen = mirt::ChooseGameFolder(recent, HasInitDef);
+    if (chosen.empty()) return 0;
+    opt.gameDir = gameDir = AbsoluteDir(chosen);
+  }
+  if (HasInitDef(gameDir)) mirt::AddRecentGame(mirt::RecentGamesFile(), gameDir);
   mirt::QtPlatform platform;
   mirt::Player player(platform);
   player.sound().setOptions(opt.sound);

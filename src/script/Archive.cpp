@@ -73,6 +73,15 @@ std::optional<std::vector<uint8_t>> ReadArchiveMember(const std::string& archive
   return ReadEntry(f, *e, size);
 }
 
+std::optional<std::vector<ArchiveEntry>> ReadArchiveDirectory(const std::string& archiveName) {
+  CFile f;
+  if (archiveName.empty() || !f.Open(archiveName, CFile::kExisting)) return std::nullopt;
+  std::vector<ArchiveEntry> dir;
+  uint32_t size;
+  if (!ReadDirectory(f, dir, &size)) return std::nullopt;
+  return dir;
+}
+
 std::optional<std::vector<uint8_t>> ReadArchiveMemberAt(const std::string& archiveName,
                                                         size_t index, std::string* entryName) {
   CFile f;
@@ -82,6 +91,46 @@ std::optional<std::vector<uint8_t>> ReadArchiveMemberAt(const std::string& archi
   if (!ReadDirectory(f, dir, &size) || index >= dir.size()) return std::nullopt;
   if (entryName) *entryName = dir[index].name;
   return ReadEntry(f, dir[index], size);
+}
+
+void InvertArchiveBytes(std::vector<uint8_t>& bytes) {
+  for (uint8_t& b : bytes) b = static_cast<uint8_t>(~b);
+}
+
+bool BuildArchive(const std::vector<ArchiveMember>& members, std::vector<uint8_t>& out,
+                  std::string* error) {
+  uint64_t total = 4 + uint64_t{kArchiveEntrySize} * members.size();
+  for (const ArchiveMember& m : members) {
+    if (m.name.empty() || m.name.find('\0') != std::string::npos) {
+      if (error) *error = "an entry needs a name without NUL bytes";
+      return false;
+    }
+    if (m.name.size() > kArchiveNameMax) {
+      if (error)
+        *error = "name longer than " + std::to_string(kArchiveNameMax) + " bytes: " + m.name;
+      return false;
+    }
+    total += m.data.size();
+  }
+  if (total > UINT32_MAX) {
+    if (error) *error = "the archive would be larger than 4 GiB";
+    return false;
+  }
+  std::vector<uint8_t> bytes;
+  bytes.reserve(static_cast<size_t>(total));
+  AppendLe32(bytes, static_cast<uint32_t>(members.size()));
+  uint32_t offset = static_cast<uint32_t>(4 + kArchiveEntrySize * members.size());
+  for (const ArchiveMember& m : members) {
+    AppendLe32(bytes, static_cast<uint32_t>(m.data.size()));
+    AppendLe32(bytes, offset);
+    bytes.resize(bytes.size() + 2, 0);
+    bytes.insert(bytes.end(), m.name.begin(), m.name.end());
+    bytes.resize(bytes.size() + (kArchiveEntrySize - 10 - m.name.size()), 0);
+    offset += static_cast<uint32_t>(m.data.size());
+  }
+  for (const ArchiveMember& m : members) bytes.insert(bytes.end(), m.data.begin(), m.data.end());
+  out = std::move(bytes);
+  return true;
 }
 
 }  // namespace mirt

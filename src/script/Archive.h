@@ -35,9 +35,31 @@ std::optional<ArchiveEntry> FindArchiveEntry(const std::vector<ArchiveEntry>& di
 // opened, the entry is missing, or its bytes lie outside the file.
 std::optional<std::vector<uint8_t>> ReadArchiveMember(const std::string& archiveName,
                                                       const std::string& name);
+// The directory of an archive file; nothing when it cannot be opened.
+std::optional<std::vector<ArchiveEntry>> ReadArchiveDirectory(const std::string& archiveName);
 // The same for the entry with the given index.
 std::optional<std::vector<uint8_t>> ReadArchiveMemberAt(const std::string& archiveName,
                                                         size_t index,
                                                         std::string* entryName = nullptr);
+
+// The bytes of a scenario archive's entries are stored inverted (255 - b);
+// the same operation turns them back.
+void InvertArchiveBytes(std::vector<uint8_t>& bytes);
+
+// Longest entry name the 42-byte field holds with its NUL.
+constexpr size_t kArchiveNameMax = 41;
+
+struct ArchiveMember {
+  std::string name;  // CP932, at most kArchiveNameMax bytes
+  std::vector<uint8_t> data;
+};
+
+// An archive of the members in the order given: the count, the directory
+// (reserved bytes and the rest of each name field zero), then the members'
+// bytes one after another. False, with *error saying why, when a name is
+// empty, holds a NUL or does not fit its field, or when the archive would
+// not fit the 32-bit offsets; out is then left as it was.
+bool BuildArchive(const std::vector<ArchiveMember>& members, std::vector<uint8_t>& out,
+                  std::string* error);
 
 }  // namespace mirt

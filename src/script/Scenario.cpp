@@ -29,10 +29,6 @@ std::string Kind(const std::string& name) {
   return UpperAscii(name.substr(name.size() - 3));
 }
 
-void Invert(std::vector<uint8_t>& bytes) {
-  for (uint8_t& b : bytes) b = static_cast<uint8_t>(~b);
-}
-
 }  // namespace
 
 int32_t ParseDecimal(const char* s) {
@@ -82,7 +78,7 @@ bool Scenario::OpenFirstScenario() {
     std::string entryName;
     auto data = ReadArchiveMemberAt(name, 0, &entryName);
     if (!data) return false;
-    Invert(*data);
+    InvertArchiveBytes(*data);
     SetText(std::move(*data));
     p_.state().SetScenarioName(entryName);
   } else if (kind == "TXT") {
@@ -112,7 +108,7 @@ void Scenario::LoadScenario(const std::string& name) {
     p_.Message(Sjis("シナリオファイルの読みこみに失敗しました。"));
     return;
   }
-  Invert(*data);
+  InvertArchiveBytes(*data);
   SetText(std::move(*data));
 }
 

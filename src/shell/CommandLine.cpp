@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/HostFiles.h"
+#include "shell/LibraryVersions.h"
 #include "shell/Version.h"
 
 namespace mirt {
@@ -90,7 +91,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   if (!parser.parse(args)) return Fail(r, ToBytes(parser.errorText()), HelpText(parser));
   if (parser.isSet(version)) {
     r.exitCode = 0;
-    r.out = "mirt " + std::string(kVersionNumber) + "\n";
+    r.out = "mirt " + std::string(kVersionNumber) + "\n" + LibraryVersions();
     return r;
   }
   // --help-all would add Qt's own options, which this program does not take.
