@@ -98,6 +98,16 @@ std::string Resolve(const std::string& folder, const std::string& name, bool for
 
 }  // namespace
 
+bool NameStaysInGameFolder(const std::string& cp932Name) {
+  if (cp932Name.empty() || cp932Name[0] == '/' || cp932Name[0] == '\\') return false;
+  // A drive letter makes a name absolute where the games come from.
+  const char drive = UpperAscii(cp932Name[0]);
+  if (cp932Name.size() >= 2 && cp932Name[1] == ':' && drive >= 'A' && drive <= 'Z') return false;
+  for (const std::string& part : SplitComponents(cp932Name))
+    if (part == "..") return false;
+  return true;
+}
+
 void SetGameFolder(const std::string& hostPath) {
   std::string& root = GameFolderRoot();
   root = hostPath;

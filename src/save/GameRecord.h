@@ -21,6 +21,12 @@ class GameRecord {
     live_.textColour = textColour;
     savePoint_ = live_;
   }
+  // A loaded game: the record becomes both the live state and the save
+  // point.
+  void Restore(const GameState& loaded) {
+    live_ = loaded;
+    savePoint_ = loaded;
+  }
 
  private:
   GameState live_{};

@@ -80,6 +80,14 @@ struct GameState {
   int32_t customCursor;                // 2104
 
   void Clear() { std::memset(this, 0, sizeof *this); }
+  // The record of a new story: all zero but the font name "ＭＳ 明朝" and
+  // no WAVE or CD sound.
+  void ResetForNewStory() {
+    Clear();
+    CopyText(fontName, sizeof fontName, "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9");
+    waveMode = -1;
+    cdMode = -1;
+  }
 
   // The name fields as text: each is read up to its width however it ends,
   // and written cut to its width less one, the rest zero. The names of

@@ -9,6 +9,7 @@
 #include "platform/Encoding.h"
 #include "platform/HostFiles.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "save/GameStateJson.h"
 #include "shell/Player.h"
 
 namespace mirt {
@@ -199,6 +200,8 @@ QJsonObject DumpState(Player& p) {
         .Int("cdVolume", p.sound().volume(SoundDevice::Cd));
   }
   o.Obj("sound", snd);
+  // The game state record, live and as of the last save point.
+  o.Obj("live", GameStateJson(p.state())).Obj("savePoint", GameStateJson(p.record().savePoint()));
   return o.json();
 }
 

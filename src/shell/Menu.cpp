@@ -40,6 +40,8 @@ std::vector<MenuEntry> BuildMenuBar(const MenuView& view) {
     save.children.push_back(s);
     load.children.push_back(l);
   }
+  save.enabled = slots.saveEnabled();  // ONSAVE, ONLOAD
+  load.enabled = slots.loadEnabled();
   file.children.push_back(save);
   file.children.push_back(load);
   file.children.push_back(Item("N2", "画面の保存"));

@@ -1,5 +1,6 @@
 // The menu's entries.
 #include "graphics/BmpDecoder.h"
+#include "graphics/StripWipe.h"
 #include "platform/HostFiles.h"
 #include "shell/Player.h"
 #include "shell/Version.h"
@@ -25,6 +26,13 @@ void Player::SetFullScreen(bool full) {
 
 void Player::ReturnToTitle() {
   if (!Question(Sjis("タイトルに戻りますか？"), state().Caption())) return;
+  sound().waveStop();
+  sound().stopMusic();
+  sound().cdStop(state());
+  const QImage colour = FadeColourPicture(state().fadeColour);
+  StripWipe(*this, colour);
+  screen_.window() = colour;
+  screen_.Present();
   screen_.FillAll(qRgb(0, 0, 0));
   ResetStory();
   InitStory();
@@ -59,8 +67,15 @@ void Player::menuActivated(const std::string& item) {
     CaptureScreen();
   } else if (item == "About1") {
     Message(kVersionCaption);
+  } else if (item.size() == 8 && item.compare(0, 7, "SaveDat") == 0 && item[7] >= '0' &&
+             item[7] <= '9') {
+    // A greyed-out menu (ONSAVE 0) cannot be reached.
+    if (slots_.saveEnabled()) SaveSlot(item[7] - '0');
+  } else if (item.size() == 8 && item.compare(0, 7, "LoadDat") == 0 && item[7] >= '0' &&
+             item[7] <= '9') {
+    if (slots_.loadEnabled() && LoadSlot(item[7] - '0')) formClick();
   }
-  // The save, load and volume entries do nothing yet.
+  // The volume entry does nothing yet.
 }
 
 }  // namespace mirt

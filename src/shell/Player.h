@@ -80,6 +80,14 @@ class Player : public WindowEvents {
   // Speed menu entry n (1..5): the delay of init.def's line n.
   void ChooseSpeed(int n);
   void TakeSavePoint();
+  // Slot N (0..9) as the save and load menus use it. SaveSlot writes the
+  // save point and the variables. LoadSlot restores the slot and returns
+  // true, after which the caller resumes the story; false (nothing changed)
+  // when the file cannot be read or its scenario cannot be opened.
+  bool SaveSlot(int slot);
+  bool LoadSlot(int slot);
+  // The same for a slot file named otherwise ("data_%c.dat").
+  bool LoadSlotFile(const std::string& cp932Name);
 
   // ---- services for the engine ------------------------------------------
   uint32_t Now();  // player time, ms since start-up

@@ -53,13 +53,9 @@ bool Player::InitStory() {
 }
 
 void Player::ResetStory() {
-  GameState& s = state();
-  s.Clear();
+  state().ResetForNewStory();
   vars_.Reset();
   screen_.ClearBackground();
-  s.SetFontName(Sjis("ＭＳ 明朝"));
-  s.waveMode = -1;
-  s.cdMode = -1;
   // The input starts afresh; a click being handled stays busy, and the
   // indicator's blink keeps its count and phase.
   storyState_ = StoryState::Shown;

@@ -1,0 +1,22 @@
+#include "save/GameFiles.h"
+
+#include "platform/HostFiles.h"
+#include "script/CFile.h"
+
+namespace mirt {
+
+bool WriteGameFile(const std::string& cp932Name, const std::vector<uint8_t>& bytes) {
+  if (!NameStaysInGameFolder(cp932Name)) return false;
+  return WriteFileAtomically(cp932Name, bytes.data(), bytes.size());
+}
+
+std::optional<std::vector<uint8_t>> ReadGameFile(const std::string& cp932Name, size_t maxBytes) {
+  if (!NameStaysInGameFolder(cp932Name)) return std::nullopt;
+  CFile f;
+  if (!f.Open(cp932Name, CFile::kExisting)) return std::nullopt;
+  std::vector<uint8_t> bytes(maxBytes, 0);
+  bytes.resize(f.Read(bytes.data(), static_cast<uint32_t>(maxBytes)));
+  return bytes;
+}
+
+}  // namespace mirt

@@ -1,0 +1,22 @@
+// The files a game saves to and reads its saves from: slot files and
+// variable files. Their names stay inside the game folder; a name that
+// leaves it is refused as a file that cannot be created or opened.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mirt {
+
+// Writes the file aside, flushes it and renames it over the old one, so a
+// failing write leaves the previous file whole. False when nothing was
+// written.
+bool WriteGameFile(const std::string& cp932Name, const std::vector<uint8_t>& bytes);
+// The first maxBytes bytes of an existing file (all of a shorter one);
+// nothing when it cannot be opened.
+std::optional<std::vector<uint8_t>> ReadGameFile(const std::string& cp932Name, size_t maxBytes);
+
+}  // namespace mirt
