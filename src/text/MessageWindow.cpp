@@ -12,6 +12,8 @@
 #include "script/CFile.h"
 #include "shell/Player.h"
 #include "text/MessageWindow.h"
+
+#include "common/Wrap.h"
 #include "text/TextFont.h"
 #include "text/TextUnits.h"
 
@@ -86,16 +88,16 @@ const QFont& MessageWindow::font() {
 }
 
 int32_t MessageWindow::LineStep() const {
-  return p_.state().lineSpacing + p_.state().fontSize;
+  return WrapAdd(p_.state().lineSpacing, p_.state().fontSize);
 }
 
 void MessageWindow::NewLine() {
   penX_ = p_.state().textOriginX;
-  penY_ += LineStep();
+  penY_ = WrapAdd(penY_, LineStep());
 }
 
 void MessageWindow::EndPage() {
-  penY_ += LineStep();
+  penY_ = WrapAdd(penY_, LineStep());
   pageFull_ = 1;
 }
 
@@ -161,7 +163,7 @@ QRect MessageWindow::WaitIndicatorRect() const {
   const GameState& s = p_.state();
   int x = s.boxRight - picture.width() - 5;
   int y = s.indicatorMode == 1 ? s.boxBottom - indicator_.lineWait.height()
-                               : penY_ - LineStep();
+                               : WrapSub(penY_, LineStep());
   return QRect(x, y, picture.width(), picture.height());
 }
 

@@ -22,7 +22,6 @@ constexpr size_t kExpressionMax = 255;
 
 bool LineEnded(char d) { return d == '\n' || d == 0; }
 
-int32_t Wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
 
 // The evaluator of the rewritten text. An error (a stray character, a
 // malformed factor, a division by zero) stops it: every loop ends and the
@@ -271,7 +270,7 @@ int CmdRANDOM(Player& p) {
   } else {
     store = false;
   }
-  if (store && target >= 0) p.vars().ints[target].value = Wrap(value);
+  if (store && target >= 0) p.vars().ints[target].value = Wrap32(value);
   return 1;
 }
 
