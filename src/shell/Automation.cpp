@@ -152,7 +152,11 @@ QJsonObject DumpState(Player& p) {
                                              .Int("x", s.historyPictureX)
                                              .Int("y", s.historyPictureY))
                          .Arr("tint", IntArray(s.historyTint))
-                         .Arr("pages", pages));
+                         .Arr("pages", pages)
+                         .Obj("viewer", JsonObject()
+                                            .Bool("open", p.storyState() == StoryState::History)
+                                            .Int("page", p.historyViewer().viewPage())
+                                            .Int("hover", p.historyViewer().hover())));
   }
   JsonObject menu;
   std::function<void(const std::vector<MenuEntry>&)> walk = [&](const std::vector<MenuEntry>& list) {

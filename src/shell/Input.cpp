@@ -37,7 +37,9 @@ void Player::formClick() {
     message_.SetBlinking(true);
     screen_.RestoreSavedWindow();
   } else if (storyState_ == StoryState::History) {
-    // the history viewer takes the click
+    // Paging by the arrows; anywhere else the viewer closes onto the
+    // picture without the box, which the next left click brings back.
+    if (historyViewer_.Click()) storyState_ = StoryState::BoxHidden;
   } else {
     StopTimer2();
     Advance();
@@ -46,7 +48,7 @@ void Player::formClick() {
   clickBusy_ = false;
 }
 
-void Player::formMouseDown(MouseButton b, int, int) {
+void Player::formMouseDown(MouseButton b, int x, int y) {
   if (b != MouseButton::Right) return;
   // Handed on from inside a running effect: hiding the box now would keep a
   // half-drawn picture as the one to come back to.
@@ -58,11 +60,16 @@ void Player::formMouseDown(MouseButton b, int, int) {
     storyState_ = StoryState::BoxHidden;
     platform_.sleepMs(500);
   } else if (storyState_ == StoryState::BoxHidden && state().historyEnabled) {
-    // the history viewer opens here once it exists
+    storyState_ = StoryState::History;
+    historyViewer_.Open(x, y);
   }
 }
 
-void Player::formMouseMove(int, int y) {
+void Player::formMouseMove(int x, int y) {
+  if (storyState_ == StoryState::History) {
+    historyViewer_.MouseMove(x, y);
+    return;
+  }
   if (storyState_ != StoryState::Shown) return;
   choices_.SetPointerOnChoice(false);
   if (settings_.fullScreen()) {

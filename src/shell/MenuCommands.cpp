@@ -44,7 +44,10 @@ void Player::CaptureScreen() {
   auto file = platform_.saveFileDialog(Sjis("画面の保存"),
                                       Sjis("フルカラービットマップファイル（*.bmp）|*.bmp"));
   if (!file) return;
-  const std::vector<uint8_t> bmp = EncodeCaptureBmp(screen_.layers().screen);
+  // While the history viewer is open it is the page it shows that is saved.
+  const QImage& source = storyState_ == StoryState::History ? historyViewer_.renderedPage()
+                                                            : screen_.layers().screen;
+  const std::vector<uint8_t> bmp = EncodeCaptureBmp(source);
   // A file that could not be written is reported instead of claiming success.
   const bool ok = !bmp.empty() && WriteHostFileAtomically(*file, bmp.data(), bmp.size());
   Message(ok ? Sjis("保存完了しました。") : Sjis("画面の保存に失敗しました。"));

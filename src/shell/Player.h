@@ -9,7 +9,7 @@
 //   vars()      the variables; random() the arithmetic's generator
 //   state()     the live game state record; record() it and its save point
 //   message()   the message window: pen, text colour, speed, indicator
-//   history()   the text history
+//   history()   the text history; historyViewer() its viewer
 //   choices()   the choices on offer
 //   saveSlots() the ten save slots
 //   screen()    the layers, the window's picture, pictures and transitions
@@ -32,6 +32,7 @@
 #include "sound/Sound.h"
 #include "text/Choices.h"
 #include "text/History.h"
+#include "text/HistoryViewer.h"
 #include "text/MessageWindow.h"
 #include "vars/Random.h"
 #include "vars/VariableStore.h"
@@ -121,6 +122,7 @@ class Player : public WindowEvents {
   MessageWindow& message() { return message_; }
   const MessageWindow& message() const { return message_; }
   CThink& history() { return history_; }
+  HistoryViewer& historyViewer() { return historyViewer_; }
   Choices& choices() { return choices_; }
   SaveSlots& saveSlots() { return slots_; }
   Screen& screen() { return screen_; }
@@ -151,6 +153,7 @@ class Player : public WindowEvents {
   CText script_;
   MessageWindow message_;
   CThink history_;
+  HistoryViewer historyViewer_{*this};
   Choices choices_;
   SaveSlots slots_;
   Screen screen_;

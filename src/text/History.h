@@ -1,5 +1,6 @@
 // The text history: the story's text as it was shown, a page a screen and
-// a line a line break, the newest 255 pages kept.
+// a line a line break. It holds 256 pages of up to 256 lines; once they are
+// all in use, every new page pushes the oldest out.
 #pragma once
 
 #include <string>
@@ -9,24 +10,33 @@ namespace mirt {
 
 class CThink {
  public:
-  static constexpr size_t kPageLimit = 255;
+  static constexpr int kPageSlots = 256;  // pages 0..255
+  static constexpr int kLineSlots = 256;  // lines 0..255 of a page
+  static constexpr int kLastPage = kPageSlots - 1;
 
-  void Append(const std::string& cp932) { pages_.back().back() += cp932; }
-  void LineBreak() { pages_.back().emplace_back(); }
-  // Starts a new page; the oldest go once there are more than the limit.
-  void PageBreak() {
-    pages_.emplace_back(1);
-    if (page_ < static_cast<int>(kPageLimit)) ++page_;
-    while (pages_.size() > kPageLimit) pages_.erase(pages_.begin());
-  }
-  // The number of the page being written, counted from 0 and held at the
-  // limit once the oldest pages start to go.
-  int page() const { return page_; }
+  // Adds a piece of shown text to the current line of the current page.
+  void Append(const std::string& cp932);
+  // The current page goes on on its next line. A page that has used all
+  // its lines keeps writing on the last one.
+  void LineBreak();
+  // The next page becomes the current one; TrimHistory keeps it in range.
+  void PageBreak();
+  // With the page number past the last page slot, the oldest page is
+  // dropped and the current one is the last slot again; otherwise nothing.
+  void TrimHistory();
+
+  // The number of the page being written, 0..255.
+  int page() const { return static_cast<int>(pages_.size()) - 1; }
+  // The index of the last line of a page (0 for a page not written yet).
+  int lineIndex(int page) const;
+  // One line of one page; empty where nothing was written.
+  const std::string& Line(int page, int line) const;
   // Pages of lines of CP932 text, oldest first; the last is being written.
   const std::vector<std::vector<std::string>>& pages() const { return pages_; }
 
  private:
-  int page_ = 0;
+  // Never empty: the last page is the one being written, and each page has
+  // at least its line 0.
   std::vector<std::vector<std::string>> pages_{1, std::vector<std::string>(1)};
 };
 
