@@ -85,6 +85,19 @@ TEST(TextFont, ColourSizeAndOriginReachTheDrawnText) {
   EXPECT_EQ(lit, 0);
 }
 
+// A line spacing near the 32-bit limit moves the pen as a wrapped sum: the
+// next line lands above the first rather than overflowing (the sanitizer
+// build fails on the overflow).
+TEST(TextFont, HugeLineSpacingWrapsThePen) {
+  GameDir g;
+  g.Script("~FONTSIZE 20\n~TXTSPR 2147483647\n\"a\"\\n\n\"b\"\\n\n");
+  EXPECT_EQ(g.Run("click\nclick\n"), 0);
+  const auto t = g.TextEvents();
+  ASSERT_EQ(t.size(), 2u);
+  const auto y = [](const QJsonObject& ev) { return ev.value("y").toInt(); };
+  EXPECT_LT(y(t[1]), y(t[0]));
+}
+
 TEST(TextFont, StoryColourIsDrawn) {
   GameDir g;
   g.Script("~FONTSIZE 20\n"

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/Wrap.h"
 #include "script/Commands.h"
 #include "script/Scenario.h"
 #include "shell/Player.h"
