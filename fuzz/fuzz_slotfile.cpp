@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "FuzzPlatform.h"
 #include "platform/HostFiles.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "save/GameStateJson.h"
@@ -28,19 +29,6 @@ std::string& Folder() {
 void Write(const std::string& name, const std::string& bytes) {
   std::ofstream(Folder() + "/" + name, std::ios::binary) << bytes;
 }
-
-// Ends a run after a fixed number of statements.
-class BoundedPlatform : public mirt::HeadlessPlatform {
- public:
-  BoundedPlatform() : HeadlessPlatform(true) {}
-  void yieldCpu() override {
-    if (++statements_ > 200) throw mirt::TimeLimitReached();
-    HeadlessPlatform::yieldCpu();
-  }
-
- private:
-  int statements_ = 0;
-};
 
 }  // namespace
 
@@ -78,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The player loading it.
   Write("data_0.dat", std::string(reinterpret_cast<const char*>(data), size));
-  BoundedPlatform platform;
+  mirt_fuzz::FuzzPlatform platform(200);
   platform.setTimeLimit(2000);
   mirt::Player player(platform);
   platform.setEventHandler(&player);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "FuzzPlatform.h"
 #include "platform/HostFiles.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "save/SlotFile.h"
@@ -59,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (n > 0 && std::memcmp(again.data(), data, n) != 0) abort();  // the tables are the file
 
   Write("v.dat", std::string(reinterpret_cast<const char*>(data), size));
-  mirt::HeadlessPlatform platform(true);
+  mirt_fuzz::FuzzPlatform platform(200);
   platform.setTimeLimit(2000);
   mirt::Player player(platform);
   platform.setEventHandler(&player);
