@@ -99,6 +99,11 @@ class Player : public WindowEvents {
 
   StoryState storyState() const { return storyState_; }
   bool skipMode() const { return skipMode_; }
+  // A choice on offer ends skipping.
+  void SetSkipMode(bool on) { skipMode_ = on; }
+  // Reads the save slot's file and goes on from the state it holds; false
+  // when the file cannot be opened (nothing changes then).
+  bool LoadSlot(int slot);
 
   // ---- the subsystems ------------------------------------------------------
   Platform& platform() { return platform_; }
