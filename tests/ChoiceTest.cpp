@@ -127,19 +127,24 @@ TEST(Choices, ThePointerHighlightsOnlyStrictlyInsideAndOnlyAClickOnOneTakesIt) {
 TEST(Choices, ArrowKeysWrapAndEnterTakesTheHighlightWhereverThePointerIs) {
   GameDir g;
   g.Script(kHead + "~SELECT\n{\n\"a\"@a\n\"b\"@b\n\"c\"@c\n}\n*a\n\"A\"\\n\n*b\n\"B\"\\n\n"
-                   "*c\n\"C\"\\n\n");
+                   "*c\n\"C\"\\n\n~SELECT\n{\n\"x\"@x\n\"y\"@y\n}\n*x\n\"X\"\\n\n*y\n\"Y\"\\n\n");
   ASSERT_EQ(g.Run(Actions({"click", "move 600 10", "key Up", "dump " + g.Path("up.json"),
                            "key Down", "dump " + g.Path("down.json"), "key Down", "key Down",
-                           "key A", "dump " + g.Path("b.json"), "key Enter"})),
+                           "key A", "dump " + g.Path("b.json"), "key Enter", "key Enter",
+                           "dump " + g.Path("next.json"), "key Enter"})),
             0);
+  // A set of two after the third was highlighted: the highlight starts on
+  // one of its own, not on a choice it does not have.
+  EXPECT_EQ(At(g.Dump("next.json"), "choices.selected"), 0);
   EXPECT_EQ(At(g.Dump("up.json"), "choices.selected"), 2);  // up from the first: the last
   EXPECT_EQ(At(g.Dump("up.json"), "choices.items.2.highlighted"), true);
   EXPECT_EQ(At(g.Dump("down.json"), "choices.selected"), 0);  // down from the last: the first
   EXPECT_EQ(At(g.Dump("b.json"), "choices.selected"), 2);     // other keys do nothing
   const auto choice = g.EventsOf("choice");
-  ASSERT_EQ(choice.size(), 1u);
+  ASSERT_EQ(choice.size(), 2u);
   EXPECT_TRUE(Holds(choice[0], R"({"index":2,"target":"@c"})"));
-  EXPECT_EQ(g.Texts(), (Strings{"Q", "C"}));
+  EXPECT_TRUE(Holds(choice[1], R"({"index":0,"target":"@x"})"));
+  EXPECT_EQ(g.Texts(), (Strings{"Q", "C", "X"}));
 }
 
 TEST(Choices, TargetsJumpToALabelSwitchScenarioOrGoOnAfterTheBlock) {
