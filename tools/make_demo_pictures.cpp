@@ -328,7 +328,8 @@ Bytes CursorFile(const QImage& src, int hotX, int hotY) {
   for (int y = h - 1; y >= 0; --y)
     for (int x = 0; x < w; ++x) {
       const QRgb c = img.pixel(x, y);
-      for (uint8_t b : {uint8_t(qBlue(c)), uint8_t(qGreen(c)), uint8_t(qRed(c)), uint8_t(qAlpha(c))})
+      for (uint8_t b :
+           {uint8_t(qBlue(c)), uint8_t(qGreen(c)), uint8_t(qRed(c)), uint8_t(qAlpha(c))})
         dib.push_back(b);
     }
   for (int y = h - 1; y >= 0; --y) {

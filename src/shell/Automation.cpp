@@ -135,8 +135,9 @@ QJsonObject DumpState(Player& p) {
                          .Bool("highlighted", b.highlighted != 0)
                          .json());
     }
-    o.Obj("pictureChoices",
-          JsonObject().Int("count", pc.count()).Int("current", pc.current()).Arr("buttons", buttons));
+    o.Obj(
+        "pictureChoices",
+        JsonObject().Int("count", pc.count()).Int("current", pc.current()).Arr("buttons", buttons));
     // The cursor the state names, and what the window shows.
     JsonObject cursor;
     cursor.Str("file", FieldString(p.state().cursorName, sizeof p.state().cursorName))
