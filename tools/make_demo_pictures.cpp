@@ -7,8 +7,13 @@
 //   girl.ccg      colour-key character (magenta ground), packed 8-bit bitmap
 //   boy.jpg       mask character: image left, mask right, JPEG
 //   ghost.ccg     mask character with a grey (half see-through) mask, packed
+//   sun_n.bmp, sun_h.bmp, sun_p.bmp, moon_n.bmp, moon_h.bmp, moon_p.bmp
+//                 two picture-choice buttons, each normal, under the pointer
+//                 and pressed, on a magenta ground (the bottom-left pixel)
 //
-// and the same set as the graphics archive archived/graphic.dat.
+// and the same set as the graphics archive archived/graphic.dat; beside
+// them, in both folders, the cursor file wand.cur (32 x 32, 32 bits with
+// alpha and a mask, the hotspot at the wand's star).
 //
 //   make_demo_pictures DEMO_DIR
 //
@@ -16,6 +21,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPen>
+#include <QPolygon>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -276,6 +283,90 @@ QImage Ghost() {  // 120 x 160 image, then its grey mask
   return img;
 }
 
+// A picture-choice button, 112 x 40: a rounded plate with a sun or a moon
+// on it, in the state's colours; no smoothing, so the ground stays exact.
+QImage Button(bool moon, int state) {
+  QImage img = Canvas(112, 40, qRgb(255, 0, 255));
+  QPainter p(&img);
+  p.setPen(Qt::NoPen);
+  const QColor plate[3] = {QColor(60, 70, 120), QColor(90, 110, 190), QColor(30, 35, 70)};
+  const QColor rim[3] = {QColor(200, 200, 220), QColor(255, 240, 160), QColor(120, 120, 140)};
+  const int down = state == 2 ? 2 : 0;  // pressed: one step lower
+  p.setBrush(rim[state]);
+  p.drawRoundedRect(2, 2 + down, 108, 34, 12, 12);
+  p.setBrush(plate[state]);
+  p.drawRoundedRect(5, 5 + down, 102, 28, 10, 10);
+  const QColor light = state == 1 ? QColor(255, 230, 90) : QColor(230, 200, 80);
+  p.setBrush(light);
+  if (moon) {
+    p.drawEllipse(QPoint(56, 19 + down), 11, 11);
+    p.setBrush(plate[state]);
+    p.drawEllipse(QPoint(62, 15 + down), 10, 10);
+  } else {
+    p.drawEllipse(QPoint(56, 19 + down), 8, 8);
+    for (int i = 0; i < 8; ++i) {
+      const int dx[8] = {0, 10, 14, 10, 0, -10, -14, -10};
+      const int dy[8] = {-13, -9, 0, 9, 13, 9, 0, -9};
+      p.drawRect(56 + dx[i] - 1, 19 + down + dy[i] - 1, 3, 3);
+    }
+  }
+  return img;
+}
+
+// A Windows cursor file of one 32-bit picture with alpha, and the AND mask
+// that older readers use.
+Bytes CursorFile(const QImage& src, int hotX, int hotY) {
+  const QImage img = src.convertToFormat(QImage::Format_ARGB32);
+  const int w = img.width(), h = img.height();
+  const int maskStride = (w + 31) / 32 * 4;
+  Bytes dib(40, 0);
+  WriteLe32(dib.data(), 40);
+  WriteLe32(dib.data() + 4, uint32_t(w));
+  WriteLe32(dib.data() + 8, uint32_t(2 * h));
+  WriteLe16(dib.data() + 12, 1);
+  WriteLe16(dib.data() + 14, 32);
+  for (int y = h - 1; y >= 0; --y)
+    for (int x = 0; x < w; ++x) {
+      const QRgb c = img.pixel(x, y);
+      for (uint8_t b :
+           {uint8_t(qBlue(c)), uint8_t(qGreen(c)), uint8_t(qRed(c)), uint8_t(qAlpha(c))})
+        dib.push_back(b);
+    }
+  for (int y = h - 1; y >= 0; --y) {
+    Bytes row(size_t(maskStride), 0);
+    for (int x = 0; x < w; ++x)
+      if (qAlpha(img.pixel(x, y)) < 128) row[size_t(x / 8)] |= uint8_t(0x80 >> (x % 8));
+    dib.insert(dib.end(), row.begin(), row.end());
+  }
+  Bytes f(6 + 16, 0);
+  WriteLe16(f.data() + 2, 2);  // a cursor
+  WriteLe16(f.data() + 4, 1);
+  f[6] = uint8_t(w);
+  f[7] = uint8_t(h);
+  WriteLe16(f.data() + 10, uint16_t(hotX));
+  WriteLe16(f.data() + 12, uint16_t(hotY));
+  WriteLe32(f.data() + 14, uint32_t(dib.size()));
+  WriteLe32(f.data() + 18, uint32_t(f.size()));
+  f.insert(f.end(), dib.begin(), dib.end());
+  return f;
+}
+
+// A magic wand from the bottom right to a star at the top left.
+QImage Wand() {
+  QImage img(32, 32, QImage::Format_ARGB32);
+  img.fill(Qt::transparent);
+  QPainter p(&img);
+  p.setPen(QPen(QColor(20, 20, 20), 5, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(9, 9, 28, 28);
+  p.setPen(QPen(QColor(150, 90, 40), 3, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(9, 9, 28, 28);
+  p.setPen(QPen(QColor(60, 40, 0), 1));
+  p.setBrush(QColor(255, 220, 60));
+  p.drawPolygon(QPolygon({QPoint(1, 1), QPoint(6, 3), QPoint(11, 1), QPoint(9, 6), QPoint(12, 11),
+                          QPoint(6, 9), QPoint(1, 12), QPoint(3, 6)}));
+  return img;
+}
+
 bool Write(const std::string& path, const Bytes& b) {
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
@@ -314,9 +405,18 @@ int main(int argc, char** argv) {
       {"girl.ccg", Packed(IndexedBmp(Girl(), 8, false))},
       {"boy.jpg", Jpeg(Boy(), 85)},
       {"ghost.ccg", Packed(IndexedBmp(Ghost(), 8, false))},
+      {"sun_n.bmp", IndexedBmp(Button(false, 0), 8, false)},
+      {"sun_h.bmp", IndexedBmp(Button(false, 1), 8, false)},
+      {"sun_p.bmp", IndexedBmp(Button(false, 2), 8, false)},
+      {"moon_n.bmp", IndexedBmp(Button(true, 0), 8, false)},
+      {"moon_h.bmp", IndexedBmp(Button(true, 1), 8, false)},
+      {"moon_p.bmp", IndexedBmp(Button(true, 2), 8, false)},
   };
   bool ok = true;
   for (const auto& [name, bytes] : files) ok &= Write(dir + "/" + name, bytes);
   ok &= Write(dir + "/archived/graphic.dat", Archive(files));
+  const Bytes wand = CursorFile(Wand(), 2, 2);
+  ok &= Write(dir + "/wand.cur", wand);
+  ok &= Write(dir + "/archived/wand.cur", wand);
   return ok ? 0 : 1;
 }

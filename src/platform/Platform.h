@@ -114,6 +114,20 @@ class Platform {
   virtual int windowTop() = 0;
   virtual void centreWindow() = 0;
   virtual void setFullScreen(bool on) = 0;
+  // The pointer's shape over the window: the picture (ARGB32, transparent
+  // where the window shows through) with its hotspot, or the standard
+  // arrow for a null picture.
+  virtual void setCursor(const QImage& image, int hotX, int hotY) = 0;
+  // An animated pointer: the frames shown in turn, each for its time, over
+  // and over; the first one at once.
+  struct CursorStep {
+    const QImage* image;  // ARGB32, lives as long as the call
+    int hotX, hotY;
+    uint32_t ms;
+  };
+  virtual void setAnimatedCursor(const std::vector<CursorStep>& steps) {
+    if (!steps.empty()) setCursor(*steps[0].image, steps[0].hotX, steps[0].hotY);
+  }
 
   // ---- dialogs -----------------------------------------------------------
   virtual void messageBox(const std::string& text) = 0;

@@ -163,6 +163,9 @@ CText::Next CText::Step() {
         p_.Message(Sjis("指定されたスクリプトは存在しません：　") + keyword);
       }
       if (result != 0) return Next::NextLine;
+      // A choice on screen waits for the reader, whatever follows on the
+      // line: the choice commands have read their lines past it.
+      if (p_.choices().anyPending()) return Next::Wait;
       return d != 0 ? Next::SameLine : Next::Wait;
     }
 

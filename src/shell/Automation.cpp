@@ -102,6 +102,55 @@ QJsonObject DumpState(Player& p) {
   o.Int("storyState", int(p.storyState())).Bool("skipMode", p.skipMode());
   o.Bool("choicePending", p.choices().pending());
   o.Bool("pictureChoicePending", p.choices().picturePending());
+  {
+    // The choices on offer: each with the rectangle a point must lie
+    // strictly inside to be on it.
+    Choices& c = p.choices();
+    QJsonArray items;
+    for (int j = 0; c.pending() && j < c.count(); ++j) {
+      const QRect r = c.Rect(p, j);
+      items.append(JsonObject()
+                       .Str("text", c.text(j))
+                       .Arr("rect", IntArray(std::array{r.x(), r.y(), r.x() + r.width(),
+                                                        r.y() + r.height()}))
+                       .Str("target", c.target(j))
+                       .Bool("highlighted", j == c.selected())
+                       .json());
+    }
+    o.Obj("choices", JsonObject()
+                         .Int("count", c.count())
+                         .Int("selected", c.selected())
+                         .Bool("pointerOnChoice", c.pointerOnChoice())
+                         .Arr("items", items));
+    const PictureChoices& pc = c.pictures();
+    QJsonArray buttons;
+    for (int j = 0; pc.pending() && j < pc.count(); ++j) {
+      const PictureChoices::Button& b = pc.button(j);
+      buttons.append(JsonObject()
+                         .Str("normal", b.normal)
+                         .Str("over", b.over)
+                         .Str("pressed", b.pressed)
+                         .Arr("rect", IntArray(std::array{b.x, b.y, b.right, b.bottom}))
+                         .Bool("transparent", b.transparent != 0)
+                         .Str("target", b.target)
+                         .Bool("highlighted", b.highlighted != 0)
+                         .json());
+    }
+    o.Obj(
+        "pictureChoices",
+        JsonObject().Int("count", pc.count()).Int("current", pc.current()).Arr("buttons", buttons));
+    // The cursor the state names, and what the window shows.
+    JsonObject cursor;
+    cursor.Str("file", FieldString(p.state().cursorName, sizeof p.state().cursorName))
+        .Int("custom", p.state().customCursor);
+    if (auto* headless = dynamic_cast<HeadlessPlatform*>(&p.platform())) {
+      const QImage& img = headless->cursorImage;
+      cursor.Bool("shown", !img.isNull())
+          .Arr("size", IntArray(std::array{img.width(), img.height()}))
+          .Arr("hotspot", IntArray(std::array{headless->cursorHotX, headless->cursorHotY}));
+    }
+    o.Obj("cursor", cursor);
+  }
   o.Bool("pageMode", p.settings().pageMode()).Int("charDelay", p.message().speed().delay());
   o.Arr("speeds", IntArray(p.script().scenario().defs().speeds));
   o.Str("caption", FieldString(p.state().caption, sizeof p.state().caption));

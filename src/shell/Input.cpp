@@ -17,7 +17,16 @@ void Player::Advance() {
     if (state().indicatorEnabled) message_.SetBlinking(true);
     return;
   }
-  if (choices_.anyPending()) return;  // the choice takes the input
+  // A pending choice takes the input: a click on one takes it, a click
+  // beside them does nothing.
+  if (choices_.pending()) {
+    if (choices_.pointerOnChoice()) choices_.Take(*this);
+    return;
+  }
+  if (choices_.picturePending()) {
+    if (choices_.pointerOnChoice()) choices_.pictures().Take(*this);
+    return;
+  }
   if (message_.pageFull()) {
     message_.Clear();
     TakeSavePoint();
@@ -81,6 +90,9 @@ void Player::formMouseMove(int x, int y) {
       menuHidden_ = true;
     }
   }
+  if (choices_.pending() && choices_.MouseMove(*this, x, y)) choices_.SetPointerOnChoice(true);
+  if (choices_.picturePending() && choices_.pictures().MouseMove(*this, x, y))
+    choices_.SetPointerOnChoice(true);
 }
 
 void Player::formKeyDown(int key) {
@@ -90,7 +102,13 @@ void Player::formKeyDown(int key) {
   }
   if (storyState_ == StoryState::History) return;
   skipMode_ = false;
-  if (choices_.pending()) return;  // choice keys come with the choices
+  if (choices_.pending()) {
+    if (script_.running()) return;  // handed on from inside a run
+    if (key == kKeyDown) choices_.MoveHighlight(*this, +1);
+    if (key == kKeyUp) choices_.MoveHighlight(*this, -1);
+    if (key == kKeyEnter) choices_.Take(*this);  // wherever the pointer is
+    return;
+  }
   // Enter handed on from inside a running effect must not run the story a
   // second time from within itself.
   if (key == kKeyEnter && !script_.running()) Advance();

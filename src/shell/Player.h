@@ -108,6 +108,8 @@ class Player : public WindowEvents {
 
   StoryState storyState() const { return storyState_; }
   bool skipMode() const { return skipMode_; }
+  // A choice on offer ends skipping.
+  void SetSkipMode(bool on) { skipMode_ = on; }
 
   // ---- the subsystems ------------------------------------------------------
   Platform& platform() { return platform_; }

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <memory>
 
+#include "graphics/Cursor.h"
 #include "graphics/Composition.h"
 #include "graphics/StripWipe.h"
 #include "save/GameFiles.h"
@@ -85,6 +86,7 @@ bool Player::LoadSlotFile(const std::string& name) {
   StripWipe(*this, screen_.layers().scene);
   TintMessageBox(*this);
   message_.SetTextColour(state().textColour);
+  ApplyCursor(*this);
   // The window shows the title the record holds, as TITLE set it.
   if (!state().Caption().empty()) {
     SetCaption(state().Caption());

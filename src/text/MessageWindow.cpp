@@ -174,6 +174,16 @@ void MessageWindow::EraseWaitIndicator() {
   if (p_.storyState() != StoryState::BoxHidden) p_.screen().Repaint();
 }
 
+void MessageWindow::EraseIndicatorAtBoxBottom() {
+  const QImage& picture = indicator_.lineWait;
+  if (picture.isNull()) return;
+  const GameState& s = p_.state();
+  const QRect rect(s.boxRight - picture.width() - 5, s.boxBottom - picture.height(),
+                   picture.width(), picture.height());
+  CopyFromBox(p_.screen().layers().box, p_.screen().layers().screen, rect);
+  p_.screen().Repaint();
+}
+
 void MessageWindow::BlinkStep() {
   const GameState& s = p_.state();
   if (!s.indicatorEnabled || p_.storyState() != StoryState::Shown) return;

@@ -69,6 +69,9 @@ class MessageWindow {
   // ---- wait indicator ---------------------------------------------------
   void LoadIndicator();  // icon1.bmp and icon2.bmp
   void EraseWaitIndicator();
+  // The line-wait picture's place at the box's bottom right back from
+  // BoxImage, whatever the indicator's settings; a choice set starts so.
+  void EraseIndicatorAtBoxBottom();
   // One Timer2 tick of the blinking.
   void BlinkStep();
   bool blinking() const { return blinking_; }

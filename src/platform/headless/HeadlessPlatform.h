@@ -48,6 +48,11 @@ class HeadlessPlatform : public Platform {
   std::string caption;
   bool menuBarVisible = true;
   bool fullScreen = false;
+  // The pointer's shape as last set: null for the arrow; an animated one
+  // shows its first step, and its step times are kept.
+  QImage cursorImage;
+  int cursorHotX = 0, cursorHotY = 0;
+  std::vector<uint32_t> cursorStepMs;
 
   // ---- Platform ---------------------------------------------------------
   void setEventHandler(WindowEvents* e) override { events_ = e; }
@@ -74,6 +79,15 @@ class HeadlessPlatform : public Platform {
     windowX = (1920 - kScreenWidth) / 2, windowY = (1080 - kScreenHeight) / 2;
   }
   void setFullScreen(bool on) override { fullScreen = on; }
+  void setCursor(const QImage& image, int hotX, int hotY) override {
+    cursorImage = image;
+    cursorHotX = hotX, cursorHotY = hotY;
+    cursorStepMs.clear();
+  }
+  void setAnimatedCursor(const std::vector<CursorStep>& steps) override {
+    Platform::setAnimatedCursor(steps);
+    for (const CursorStep& s : steps) cursorStepMs.push_back(s.ms);
+  }
   void messageBox(const std::string&) override {}
   bool question(const std::string&, const std::string&) override;
   std::optional<std::string> inputDialog(const std::string&, const std::string&,

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -12,6 +13,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QProcess>
 #include <QScreen>
 #include <QThread>
@@ -511,6 +513,38 @@ void QtPlatform::setFullScreen(bool on) {
   }
   layoutPicture();
   picture_->setFocus();
+}
+
+void QtPlatform::setCursor(const QImage& image, int hotX, int hotY) {
+  cursorFrames_.clear();
+  if (cursorTimer_) cursorTimer_->stop();
+  // The picture area and the black around it in full-screen display; the
+  // menu bar keeps the arrow.
+  if (image.isNull()) {
+    container_->unsetCursor();
+    return;
+  }
+  container_->setCursor(QCursor(QPixmap::fromImage(image), hotX, hotY));
+}
+
+void QtPlatform::setAnimatedCursor(const std::vector<CursorStep>& steps) {
+  setCursor(steps.empty() ? QImage() : *steps[0].image, steps.empty() ? 0 : steps[0].hotX,
+            steps.empty() ? 0 : steps[0].hotY);
+  if (steps.size() < 2) return;
+  for (const CursorStep& s : steps)
+    cursorFrames_.push_back({QCursor(QPixmap::fromImage(*s.image), s.hotX, s.hotY), s.ms});
+  cursorStep_ = 0;
+  if (!cursorTimer_) {
+    cursorTimer_ = new QTimer(window_);
+    cursorTimer_->setSingleShot(true);
+    QObject::connect(cursorTimer_, &QTimer::timeout, window_, [this] {
+      if (cursorFrames_.empty()) return;
+      cursorStep_ = (cursorStep_ + 1) % cursorFrames_.size();
+      container_->setCursor(cursorFrames_[cursorStep_].cursor);
+      cursorTimer_->start(int(cursorFrames_[cursorStep_].ms));
+    });
+  }
+  cursorTimer_->start(int(cursorFrames_[0].ms));
 }
 
 // ---- menu -----------------------------------------------------------------------

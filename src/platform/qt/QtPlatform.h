@@ -7,6 +7,7 @@
 // outermost handler returns, or one item at a time by pumpOneMessage().
 #pragma once
 
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QString>
@@ -62,6 +63,8 @@ class QtPlatform : public Platform {
   int windowTop() override;
   void centreWindow() override;
   void setFullScreen(bool on) override;
+  void setCursor(const QImage& image, int hotX, int hotY) override;
+  void setAnimatedCursor(const std::vector<CursorStep>& steps) override;
 
   void messageBox(const std::string& text) override;
   bool question(const std::string& text, const std::string& title) override;
@@ -163,6 +166,15 @@ class QtPlatform : public Platform {
   bool placed_ = false;  // moved by the engine; no automatic centring
 
   std::vector<MenuNode> menu_;
+
+  // The animated pointer's frames and the timer that turns them.
+  struct CursorFrame {
+    QCursor cursor;
+    uint32_t ms;
+  };
+  std::vector<CursorFrame> cursorFrames_;
+  size_t cursorStep_ = 0;
+  QTimer* cursorTimer_ = nullptr;
 
   std::unique_ptr<MultimediaTimer> mmTimer_;
   std::unique_ptr<AudioOutput> audio_;  // SDL2, else the null output

@@ -1,0 +1,66 @@
+// Picture choices (SELECTCG): up to ten buttons over the window's picture,
+// each drawn from three pictures (normal, under the pointer, pressed).
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace mirt {
+
+class Player;
+
+class PictureChoices {
+ public:
+  static constexpr int kMax = 10;
+  // How long the pressed picture shows before the target is followed.
+  static constexpr uint32_t kPressMs = 300;
+
+  struct Button {
+    QImage picture;                 // the picture object: keeps what was loaded last
+    int32_t x = -1, y = -1;         // top-left; y -1: an empty entry
+    int32_t right = 0, bottom = 0;  // as the normal picture reaches
+    int32_t transparent = 0;        // the bottom-left pixel's colour shows through
+    int32_t highlighted = 0;
+    std::string normal, over, pressed, target;
+  };
+
+  bool pending() const { return pending_; }
+  void Close() { pending_ = false; }
+
+  // SELECTCG: reads the button lines, draws every button and leaves them
+  // pending.
+  void Select(Player& p);
+  // The pointer moved: every button is tested and drawn as its state
+  // changes. True when the pointer is on one.
+  bool MouseMove(Player& p, int x, int y);
+  // The current button is pressed, its target followed.
+  void Take(Player& p);
+
+  int count() const { return count_; }
+  // The button last put under the pointer.
+  int current() const { return current_; }
+  const Button& button(int j) const { return buttons_[j]; }
+
+ private:
+  // HoverPictureChoice: 1 when button j is under the pointer.
+  int Hover(Player& p, int mx, int my, int j);
+  // The button's picture object gets the named picture (unchanged when it
+  // cannot be loaded) and is drawn at its place.
+  void Show(Player& p, int j, const std::string& name);
+  void RestoreRect(Player& p, int j);
+
+  std::array<Button, kMax> buttons_;
+  int count_ = 0;
+  int current_ = 0;
+  bool pending_ = false;
+  QImage savedWindow_;
+};
+
+// The picture drawn with its bottom-left pixel's colour left out, as a
+// transparent button shows it.
+QImage WithBottomLeftTransparent(const QImage& picture);
+
+}  // namespace mirt
