@@ -67,6 +67,7 @@ std::vector<MenuEntry> Player::MenuBar() const {
   view.fullScreen = settings_.fullScreen();
   view.pageMode = settings_.pageMode();
   view.speed = message_.speed().chosen();
+  view.windowScale = settings_.windowScale();
   view.saveSlots = &slots_;
   return BuildMenuBar(view);
 }
