@@ -21,6 +21,16 @@ QFont Gothic(int pixels) {
   return f;
 }
 
+// Keeps a widget at its place and size: when the face the system gives is
+// wider than the one the layout was made for, the text gets smaller
+// rather than cut.
+void FitText(QWidget* w, int pixels) {
+  for (; pixels > 9; --pixels) {
+    w->setFont(Gothic(pixels));
+    if (w->sizeHint().width() <= w->width()) return;
+  }
+}
+
 struct ColumnWidgets {
   SoundDevice device;
   QSlider* bar;
@@ -48,8 +58,8 @@ void RunVolumeWindow(VolumeDialog& dialog, QWidget* parent) {
 
   auto label = [&](const char* text, int px, int x, int y, int w, int h) {
     auto* l = new QLabel(QString::fromUtf8(text), client);
-    l->setFont(Gothic(px));
     l->setGeometry(x, y, w, h);
+    FitText(l, px);
   };
   label("WAVE", 16, 0, 16, 41, 16);
   label("MIDI", 16, 80, 16, 30, 16);
@@ -86,6 +96,7 @@ void RunVolumeWindow(VolumeDialog& dialog, QWidget* parent) {
     bar->setGeometry(p.barX, 88, p.barW, 102);
     auto* mute = new QCheckBox(QString::fromUtf8("ミュート"), client);
     mute->setGeometry(p.muteX, 192, p.muteW, 17);
+    FitText(mute, 12);
     columns.push_back({p.device, bar, mute});
   }
 
