@@ -90,19 +90,36 @@ void Present(benchmark::State& state) {
 }
 
 // The headless platform on the real clock, presenting as the full-screen
-// window would.
+// window does: a present only marks the picture, and the next wait paints
+// it (scaled) before it sleeps what is left of its time.
 class ScaledPlatform : public mirt::HeadlessPlatform {
  public:
   explicit ScaledPlatform(bool scaled)
       : HeadlessPlatform(false), scaled_(scaled), presenter_(TargetFor(4)) {}
   void present(const QImage& screen) override {
     HeadlessPlatform::present(screen);
-    if (scaled_) presenter_.Present(screen);
+    pending_ = scaled_;
   }
   void presentRect(const QImage& screen, int, int, int, int) override { present(screen); }
+  bool sleepUnlessLeftDown(uint32_t ms) override {
+    const uint32_t start = tickCount();
+    Paint();
+    const uint32_t spent = tickCount() - start;
+    return HeadlessPlatform::sleepUnlessLeftDown(spent < ms ? ms - spent : 0);
+  }
+  bool leftButtonDown() override {
+    Paint();
+    return HeadlessPlatform::leftButtonDown();
+  }
 
  private:
+  void Paint() {
+    if (!pending_) return;
+    pending_ = false;
+    presenter_.Present(window());
+  }
   bool scaled_;
+  bool pending_ = false;
   Presenter presenter_;
 };
 

@@ -92,8 +92,7 @@ TEST(Shell, ReturnToTitleKeepsTheChosenSpeedInForce) {
   GameDir g;
   g.Script("\"abcd\"\\n\n\"efgh\"\\n\n");
   const std::string before = g.Path("b.json"), after = g.Path("a.json");
-  EXPECT_EQ(g.Run("menu vol4\ndump " + before + "\nanswer yes\nmenu N1\ndump " + after + "\n"),
-            0);
+  EXPECT_EQ(g.Run("menu vol4\ndump " + before + "\nanswer yes\nmenu N1\ndump " + after + "\n"), 0);
   // Delay, stored index and check mark agree before and after the return.
   for (const char* name : {"b.json", "a.json"}) {
     const QJsonObject d = g.Dump(name);

@@ -394,13 +394,28 @@ void QtPlatform::setApplicationTitle(const std::string& title) {
   appTitle_ = fromCp932(title);
 }
 
-// Paints at once rather than at the next return to the event loop, so each
-// step of a transition is seen as it is drawn. The image is shared, not
-// copied: the engine's next change to its own picture detaches it.
+// At its own size the picture is painted at once rather than at the next
+// return to the event loop, so each step of a transition is seen as it is
+// drawn. Scaled, the paint costs a few milliseconds: it is left to the
+// events the engine's next wait handles (every step wait, pause and button
+// poll handles them first), so the scaling takes its time from the wait
+// instead of adding to it. The image is shared, not copied: the engine's
+// next change to its own picture detaches it.
 void QtPlatform::present(const QImage& screen) {
   image_ = screen.depth() == 32 ? screen : screen.convertToFormat(QImage::Format_RGB32);
   stale_ = image_.rect();
-  picture_->repaint();
+  repaintPicture(picture_->rect());
+}
+
+void QtPlatform::repaintPicture(const QRect& area) {
+  const PictureGeometry g = pictureGeometry();
+  const bool unscaled = g.deviceWidth == kWidth && g.deviceHeight == kHeight &&
+                        g.deviceLeft == 0 && g.deviceTop == 0;
+  if (unscaled) {
+    picture_->repaint(area);
+  } else {
+    picture_->update(area);
+  }
 }
 
 PictureGeometry QtPlatform::pictureGeometry() const {
@@ -457,7 +472,7 @@ void QtPlatform::presentRect(const QImage& screen, int x, int y, int w, int h) {
   const PictureGeometry g = pictureGeometry();
   const QRectF area(g.WidgetX(r.x()), g.WidgetY(r.y()), r.width() * g.width / kWidth,
                     r.height() * g.height / kHeight);
-  picture_->repaint(area.toAlignedRect().adjusted(-2, -2, 2, 2));
+  repaintPicture(area.toAlignedRect().adjusted(-2, -2, 2, 2));
 }
 
 bool QtPlatform::timer2Running() const { return timer2_->isActive(); }

@@ -145,6 +145,7 @@ class QtPlatform : public Platform {
   void updateFixedSize();
   int menuBarHeight() const;
   void signalsArrived();
+  void repaintPicture(const QRect& area);
 
   bool sameShape(const std::vector<MenuEntry>& bar,
                  const std::vector<MenuNode>& nodes) const;
