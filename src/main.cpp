@@ -14,12 +14,14 @@
 
 #include "platform/HostFiles.h"
 #include "platform/RecentGames.h"
+#include "platform/ShutdownSignals.h"
 #include "platform/SingleInstance.h"
 #include "platform/qt/GameChooser.h"
 #include "platform/qt/QtPlatform.h"
 #include "shell/Automation.h"
 #include "shell/CommandLine.h"
 #include "shell/Player.h"
+#include "shell/Preferences.h"
 
 namespace {
 
@@ -58,6 +60,7 @@ int main(int argc, char** argv) {
   if (!HasInitDef(gameDir) && !choose)
     std::fprintf(stderr, "mirt: no init.def in %s\n", gameDir.c_str());
   opt.gameDir = gameDir;
+  mirt::InstallShutdownSignals();  // before the lock: a second start may signal us
 
   if (headless) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -70,6 +73,7 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   if (!mirt::AcquireSingleInstanceLock()) {
+    mirt::AskRunningInstanceToShow();
     QMessageBox::information(nullptr, "Mirt",
                              QString::fromUtf8("既に起動しています。"));
     return 0;
@@ -83,8 +87,15 @@ int main(int argc, char** argv) {
     opt.gameDir = gameDir = AbsoluteDir(chosen);
   }
   if (HasInitDef(gameDir)) mirt::AddRecentGame(mirt::RecentGamesFile(), gameDir);
-  mirt::QtPlatform platform;
+  // Our own settings; the command line overrides them for this run.
+  mirt::Preferences prefs;
+  mirt::ReadPreferences(mirt::PreferencesPath(), &prefs);
+  const int scale = cl.scale.value_or(prefs.scale);
+  if (opt.sound.soundFont.empty()) opt.sound.soundFont = prefs.soundFont;
+  mirt::QtPlatform platform(scale, cl.scaleFilter.value_or(prefs.filter));
+  platform.setAudioDevice(prefs.audioDevice);
   mirt::Player player(platform);
+  player.settings().SetWindowScale(scale);
   player.sound().setOptions(opt.sound);
   platform.setEventHandler(&player);
   if (!opt.traceFile.empty()) player.trace().Open(opt.traceFile);
@@ -92,5 +103,10 @@ int main(int argc, char** argv) {
   player.FormCreate();
   if (!player.closed()) mirt::RunQtEventLoop();
   player.FormDestroy();
+  // The scale chosen in the menu is kept; the rest stays as the file had it.
+  if (player.settings().windowScale() != scale) {
+    prefs.scale = player.settings().windowScale();
+    mirt::WritePreferences(mirt::PreferencesPath(), prefs);
+  }
   return 0;
 }

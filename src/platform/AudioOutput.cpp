@@ -64,7 +64,7 @@ void NullAudioOutput::run() {
 
 // ---- SdlAudioOutput -----------------------------------------------------------
 
-std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Open(size_t blockFrames) {
+std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Open(size_t blockFrames, const std::string& device) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
   std::unique_ptr<SdlAudioOutput> out(new SdlAudioOutput);
   SDL_AudioSpec want{}, have{};
@@ -74,7 +74,7 @@ std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Open(size_t blockFrames) {
   want.samples = uint16_t(blockFrames);
   want.callback = &SdlAudioOutput::callback;
   want.userdata = out.get();
-  out->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  out->device_ = SDL_OpenAudioDevice(device.empty() ? nullptr : device.c_str(), 0, &want, &have, 0);
   if (out->device_ == 0) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return nullptr;
@@ -115,10 +115,15 @@ namespace {
 void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 }  // namespace
 
-std::unique_ptr<AudioOutput> OpenDefaultAudioOutput() {
+std::unique_ptr<AudioOutput> OpenDefaultAudioOutput(const std::string& device) {
   // SDL tries its back ends in turn; libasound would report every failed
   // attempt on stderr. One line of our own instead.
   snd_lib_error_set_handler(&QuietAlsa);
+  if (!device.empty()) {
+    if (auto sdl = SdlAudioOutput::Open(512, device)) return sdl;
+    std::fprintf(stderr, "mirt: no audio device '%s' (%s); the default instead\n", device.c_str(),
+                 SDL_GetError());
+  }
   if (auto sdl = SdlAudioOutput::Open()) return sdl;
   std::fprintf(stderr, "mirt: no audio device (%s); playing silently\n", SDL_GetError());
   return std::make_unique<NullAudioOutput>();

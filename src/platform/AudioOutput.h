@@ -63,7 +63,9 @@ class NullAudioOutput final : public AudioOutput {
 class SdlAudioOutput final : public AudioOutput {
  public:
   // Nothing when no audio device can be opened.
-  static std::unique_ptr<SdlAudioOutput> Open(size_t blockFrames = 512);
+  // device: SDL's name of the output, "" for the system's default.
+  static std::unique_ptr<SdlAudioOutput> Open(size_t blockFrames = 512,
+                                              const std::string& device = "");
   ~SdlAudioOutput() override;
   void setSource(AudioSource* source) override;
   uint64_t clock() const override { return clock_.now(); }
@@ -79,7 +81,8 @@ class SdlAudioOutput final : public AudioOutput {
 };
 
 // The device SDL would choose, else the null output.
-std::unique_ptr<AudioOutput> OpenDefaultAudioOutput();
+// The named SDL output (when it opens), else the default, else silence.
+std::unique_ptr<AudioOutput> OpenDefaultAudioOutput(const std::string& device = "");
 
 // A 16-bit stereo 44100 Hz WAVE file (libsndfile) written as it goes;
 // samples past full scale are cut to it. The header's sizes are fixed at

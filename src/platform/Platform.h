@@ -22,6 +22,7 @@ class QImage;
 namespace mirt {
 
 class MidiOut;
+class VolumeDialog;
 class MultimediaTimer;
 struct MidiOutOptions;
 
@@ -128,6 +129,8 @@ class Platform {
   virtual void setAnimatedCursor(const std::vector<CursorStep>& steps) {
     if (!steps.empty()) setCursor(*steps[0].image, steps[0].hotX, steps[0].hotY);
   }
+  // Window display at 1, 2 or 3 times the picture's size.
+  virtual void setWindowScale(int scale) = 0;
 
   // ---- dialogs -----------------------------------------------------------
   virtual void messageBox(const std::string& text) = 0;
@@ -138,6 +141,10 @@ class Platform {
   // Returns a host path (UTF-8) or nothing when cancelled.
   virtual std::optional<std::string> saveFileDialog(const std::string& title,
                                                     const std::string& filter) = 0;
+  // The volume dialog, which has run FormShow: the window shows it modally
+  // and destroys it when it closes; the headless platform keeps it open
+  // for the harness's actions until they close it.
+  virtual void showVolumeDialog(std::unique_ptr<VolumeDialog> dialog) = 0;
 
   // ---- shell -------------------------------------------------------------
   virtual void shellOpen(const std::string& hostPath) = 0;

@@ -5,7 +5,11 @@
 
 namespace mirt {
 
-// True when this process now holds the lock; false when another player does.
+// True when this process now holds the lock (and has written its process
+// id into the lock file); false when another player does.
 bool AcquireSingleInstanceLock();
+// Asks the player that holds the lock to raise its window (SIGUSR1 to the
+// process id in the lock file). False when there is none to ask.
+bool AskRunningInstanceToShow();
 
 }  // namespace mirt

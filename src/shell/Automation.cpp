@@ -8,9 +8,11 @@
 
 #include "platform/Encoding.h"
 #include "platform/HostFiles.h"
+#include "platform/ShutdownSignals.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "save/GameStateJson.h"
 #include "shell/Player.h"
+#include "shell/Volume.h"
 
 namespace mirt {
 namespace {
@@ -30,7 +32,7 @@ struct Driver {
   // Lets ms pass, firing Timer2 on the way.
   void Pass(uint32_t ms) {
     uint32_t target = platform.tickCount() + ms;
-    while (!player.closed()) {
+    while (!player.closed() && !EndSignalled()) {
       if (platform.timer2Running()) {
         uint32_t tick = platform.nextTick();
         int32_t late = static_cast<int32_t>(platform.tickCount() - tick);
@@ -255,6 +257,20 @@ QJsonObject DumpState(Player& p) {
   o.Obj("sound", snd);
   // The game state record, live and as of the last save point.
   o.Obj("live", GameStateJson(p.state())).Obj("savePoint", GameStateJson(p.record().savePoint()));
+  // The volume dialog while the harness holds it open: what each column shows.
+  auto* headless = dynamic_cast<HeadlessPlatform*>(&p.platform());
+  if (VolumeDialog* dialog = headless ? headless->volumeDialog() : nullptr) {
+    JsonObject columns;
+    for (SoundDevice d : {SoundDevice::Wave, SoundDevice::Midi, SoundDevice::Cd}) {
+      const VolumeDialog::Column& c = dialog->column(d);
+      columns.Obj(VolumeDeviceName(d), JsonObject()
+                                           .Int("position", c.position)
+                                           .Bool("sliderEnabled", c.sliderEnabled)
+                                           .Bool("muted", c.muted)
+                                           .Bool("muteEnabled", c.muteEnabled));
+    }
+    o.Obj("volumeDialog", columns);
+  }
   return o.json();
 }
 
@@ -298,7 +314,8 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
     for (std::string w; rs >> w;) a.args.push_back(w);
     static const char* kVerbs[] = {"wait", "click", "rclick", "move", "press", "release",
                                    "key", "menu", "answer", "input", "savefile",
-                                   "screenshot", "dump", "layer"};
+                                   "screenshot", "dump", "layer", "volume", "slider",
+                                   "mute", "close"};
     bool known = false;
     for (const char* v : kVerbs) known |= a.verb == v;
     if (!known) return fail("unknown action: " + a.verb);
@@ -308,6 +325,14 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
         return fail("layer needs a layer name and a file: " + a.rest);
       a.args[1] = Absolute(a.args[1]);
     }
+    SoundDevice device;
+    if (a.verb == "slider" &&
+        (a.args.size() != 2 || !ParseVolumeDevice(a.args[0], &device) ||
+         a.args[1].find_first_not_of("0123456789") != std::string::npos ||
+         std::atoi(a.args[1].c_str()) > kVolumeSliderMax))
+      return fail("slider needs wave, midi or cd and a position 0..10: " + a.rest);
+    if (a.verb == "mute" && (a.args.size() != 1 || !ParseVolumeDevice(a.args[0], &device)))
+      return fail("mute needs wave, midi or cd: " + a.rest);
     actions.push_back(a);
   }
 
@@ -333,7 +358,7 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
     // Let the first tick's click start the story.
     while (!player.closed() && !player.started()) d.Pass(1);
     for (const Action& a : actions) {
-      if (player.closed()) break;
+      if (player.closed() || EndSignalled()) break;
       auto xy = [&](size_t i) { return std::atoi(a.args[i].c_str()); };
       if (a.verb == "wait") {
         d.Pass(a.args.empty() ? 0 : static_cast<uint32_t>(std::max(0, xy(0))));
@@ -369,6 +394,19 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
         SavePng(platform.window().isNull() ? player.screen().layers().screen : platform.window(), a.rest);
       } else if (a.verb == "layer") {
         SavePng(player.screen().layers().*LayerByName(a.args[0]), a.args[1]);
+      } else if (a.verb == "volume") {
+        player.menuActivated("volume");
+      } else if (a.verb == "slider" || a.verb == "mute") {
+        // Acts in the open volume dialog; without one there is nothing to move.
+        SoundDevice device;
+        VolumeDialog* dialog = platform.volumeDialog();
+        if (dialog && ParseVolumeDevice(a.args[0], &device)) {
+          if (a.verb == "slider") dialog->BarChange(device, xy(1));
+          else dialog->MuteClick(device);
+        }
+      } else if (a.verb == "close") {
+        if (VolumeDialog* dialog = platform.volumeDialog()) dialog->Exit1Click();
+        platform.closeVolumeDialog();
       } else if (a.verb == "dump") {
         std::ofstream(a.rest)
             << QJsonDocument(DumpState(player)).toJson(QJsonDocument::Compact).toStdString()
@@ -380,6 +418,8 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
     code = 3;
   }
   platform.setTimeLimit(0xFFFFFFFFu);
+  platform.closeVolumeDialog();  // it works on the player's sound
+  if (!player.closed()) player.menuActivated("N5");  // a signal ended the run
   player.FormDestroy();
   return code;
 }

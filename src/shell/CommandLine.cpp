@@ -77,7 +77,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       QStringLiteral("audio-out"),
       QStringLiteral("(headless, virtual time) render the sound to a WAVE file"),
       QStringLiteral("FILE"));
-  parser.addOptions({headless, virtualTime, input, trace, maxTime, soundFont, midiOut, audioOut});
+  const QCommandLineOption scale(
+      QStringLiteral("scale"),
+      QStringLiteral("window display at N times the picture's size, 1, 2 or 3"),
+      QStringLiteral("N"));
+  const QCommandLineOption scaleFilter(
+      QStringLiteral("scale-filter"),
+      QStringLiteral("how scales that are no whole number are drawn (default smooth)"),
+      QStringLiteral("nearest|smooth"));
+  parser.addOptions({headless, virtualTime, input, trace, maxTime, soundFont, midiOut, audioOut,
+                     scale, scaleFilter});
   parser.addPositionalArgument(
       QStringLiteral("GAME_DIR"),
       QStringLiteral("the game's folder; by default the program's folder when it holds "
@@ -123,6 +132,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     opt.sound.midiOut = v;
   }
   opt.audioOut = ToBytes(parser.value(audioOut));
+  for (const QString& q : parser.values(scale)) {
+    const std::string v = ToBytes(q);
+    if (v.size() != 1 || v[0] < '0' + kMinWindowScale || v[0] > '0' + kMaxWindowScale)
+      return Fail(r, "--scale takes 1, 2 or 3, not '" + v + "'");
+    r.scale = v[0] - '0';
+  }
+  for (const QString& q : parser.values(scaleFilter)) {
+    const std::string v = ToBytes(q);
+    ScaleFilter f;
+    if (!ParseScaleFilter(v, &f)) return Fail(r, "--scale-filter takes nearest or smooth, not '" + v + "'");
+    r.scaleFilter = f;
+  }
   for (const QString& q : parser.positionalArguments()) {
     if (!opt.gameDir.empty()) return Fail(r, "only one GAME_DIR may be given", HelpText(parser));
     opt.gameDir = ToBytes(q);

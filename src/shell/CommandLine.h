@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/PictureGeometry.h"
 #include "shell/Automation.h"
 
 namespace mirt {
@@ -12,6 +13,9 @@ namespace mirt {
 struct CommandLine {
   AutomationOptions options;  // options.gameDir as given, "" when none was
   bool headless = false;
+  // --scale N (1..3) and --scale-filter; unset: the settings file decides.
+  std::optional<int> scale;
+  std::optional<ScaleFilter> scaleFilter;
   // Set when the program ends without playing: 0 after --help or
   // --version, 2 after a usage error. The text to print goes to stdout
   // (out) or stderr (err); errors start "mirt: ".

@@ -58,6 +58,12 @@ std::vector<MenuEntry> BuildMenuBar(const MenuView& view) {
   MenuEntry display = Item("DisplayMode", "解像度の変更(&D)");
   display.children.push_back(Item("FullMode", "フルスクリーン表示", view.fullScreen));
   display.children.push_back(Item("WindowMode", "ウィンドウ表示", !view.fullScreen));
+  // Entries of our own: the window's size in window display.
+  display.children.push_back(Item("ScaleSep", "-"));
+  const char* scales[3] = {"等倍 (640 x 480)", "2 倍 (1280 x 960)", "3 倍 (1920 x 1440)"};
+  for (int i = 0; i < 3; ++i)
+    display.children.push_back(
+        Item("Scale" + std::to_string(i + 1), scales[i], view.windowScale == i + 1));
   config.children.push_back(display);
   MenuEntry speed = Item("MESSAGE1", "メッセージスピードの変更(&M)");
   const char* speeds[5] = {"速い", "やや速い", "標準", "やや遅い", "遅い"};

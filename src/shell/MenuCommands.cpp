@@ -4,6 +4,7 @@
 #include "platform/HostFiles.h"
 #include "shell/Player.h"
 #include "shell/Version.h"
+#include "shell/Volume.h"
 
 namespace mirt {
 
@@ -24,8 +25,30 @@ void Player::SetFullScreen(bool full) {
   MenuChanged();
 }
 
+void Player::SetWindowScale(int scale) {
+  settings_.SetWindowScale(scale);
+  platform_.setWindowScale(scale);
+  if (!settings_.fullScreen()) platform_.centreWindow();
+  MenuChanged();
+}
+
+void Player::OpenVolumeDialog() {
+  auto dialog = std::make_unique<VolumeDialog>(
+      [this](SoundDevice d) -> std::optional<uint32_t> {
+        if (!sound_.started()) return std::nullopt;
+        return sound_.volume(d);
+      },
+      [this](SoundDevice d, uint32_t v) { sound_.setVolume(d, v); });
+  dialog->FormShow();
+  platform_.showVolumeDialog(std::move(dialog));
+}
+
 void Player::ReturnToTitle() {
   if (!Question(Sjis("タイトルに戻りますか？"), state().Caption())) return;
+  // The speed the reader chose stays in force, as its check mark keeps
+  // showing: the reset below would otherwise drop the delay and the stored
+  // index while the mark stays, and the next start would lose the choice.
+  const int chosenSpeed = state().speedIndex;
   sound().waveStop();
   sound().stopMusic();
   sound().cdStop(state());
@@ -36,6 +59,7 @@ void Player::ReturnToTitle() {
   screen_.FillAll(qRgb(0, 0, 0));
   ResetStory();
   InitStory();
+  if (chosenSpeed >= 1 && chosenSpeed <= 5) ChooseSpeed(chosenSpeed);
   message_.SetPageFull(false);
   formClick();
 }
@@ -77,8 +101,12 @@ void Player::menuActivated(const std::string& item) {
   } else if (item.size() == 8 && item.compare(0, 7, "LoadDat") == 0 && item[7] >= '0' &&
              item[7] <= '9') {
     if (slots_.loadEnabled() && LoadSlot(item[7] - '0')) formClick();
+  } else if (item == "volume") {
+    OpenVolumeDialog();
+  } else if (item.size() == 6 && item.compare(0, 5, "Scale") == 0 && item[5] >= '1' &&
+             item[5] <= '3') {
+    SetWindowScale(item[5] - '0');
   }
-  // The volume entry does nothing yet.
 }
 
 }  // namespace mirt

@@ -49,7 +49,11 @@ void Player::StartTimer2() { platform_.setTimer2(true); }
 void Player::StopTimer2() { platform_.setTimer2(false); }
 
 int Player::WaitOrClick(int ms) {
+  // The pause counts from its call: the events handled while the button is
+  // looked at (a scaled window paints its last picture there) are part of it.
+  const uint32_t start = platform_.tickCount();
   if (platform_.leftButtonDown()) return 0;
+  ms -= int(platform_.tickCount() - start);
   if (ms < 1) ms = 1;
   waiting_ = true;
   bool ranOut = platform_.sleepUnlessLeftDown(static_cast<uint32_t>(ms));
@@ -67,6 +71,7 @@ std::vector<MenuEntry> Player::MenuBar() const {
   view.fullScreen = settings_.fullScreen();
   view.pageMode = settings_.pageMode();
   view.speed = message_.speed().chosen();
+  view.windowScale = settings_.windowScale();
   view.saveSlots = &slots_;
   return BuildMenuBar(view);
 }

@@ -46,10 +46,14 @@ class ReaderSettings {
   void SetPageMode(bool on) { pageMode_ = on; }
   bool fullScreen() const { return fullScreen_; }
   void SetFullScreen(bool on) { fullScreen_ = on; }
+  // Window display's scale, 1..3; kept in our own settings file, not mirt.ini.
+  int windowScale() const { return windowScale_; }
+  void SetWindowScale(int scale) { windowScale_ = scale; }
 
  private:
   bool pageMode_ = false;
   bool fullScreen_ = false;
+  int windowScale_ = 1;
 };
 
 // What the story is showing and what the reader's input means now.
@@ -144,6 +148,8 @@ class Player : public WindowEvents {
   void SkipClick();
   void P1Click();
   void SetFullScreen(bool on);
+  void SetWindowScale(int scale);
+  void OpenVolumeDialog();  // volumeClick
   void ReturnToTitle();
   void CaptureScreen();  // the screen to a 24-bit BMP file
 

@@ -42,7 +42,7 @@ void Sound::shutdown(GameState& state) {
   system_->music().stop();
   system_->music().unload();
   for (SoundDevice d : {SoundDevice::Wave, SoundDevice::Midi, SoundDevice::Cd})
-    system_->setVolume(d, startupVolumes_[int(d)]);
+    setVolume(d, startupVolumes_[int(d)]);
 }
 
 // ---- MIDI ---------------------------------------------------------------------
@@ -163,6 +163,8 @@ uint32_t Sound::volume(SoundDevice d) const { return system_ ? system_->getVolum
 void Sound::setVolume(SoundDevice d, uint32_t v) {
   start();
   system_->setVolume(d, v);
+  static const char* const kNames[3] = {"wave", "midi", "cd"};
+  trace("volume", JsonObject().Utf8("device", kNames[int(d)]).Int("value", v));
 }
 
 }  // namespace mirt

@@ -15,6 +15,7 @@
 #include "platform/MidiDevice.h"
 #include "platform/MonotonicClock.h"
 #include "platform/Platform.h"
+#include "shell/Volume.h"
 
 namespace mirt {
 
@@ -53,6 +54,10 @@ class HeadlessPlatform : public Platform {
   QImage cursorImage;
   int cursorHotX = 0, cursorHotY = 0;
   std::vector<uint32_t> cursorStepMs;
+  int windowScale = 1;
+  // The volume dialog while it is open (the harness's volume action), else null.
+  VolumeDialog* volumeDialog() { return volume_.get(); }
+  void closeVolumeDialog() { volume_.reset(); }
 
   // ---- Platform ---------------------------------------------------------
   void setEventHandler(WindowEvents* e) override { events_ = e; }
@@ -88,11 +93,15 @@ class HeadlessPlatform : public Platform {
     Platform::setAnimatedCursor(steps);
     for (const CursorStep& s : steps) cursorStepMs.push_back(s.ms);
   }
+  void setWindowScale(int scale) override { windowScale = scale; }
   void messageBox(const std::string&) override {}
   bool question(const std::string&, const std::string&) override;
   std::optional<std::string> inputDialog(const std::string&, const std::string&,
                                          const std::string& initial) override;
   std::optional<std::string> saveFileDialog(const std::string&, const std::string&) override;
+  void showVolumeDialog(std::unique_ptr<VolumeDialog> dialog) override {
+    volume_ = std::move(dialog);
+  }
   void shellOpen(const std::string&) override {}
   // On the virtual clock the multimedia timer fires once per virtual
   // millisecond and the mix is rendered as time passes, all on the caller's
@@ -124,6 +133,7 @@ class HeadlessPlatform : public Platform {
   bool closeWanted_ = false;
   QImage window_;
   WindowEvents* events_ = nullptr;
+  std::unique_ptr<VolumeDialog> volume_;
 };
 
 }  // namespace mirt

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -16,16 +17,21 @@
 #include <QPixmap>
 #include <QProcess>
 #include <QScreen>
+#include <QSessionManager>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 #include "common/Screen.h"
 #include "platform/Encoding.h"
+#include "platform/ShutdownSignals.h"
+#include "platform/qt/VolumeWindow.h"
 
 namespace mirt {
 namespace {
@@ -41,12 +47,12 @@ std::string toCp932(const QString& s) { return utf8ToCp932(s.toStdString()); }
 
 bool g_quitRequested = false;
 
-// The 640 x 480 picture. Mouse input is handed to the platform, which
-// decides whether it reaches the engine now or later.
+// The picture, scaled. Mouse input is handed to the platform, which maps
+// it to picture pixels and decides whether it reaches the engine now or
+// later.
 class PictureWidget : public QWidget {
  public:
   PictureWidget(QtPlatform& p, QWidget* parent) : QWidget(parent), p_(p) {
-    setFixedSize(kWidth, kHeight);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -55,29 +61,13 @@ class PictureWidget : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    const QImage& img = p_.presentedImage();
-    if (img.isNull()) {
-      painter.fillRect(rect(), Qt::black);
-      return;
-    }
-    painter.drawImage(0, 0, img);
-    if (img.width() < kWidth || img.height() < kHeight) {
-      painter.fillRect(img.width(), 0, kWidth - img.width(), kHeight, Qt::black);
-      painter.fillRect(0, img.height(), img.width(), kHeight - img.height(), Qt::black);
-    }
+    p_.paintPicture(painter);
   }
-  void mousePressEvent(QMouseEvent* e) override {
-    QPoint pos = e->position().toPoint();
-    p_.mousePressed(e->button(), pos.x(), pos.y());
-  }
+  void mousePressEvent(QMouseEvent* e) override { p_.mousePressed(e->button(), e->position()); }
   void mouseReleaseEvent(QMouseEvent* e) override {
-    QPoint pos = e->position().toPoint();
-    p_.mouseReleased(e->button(), pos.x(), pos.y(), rect().contains(pos));
+    p_.mouseReleased(e->button(), e->position(), rect().contains(e->position().toPoint()));
   }
-  void mouseMoveEvent(QMouseEvent* e) override {
-    QPoint pos = e->position().toPoint();
-    p_.mouseMoved(pos.x(), pos.y());
-  }
+  void mouseMoveEvent(QMouseEvent* e) override { p_.mouseMoved(e->position()); }
 
  private:
   QtPlatform& p_;
@@ -131,7 +121,8 @@ Qt::WindowFlags windowedFlags() {
 
 // ---- construction -----------------------------------------------------------
 
-QtPlatform::QtPlatform() {
+QtPlatform::QtPlatform(int scale, ScaleFilter filter)
+    : scale_(std::clamp(scale, kMinWindowScale, kMaxWindowScale)), filter_(filter) {
   clock_.start();
   auto* win = new MainWindow(*this);
   window_ = win;
@@ -148,6 +139,14 @@ QtPlatform::QtPlatform() {
   QObject::connect(timer2_, &QTimer::timeout, window_, [this] { timerTick(); });
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, window_,
                    [this] { quitting_ = true; });
+  // The session ending closes the window the way the end-of-game entry does.
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, window_,
+                   [this](QSessionManager&) { requestClose(); });
+  if (SignalPipeFd() >= 0) {
+    signals_ = new QSocketNotifier(SignalPipeFd(), QSocketNotifier::Read, window_);
+    QObject::connect(signals_, &QSocketNotifier::activated, window_,
+                     [this] { signalsArrived(); });
+  }
 
   image_ = QImage(kWidth, kHeight, QImage::Format_RGB32);
   image_.fill(Qt::black);
@@ -242,7 +241,9 @@ void QtPlatform::leavePlatformCall() {
   if (!busy() && !queue_.empty()) scheduleDrain();
 }
 
-void QtPlatform::mousePressed(Qt::MouseButton b, int x, int y) {
+void QtPlatform::mousePressed(Qt::MouseButton b, QPointF pos) {
+  const PictureGeometry g = pictureGeometry();
+  const int x = g.ClientX(pos.x()), y = g.ClientY(pos.y());
   MouseButton mb;
   if (b == Qt::LeftButton) {
     leftDown_ = true;
@@ -262,18 +263,20 @@ void QtPlatform::mousePressed(Qt::MouseButton b, int x, int y) {
   post(std::move(in));
 }
 
-void QtPlatform::mouseReleased(Qt::MouseButton b, int, int, bool inside) {
+void QtPlatform::mouseReleased(Qt::MouseButton b, QPointF, bool inside) {
   if (b != Qt::LeftButton) return;
   leftDown_ = false;
-  bool click = leftPressedOnPicture_ && inside;
+  // In full screen the black around the picture is part of the window.
+  bool click = leftPressedOnPicture_ && (inside || fullScreen_);
   leftPressedOnPicture_ = false;
   if (click) post(Input(Input::Click));
 }
 
-void QtPlatform::mouseMoved(int x, int y) {
+void QtPlatform::mouseMoved(QPointF pos) {
+  const PictureGeometry g = pictureGeometry();
   Input in(Input::MouseMove);
-  in.x = x;
-  in.y = y;
+  in.x = g.ClientX(pos.x());
+  in.y = g.ClientY(pos.y());
   post(std::move(in));
 }
 
@@ -286,6 +289,31 @@ void QtPlatform::keyPressed(int qtKey) {
 }
 
 void QtPlatform::closeBoxPressed() { requestClose(); }
+
+// A signal from outside: an end closes open dialogs (as cancelled) and then
+// the window, through the same shutdown as the end-of-game entry; another
+// start's request brings the window to the front.
+void QtPlatform::signalsArrived() {
+  const int requests = TakeSignalRequests();
+  if (requests & kSignalEnd) {
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+      if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        dialog->reject();
+      } else {
+        modal->close();
+      }
+      if (QApplication::activeModalWidget() == modal) break;
+    }
+    requestClose();
+  }
+  if (requests & kSignalShow) {
+    window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    QApplication::alert(window_);
+  }
+}
 
 int QtPlatform::virtualKeyFor(int qtKey) {
   switch (qtKey) {
@@ -368,12 +396,57 @@ void QtPlatform::setApplicationTitle(const std::string& title) {
   appTitle_ = fromCp932(title);
 }
 
-// Paints at once rather than at the next return to the event loop, so each
-// step of a transition is seen as it is drawn. The image is shared, not
-// copied: the engine's next change to its own picture detaches it.
+// At its own size the picture is painted at once rather than at the next
+// return to the event loop, so each step of a transition is seen as it is
+// drawn. Scaled, the paint costs a few milliseconds: it is left to the
+// events the engine's next wait handles (every step wait, pause and button
+// poll handles them first), so the scaling takes its time from the wait
+// instead of adding to it. The image is shared, not copied: the engine's
+// next change to its own picture detaches it.
 void QtPlatform::present(const QImage& screen) {
-  image_ = screen;
-  picture_->repaint();
+  image_ = screen.depth() == 32 ? screen : screen.convertToFormat(QImage::Format_RGB32);
+  stale_ = image_.rect();
+  repaintPicture(picture_->rect());
+}
+
+void QtPlatform::repaintPicture(const QRect& area) {
+  const PictureGeometry g = pictureGeometry();
+  const bool unscaled = g.deviceWidth == kWidth && g.deviceHeight == kHeight &&
+                        g.deviceLeft == 0 && g.deviceTop == 0;
+  if (unscaled) {
+    picture_->repaint(area);
+  } else {
+    picture_->update(area);
+  }
+}
+
+PictureGeometry QtPlatform::pictureGeometry() const {
+  const double dpr = picture_->devicePixelRatioF();
+  if (fullScreen_) return FullScreenGeometry(picture_->width(), picture_->height(), dpr, filter_);
+  return WindowGeometry(scale_, dpr, filter_);
+}
+
+void QtPlatform::paintPicture(QPainter& painter) {
+  const double dpr = picture_->devicePixelRatioF();
+  const PictureGeometry g = pictureGeometry();
+  const QSize device(int(std::lround(picture_->width() * dpr)),
+                     int(std::lround(picture_->height() * dpr)));
+  if (frame_.size() != device || frame_.devicePixelRatio() != dpr ||
+      g.deviceLeft != frameGeometry_.deviceLeft || g.deviceTop != frameGeometry_.deviceTop ||
+      g.deviceWidth != frameGeometry_.deviceWidth || g.smooth != frameGeometry_.smooth) {
+    frame_ = QImage(device, QImage::Format_RGB32);
+    frame_.fill(Qt::black);
+    frame_.setDevicePixelRatio(dpr);
+    frameGeometry_ = g;
+    stale_ = QRect(0, 0, kWidth, kHeight);
+  }
+  if (!stale_.isEmpty() && image_.width() == kWidth && image_.height() == kHeight) {
+    int dx, dy, dw, dh;
+    DeviceRectFor(g, stale_.x(), stale_.y(), stale_.width(), stale_.height(), &dx, &dy, &dw, &dh);
+    ScalePicture(image_, frame_, g, dx, dy, dw, dh);
+  }
+  stale_ = QRect();
+  painter.drawImage(QPointF(0, 0), frame_);
 }
 
 void QtPlatform::setTimer2(bool running) {
@@ -396,7 +469,12 @@ void QtPlatform::presentRect(const QImage& screen, int x, int y, int w, int h) {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(r.topLeft(), screen, r);
   }
-  picture_->repaint(r);
+  stale_ = stale_.united(r);
+  // The widget area showing the rectangle, one pixel more for the filter.
+  const PictureGeometry g = pictureGeometry();
+  const QRectF area(g.WidgetX(r.x()), g.WidgetY(r.y()), r.width() * g.width / kWidth,
+                    r.height() * g.height / kHeight);
+  repaintPicture(area.toAlignedRect().adjusted(-2, -2, 2, 2));
 }
 
 bool QtPlatform::timer2Running() const { return timer2_->isActive(); }
@@ -459,14 +537,16 @@ void QtPlatform::centreWindow() {
 int QtPlatform::menuBarHeight() const {
   if (!menuVisible_) return 0;
   QMenuBar* bar = window_->menuBar();
-  int h = bar->heightForWidth(kWidth);
+  int h = bar->heightForWidth(kWidth * scale_);
   return h > 0 ? h : bar->sizeHint().height();
 }
 
 void QtPlatform::updateFixedSize() {
   if (fullScreen_) return;
-  container_->setFixedSize(kWidth, kHeight);
-  window_->setFixedSize(kWidth, kHeight + menuBarHeight());
+  const QSize size(kWidth * scale_, kHeight * scale_);
+  picture_->setFixedSize(size);
+  container_->setFixedSize(size);
+  window_->setFixedSize(size.width(), size.height() + menuBarHeight());
 }
 
 void QtPlatform::layoutPicture() {
@@ -474,10 +554,21 @@ void QtPlatform::layoutPicture() {
     picture_->move(0, 0);
     return;
   }
-  // Centred on the screen, whether or not the menu bar is shown above.
-  int x = (window_->width() - kWidth) / 2 - container_->x();
-  int y = (window_->height() - kHeight) / 2 - container_->y();
-  picture_->move(x, y);
+  // The whole window, whether or not the menu bar is shown above: the
+  // picture keeps its place on the screen when the bar comes and goes.
+  picture_->setMinimumSize(0, 0);
+  picture_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  picture_->setGeometry(-container_->x(), -container_->y(), window_->width(),
+                        window_->height());
+}
+
+void QtPlatform::setWindowScale(int scale) {
+  scale = std::clamp(scale, kMinWindowScale, kMaxWindowScale);
+  if (scale == scale_) return;
+  scale_ = scale;
+  updateFixedSize();
+  layoutPicture();
+  picture_->update();
 }
 
 void QtPlatform::setMenuBarVisible(bool visible) {
@@ -500,12 +591,13 @@ void QtPlatform::setFullScreen(bool on) {
     window_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     container_->setMinimumSize(0, 0);
     container_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    window_->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // Qt's full-screen state: borderless over the screen the window is on,
+    // under X11 and Wayland alike. The geometry is for X servers without a
+    // window manager to honour the state; Wayland ignores it.
     if (QScreen* s = window_->screen()) window_->setGeometry(s->geometry());
     window_->showFullScreen();
   } else {
     fullScreen_ = false;
-    window_->setWindowFlags(windowedFlags());
     window_->showNormal();
     updateFixedSize();
     window_->move(windowedPos_);
@@ -702,6 +794,12 @@ std::optional<std::string> QtPlatform::saveFileDialog(const std::string& title,
   return path.toStdString();
 }
 
+void QtPlatform::showVolumeDialog(std::unique_ptr<VolumeDialog> dialog) {
+  ++platformDepth_;
+  RunVolumeWindow(*dialog, window_);
+  leavePlatformCall();
+}
+
 // ---- shell ----------------------------------------------------------------------
 
 void QtPlatform::shellOpen(const std::string& hostPath) {
@@ -723,7 +821,7 @@ MultimediaTimer& QtPlatform::multimediaTimer() {
 
 void QtPlatform::openAudio(AudioSource* source) {
   if (!source && !audio_) return;
-  if (!audio_) audio_ = OpenDefaultAudioOutput();
+  if (!audio_) audio_ = OpenDefaultAudioOutput(audioDevice_);
   audio_->setSource(source);
 }
 

@@ -10,6 +10,8 @@
 #include <QCursor>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QPointF>
+#include <QRect>
 #include <QString>
 
 #include <deque>
@@ -19,12 +21,15 @@
 
 #include "platform/AudioOutput.h"
 #include "platform/MidiDevice.h"
+#include "platform/PictureGeometry.h"
 #include "platform/Platform.h"
 
 class QAction;
 class QMainWindow;
 class QMenu;
 class QMenuBar;
+class QPainter;
+class QSocketNotifier;
 class QTimer;
 class QWidget;
 
@@ -32,8 +37,10 @@ namespace mirt {
 
 class QtPlatform : public Platform {
  public:
-  // A QApplication must exist. Creates, centres and shows the main window.
-  QtPlatform();
+  // A QApplication must exist. Creates, centres and shows the main window,
+  // at `scale` times the picture's size; scales that are no whole number of
+  // device pixels are drawn with `filter`.
+  explicit QtPlatform(int scale = 1, ScaleFilter filter = ScaleFilter::Smooth);
   ~QtPlatform() override;
   QtPlatform(const QtPlatform&) = delete;
   QtPlatform& operator=(const QtPlatform&) = delete;
@@ -65,6 +72,7 @@ class QtPlatform : public Platform {
   void setFullScreen(bool on) override;
   void setCursor(const QImage& image, int hotX, int hotY) override;
   void setAnimatedCursor(const std::vector<CursorStep>& steps) override;
+  void setWindowScale(int scale) override;
 
   void messageBox(const std::string& text) override;
   bool question(const std::string& text, const std::string& title) override;
@@ -73,6 +81,7 @@ class QtPlatform : public Platform {
                                          const std::string& initial) override;
   std::optional<std::string> saveFileDialog(const std::string& title,
                                             const std::string& filter) override;
+  void showVolumeDialog(std::unique_ptr<VolumeDialog> dialog) override;
 
   void shellOpen(const std::string& hostPath) override;
 
@@ -87,6 +96,11 @@ class QtPlatform : public Platform {
   // The picture as last presented (what the window paints).
   const QImage& presentedImage() const { return image_; }
   bool fullScreen() const { return fullScreen_; }
+  int windowScale() const { return scale_; }
+  // The audio output by SDL's name, "" for the default; before audio opens.
+  void setAudioDevice(const std::string& name) { audioDevice_ = name; }
+  // Where the picture is in the picture widget now, and how it is drawn.
+  PictureGeometry pictureGeometry() const;
 
   // "desc|*.bmp|desc2|*.a;*.b" -> "desc (*.bmp);;desc2 (*.a *.b)".
   static QString qtFileFilter(const QString& windowsFilter);
@@ -104,9 +118,11 @@ class QtPlatform : public Platform {
     int key = 0;
     std::string item;
   };
-  void mousePressed(Qt::MouseButton b, int x, int y);
-  void mouseReleased(Qt::MouseButton b, int x, int y, bool inside);
-  void mouseMoved(int x, int y);
+  // Positions in the picture widget, device-independent pixels.
+  void mousePressed(Qt::MouseButton b, QPointF pos);
+  void mouseReleased(Qt::MouseButton b, QPointF pos, bool inside);
+  void mouseMoved(QPointF pos);
+  void paintPicture(QPainter& painter);
   void keyPressed(int qtKey);
   void closeBoxPressed();
   void layoutPicture();
@@ -131,6 +147,8 @@ class QtPlatform : public Platform {
   void leavePlatformCall();
   void updateFixedSize();
   int menuBarHeight() const;
+  void signalsArrived();
+  void repaintPicture(const QRect& area);
 
   bool sameShape(const std::vector<MenuEntry>& bar,
                  const std::vector<MenuNode>& nodes) const;
@@ -148,6 +166,15 @@ class QtPlatform : public Platform {
   QElapsedTimer clock_;
   QImage image_;
   QString appTitle_;
+  int scale_ = 1;
+  ScaleFilter filter_ = ScaleFilter::Smooth;
+  // The picture scaled to the widget's device pixels, black around it, and
+  // the part of image_ (picture pixels) not yet scaled into it.
+  QImage frame_;
+  PictureGeometry frameGeometry_;
+  QRect stale_;
+  QSocketNotifier* signals_ = nullptr;
+  std::string audioDevice_;
 
   std::deque<Input> queue_;
   int handlerDepth_ = 0;

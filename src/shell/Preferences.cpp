@@ -1,0 +1,51 @@
+#include "shell/Preferences.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+
+#include "platform/HostFiles.h"
+
+namespace mirt {
+
+std::string PreferencesPath() {
+  const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  return (base + QStringLiteral("/mirt/mirt.json")).toStdString();
+}
+
+bool ReadPreferences(const std::string& hostPath, Preferences* out) {
+  *out = Preferences();
+  QFile f(QString::fromStdString(hostPath));
+  if (!f.open(QIODevice::ReadOnly)) return false;
+  // A settings file is small; anything larger is not ours.
+  const QByteArray bytes = f.read(1 << 16);
+  const QJsonDocument doc = QJsonDocument::fromJson(bytes);
+  if (!doc.isObject()) return false;
+  const QJsonObject o = doc.object();
+  const int scale = o.value("scale").toInt(0);
+  if (scale >= kMinWindowScale && scale <= kMaxWindowScale) out->scale = scale;
+  ScaleFilter filter;
+  if (ParseScaleFilter(o.value("scaleFilter").toString().toStdString(), &filter))
+    out->filter = filter;
+  out->soundFont = o.value("soundFont").toString().toStdString();
+  out->audioDevice = o.value("audioDevice").toString().toStdString();
+  return true;
+}
+
+bool WritePreferences(const std::string& hostPath, const Preferences& prefs) {
+  QJsonObject o;
+  o.insert("scale", prefs.scale);
+  o.insert("scaleFilter", QString::fromLatin1(ScaleFilterName(prefs.filter)));
+  o.insert("soundFont", QString::fromStdString(prefs.soundFont));
+  o.insert("audioDevice", QString::fromStdString(prefs.audioDevice));
+  const QByteArray text = QJsonDocument(o).toJson(QJsonDocument::Indented);
+  const QString dir = QFileInfo(QString::fromStdString(hostPath)).absolutePath();
+  if (!QDir().mkpath(dir)) return false;
+  return WriteHostFileAtomically(hostPath, text.constData(), size_t(text.size()));
+}
+
+}  // namespace mirt

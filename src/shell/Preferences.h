@@ -1,0 +1,30 @@
+// The player's own options beyond the 20-byte mirt.ini: the window scale,
+// the filter for scales that are no whole number, the sound font and the
+// audio device. They live in one small JSON file under the user's
+// configuration folder ($XDG_CONFIG_HOME/mirt/mirt.json, by default
+// ~/.config/mirt/mirt.json); mirt.ini keeps exactly its five fields.
+#pragma once
+
+#include <string>
+
+#include "platform/PictureGeometry.h"
+
+namespace mirt {
+
+struct Preferences {
+  int scale = 1;                             // window display: 1, 2 or 3
+  ScaleFilter filter = ScaleFilter::Smooth;  // for scales that are no whole number
+  std::string soundFont;                     // host path, "" for the default
+  std::string audioDevice;                   // the output's name, "" for the default
+};
+
+// The file's host path under the XDG configuration folder.
+std::string PreferencesPath();
+// Reads the file; members it lacks or holds out of range keep their
+// defaults. False (and the defaults) when there is no readable file.
+bool ReadPreferences(const std::string& hostPath, Preferences* out);
+// Writes the file aside and renames it over the old one, making its folder
+// when needed. False when it could not be written.
+bool WritePreferences(const std::string& hostPath, const Preferences& prefs);
+
+}  // namespace mirt
