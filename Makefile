@@ -48,7 +48,7 @@ tsan: deps
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DMIRT_FUZZ=ON -DMIRT_TESTS=OFF \
-	  -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
 	  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
 	  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 	cmake --build build-fuzz -j $(JOBS)
