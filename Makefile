@@ -10,6 +10,7 @@
 # make format - clang-format over the sources, in place (format-check: only report)
 # make install - build, then install under PREFIX (default /usr/local; DESTDIR honoured)
 # make package - build, then a .deb of it in build/ (CPack)
+# make guide  - the player's guide's screenshots (docs/players-guide/), taken headless
 BUILD ?= build
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
@@ -17,7 +18,7 @@ JOBS ?= $(shell nproc)
 SANITIZER_CONFIG = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"
 FORMAT_FILES = find src tests bench fuzz tools \( -name '*.cpp' -o -name '*.h' \) -print0
 
-.PHONY: deps build run test check asan tsan fuzz bench demo clean format format-check install package
+.PHONY: deps build run test check asan tsan fuzz bench demo clean format format-check install package guide
 # One build at a time: each of them already uses every core.
 .NOTPARALLEL:
 
@@ -68,6 +69,10 @@ install: build
 
 package: build
 	cd $(BUILD) && cpack -G DEB
+
+guide: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target guide_screenshots
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-bench
