@@ -411,10 +411,25 @@ TEST_F(Lint, ReadsTheArchivesAsThePlayerDoes) {
 }
 
 TEST_F(Lint, ACleanGameIsCleanAndAMissingInitDefIsAFinding) {
-  g_.Script("&name:\"x\"\n!n:2!\n~IF n=2\n%name%'n'\"text\"\\n\n*end\n~MATH n=n+1\n~GOTO *end\n");
+  g_.Script("~FONTSIZE 20\n&name:\"x\"\n!n:2!\n~IF n=2\n%name%'n'\"text\"\\n\n*end\n~MATH n=n+1\n"
+            "~GOTO *end\n");
   EXPECT_EQ(Findings(0), std::vector<std::string>{});
   fs::remove(P("init.def"));
   EXPECT_EQ(Findings(), std::vector<std::string>{"init.def:0:missing-file"});
+}
+
+TEST_F(Lint, ALineBreakBeforeAnyFontSizeIsSaidOnce) {
+  // Lines 2 and 3 break with the font size still 0; only the first is said.
+  g_.Script("~TXTPOS 40,350\n\"one\"\\n\n\"two\"\\r\n\"three\"\\p\n~EXIT\n");
+  EXPECT_EQ(Findings(), std::vector<std::string>{"start.txt:2:no-font-size"});
+  // Page ends alone start each page at the origin: no finding.
+  g_.Script("\"one\"\\p\n\"two\"\\p\n~EXIT\n");
+  EXPECT_EQ(Findings(0), std::vector<std::string>{});
+  // A font size or a line spacing before the first break is enough.
+  for (const char* set : {"~FONTSIZE 20\n", "~TXTSPR 24\n"}) {
+    g_.Script(std::string(set) + "\"one\"\\n\n\"two\"\\n\n~EXIT\n");
+    EXPECT_EQ(Findings(0), std::vector<std::string>{}) << set;
+  }
 }
 
 }  // namespace

@@ -261,6 +261,7 @@ class Linter {
           tok_.SetDelimiters("n,N,r,R,p,P,w,W");
           char e = tok_.ReadToken(t, kTokenMax, true);
           if (e == 'w' || e == 'W' || e == ',') break;
+          if (e == 'n' || e == 'N' || e == 'r' || e == 'R') LineBreak();
           return;  // a wait, a break or the line's end: the rest is not read
         }
         case '~':
@@ -269,6 +270,17 @@ class Linter {
         default: break;
       }
     }
+  }
+
+  // The font size is 0 until a FONTSIZE, so a line break moves the pen
+  // down by the line spacing alone: without either, the next line lands on
+  // this one. Said once, at the first break the game reaches.
+  void LineBreak() {
+    if (lineStepSet_ || lineStepReported_) return;
+    lineStepReported_ = true;
+    Here("no-font-size",
+         "a line break before any FONTSIZE or TXTSPR: the font size is 0 until one is set, so "
+         "the next line is drawn over this one");
   }
 
   void NameLength(const std::string& name, size_t field, const char* what) {
@@ -327,6 +339,8 @@ class Linter {
       Here("unknown-command", "unknown command " + Quote(keyword));
       return d != 0;
     }
+    const std::string upper = UpperAscii(keyword);
+    if (upper == "FONTSIZE" || upper == "TXTSPR") lineStepSet_ = true;
     const char* known = CommandArguments(keyword);
     const std::string shape = known ? known : "";
     for (char a : shape) Argument(a);
@@ -597,6 +611,7 @@ class Linter {
   int line_ = 0;
   // Variables, in reading order.
   std::set<std::string> assignedInts_, assignedStrings_, reportedUses_;
+  bool lineStepSet_ = false, lineStepReported_ = false;
   std::vector<Use> uses_;
 };
 
