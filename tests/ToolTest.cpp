@@ -368,6 +368,7 @@ TEST_F(Lint, FindsEveryPlantedFault) {
       "start.txt:13:unclosed-quote",
       "start.txt:14:name-too-long",
       "start.txt:14:missing-file",
+      "start.txt:18:choice-colours",
       "start.txt:30:missing-label",
       "start.txt:18:too-many-choices",
       "next.txt:0:line-ends",
@@ -430,6 +431,18 @@ TEST_F(Lint, ALineBreakBeforeAnyFontSizeIsSaidOnce) {
     g_.Script(std::string(set) + "\"one\"\\n\n\"two\"\\n\n~EXIT\n");
     EXPECT_EQ(Findings(0), std::vector<std::string>{}) << set;
   }
+}
+
+TEST_F(Lint, ASelectBeforeBothChoiceColoursIsSaidOnce) {
+  const std::string choices = "~SELECT\n{\n\"a\"@end\n}\n*end\n";
+  // No colour, then only the choice colour: said at the first SELECT only.
+  g_.Script(choices + "~FONTCOLOR 255,255,255,1\n" + choices + "~EXIT\n");
+  EXPECT_EQ(Findings(), std::vector<std::string>{"start.txt:1:choice-colours"});
+  g_.Script("~FONTCOLOR 255,255,255,1\n~FONTCOLOR 200,200,200,0\n" + choices + "~EXIT\n");
+  EXPECT_EQ(Findings(), std::vector<std::string>{"start.txt:3:choice-colours"});
+  // Both targets set, in either order, blanks or not: clean.
+  g_.Script("~FONTCOLOR 255,255,0,2\n~FONTCOLOR 255, 255, 255, 1\n" + choices + "~EXIT\n");
+  EXPECT_EQ(Findings(0), std::vector<std::string>{});
 }
 
 }  // namespace

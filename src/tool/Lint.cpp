@@ -283,6 +283,17 @@ class Linter {
          "the next line is drawn over this one");
   }
 
+  // Both choice colours are black until FONTCOLOR sets them: on a dark
+  // box the choices cannot be read, and the highlighted one looks like
+  // the rest. Said once, at the first SELECT.
+  void ChoiceColours() {
+    if ((choiceColourSet_[0] && choiceColourSet_[1]) || choiceColourReported_) return;
+    choiceColourReported_ = true;
+    Here("choice-colours",
+         "a SELECT before FONTCOLOR has set the choice colour (target 1) and the highlight "
+         "colour (target 2): both are black until then");
+  }
+
   void NameLength(const std::string& name, size_t field, const char* what) {
     if (name.size() > field - 1)
       Here("name-too-long", std::string(what) + " " + Quote(name) + " is longer than its " +
@@ -341,9 +352,14 @@ class Linter {
     }
     const std::string upper = UpperAscii(keyword);
     if (upper == "FONTSIZE" || upper == "TXTSPR") lineStepSet_ = true;
+    if (upper == "SELECT") ChoiceColours();
     const char* known = CommandArguments(keyword);
     const std::string shape = known ? known : "";
+    ints_.clear();
     for (char a : shape) Argument(a);
+    // FONTCOLOR r,g,b,target: targets 1 and 2 colour the choices.
+    if (upper == "FONTCOLOR" && ints_.size() == 4 && (ints_[3] == "1" || ints_[3] == "2"))
+      choiceColourSet_[ints_[3] == "1" ? 0 : 1] = true;
     // A choice block has moved the reader on to the lines after it.
     if (shape == "S" || shape == "C") return false;
     return CommandKeepsLine(keyword) && d != 0;
@@ -399,7 +415,9 @@ class Linter {
   void IntArgument() {
     std::string t;
     tok_.SetDelimiters(",!");
-    if (tok_.ReadToken(t, kTokenMax, true) == '!') {
+    const char d = tok_.ReadToken(t, kTokenMax, true);
+    ints_.push_back(d == '!' ? std::string() : t);
+    if (d == '!') {
       tok_.ReadToken(t, kTokenMax, true);
       UseVariable(t, false);
     }
@@ -612,6 +630,8 @@ class Linter {
   // Variables, in reading order.
   std::set<std::string> assignedInts_, assignedStrings_, reportedUses_;
   bool lineStepSet_ = false, lineStepReported_ = false;
+  bool choiceColourSet_[2] = {false, false}, choiceColourReported_ = false;
+  std::vector<std::string> ints_;  // the last command's integer arguments as written
   std::vector<Use> uses_;
 };
 
