@@ -7,6 +7,8 @@
 //   girl.ccg      colour-key character (magenta ground), packed 8-bit bitmap
 //   boy.jpg       mask character: image left, mask right, JPEG
 //   ghost.ccg     mask character with a grey (half see-through) mask, packed
+//   album.bmp     the history screen's background: a notebook page 600 x 440
+//                 and its grey mask beside it (nearly opaque), RLE8 bitmap
 //   sun_n.bmp, sun_h.bmp, sun_p.bmp, moon_n.bmp, moon_h.bmp, moon_p.bmp
 //                 two picture-choice buttons, each normal, under the pointer
 //                 and pressed, on a magenta ground (the bottom-left pixel)
@@ -288,6 +290,29 @@ QImage Ghost() {  // 120 x 160 image, then its grey mask
   return img;
 }
 
+// The history screen's notebook page, 600 x 440, then its mask: black
+// would hide what lies behind entirely, the dark grey lets a little of
+// the scene through; white outside the rounded page. Flat colours only.
+QImage Album() {
+  QImage img = Canvas(1200, 440, qRgb(255, 255, 255));
+  QPainter p(&img);
+  p.setPen(Qt::NoPen);
+  p.fillRect(0, 0, 600, 440, QColor(0, 0, 0));
+  p.setBrush(QColor(120, 80, 50));  // the cover
+  p.drawRoundedRect(0, 0, 600, 440, 18, 18);
+  p.setBrush(QColor(246, 236, 210));  // the paper
+  p.drawRect(14, 12, 572, 416);
+  p.setBrush(QColor(210, 190, 150));
+  for (int y = 76; y < 420; y += 24) p.drawRect(30, y, 540, 1);  // ruled lines
+  p.setBrush(QColor(200, 70, 70));
+  p.drawRect(40, 12, 2, 416);  // the margin
+  p.drawPolygon(QPolygon({QPoint(500, 0), QPoint(524, 0), QPoint(524, 70), QPoint(512, 58),
+                          QPoint(500, 70)}));  // a ribbon
+  p.setBrush(QColor(32, 32, 32));
+  p.drawRoundedRect(600, 0, 600, 440, 18, 18);
+  return img;
+}
+
 // A picture-choice button, 112 x 40: a rounded plate with a sun or a moon
 // on it, in the state's colours; no smoothing, so the ground stays exact.
 QImage Button(bool moon, int state) {
@@ -438,6 +463,7 @@ int main(int argc, char** argv) {
       {"girl.ccg", Packed(IndexedBmp(Girl(), 8, false))},
       {"boy.jpg", Jpeg(Boy(), 85)},
       {"ghost.ccg", Packed(IndexedBmp(Ghost(), 8, false))},
+      {"album.bmp", IndexedBmp(Album(), 8, true)},
       {"sun_n.bmp", IndexedBmp(Button(false, 0), 8, false)},
       {"sun_h.bmp", IndexedBmp(Button(false, 1), 8, false)},
       {"sun_p.bmp", IndexedBmp(Button(false, 2), 8, false)},
