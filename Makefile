@@ -30,7 +30,7 @@ build: deps
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	$(BUILD)/mirt demo
+	$(BUILD)/mirt $(BUILD)/demo
 
 test: check asan tsan
 

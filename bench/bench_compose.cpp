@@ -34,7 +34,7 @@ struct Game {
   mirt::HeadlessPlatform platform{true};
   mirt::Player p{platform};
   Game() {
-    std::filesystem::current_path(MIRT_SOURCE_DIR "/demo/archived");
+    std::filesystem::current_path(MIRT_DEMO_DIR "/archived");
     p.script().scenario().defs().graphicsArchive = "graphic.dat";
     p.screen().layers().Create();
     p.state().Clear();

@@ -117,7 +117,7 @@ TEST_F(Tool, EachKindPacksListsUnpacksAndPacksBackToTheSameBytes) {
 TEST_F(Tool, TheDemoArchivesComeBackByteForByte) {
   for (const char* name : {"scenario.dat", "graphic.dat"}) {
     SCOPED_TRACE(name);
-    const std::string original = std::string(MIRT_TEST_DIR) + "/../demo/archived/" + name;
+    const std::string original = std::string(MIRT_DEMO_DIR) + "/archived/" + name;
     ToolRun unpack = Run({"unpack", original, P("u")});
     ASSERT_EQ(unpack.code, 0) << unpack.err;
     std::vector<std::string> pack = {"pack", "--kind", name[0] == 's' ? "scenario" : "picture",

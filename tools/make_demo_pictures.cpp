@@ -7,24 +7,30 @@
 //   girl.ccg      colour-key character (magenta ground), packed 8-bit bitmap
 //   boy.jpg       mask character: image left, mask right, JPEG
 //   ghost.ccg     mask character with a grey (half see-through) mask, packed
+//   album.bmp     the history screen's background: a notebook page 600 x 440
+//                 and its grey mask beside it (nearly opaque), RLE8 bitmap
 //   sun_n.bmp, sun_h.bmp, sun_p.bmp, moon_n.bmp, moon_h.bmp, moon_p.bmp
 //                 two picture-choice buttons, each normal, under the pointer
 //                 and pressed, on a magenta ground (the bottom-left pixel)
 //
-// and the same set as the graphics archive archived/graphic.dat; beside
-// them, in both folders, the cursor file wand.cur (32 x 32, 32 bits with
-// alpha and a mask, the hotspot at the wand's star).
+//   icon1.bmp     the line-wait indicator: a white arrow, 16 x 16, 24 bits,
+//                 magenta (the bottom-left pixel) see-through
+//   icon2.bmp     the page-wait indicator: a gold square, the same way
+//   wand.cur      the cursor file (32 x 32, 32 bits with alpha and a mask,
+//                 the hotspot at the wand's star)
 //
-//   make_demo_pictures DEMO_DIR
+//   make_demo_pictures DIR
 //
-// The output is the same on every run; the files are kept small on purpose.
+// The build packs the pictures into the archived demo's graphic.dat with
+// mirt-tool. The output is the same on every run; the files are kept small
+// on purpose.
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
 #include <QPolygon>
+#include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <string>
 #include <utility>
@@ -33,6 +39,7 @@
 #include "common/LittleEndian.h"
 #include "graphics/JpegDecoder.h"
 #include "graphics/PackedPicture.h"
+#include "platform/HostFiles.h"
 
 namespace {
 
@@ -283,6 +290,29 @@ QImage Ghost() {  // 120 x 160 image, then its grey mask
   return img;
 }
 
+// The history screen's notebook page, 600 x 440, then its mask: black
+// would hide what lies behind entirely, the dark grey lets a little of
+// the scene through; white outside the rounded page. Flat colours only.
+QImage Album() {
+  QImage img = Canvas(1200, 440, qRgb(255, 255, 255));
+  QPainter p(&img);
+  p.setPen(Qt::NoPen);
+  p.fillRect(0, 0, 600, 440, QColor(0, 0, 0));
+  p.setBrush(QColor(120, 80, 50));  // the cover
+  p.drawRoundedRect(0, 0, 600, 440, 18, 18);
+  p.setBrush(QColor(246, 236, 210));  // the paper
+  p.drawRect(14, 12, 572, 416);
+  p.setBrush(QColor(210, 190, 150));
+  for (int y = 76; y < 420; y += 24) p.drawRect(30, y, 540, 1);  // ruled lines
+  p.setBrush(QColor(200, 70, 70));
+  p.drawRect(40, 12, 2, 416);  // the margin
+  p.drawPolygon(QPolygon({QPoint(500, 0), QPoint(524, 0), QPoint(524, 70), QPoint(512, 58),
+                          QPoint(500, 70)}));  // a ribbon
+  p.setBrush(QColor(32, 32, 32));
+  p.drawRoundedRect(600, 0, 600, 440, 18, 18);
+  return img;
+}
+
 // A picture-choice button, 112 x 40: a rounded plate with a sun or a moon
 // on it, in the state's colours; no smoothing, so the ground stays exact.
 QImage Button(bool moon, int state) {
@@ -367,33 +397,61 @@ QImage Wand() {
   return img;
 }
 
-bool Write(const std::string& path, const Bytes& b) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-  std::printf("%-28s %7zu bytes\n", path.c_str(), b.size());
-  return bool(out);
+// A 24-bit BMP file, rows bottom up, each padded to four bytes.
+Bytes TrueColourBmp(const QImage& src) {
+  const QImage img = src.convertToFormat(QImage::Format_RGB32);
+  const int w = img.width(), h = img.height();
+  const int stride = (w * 3 + 3) / 4 * 4;
+  Bytes f(54, 0);
+  f[0] = 'B';
+  f[1] = 'M';
+  WriteLe32(f.data() + 10, 54);
+  WriteLe32(f.data() + 14, 40);
+  WriteLe32(f.data() + 18, uint32_t(w));
+  WriteLe32(f.data() + 22, uint32_t(h));
+  WriteLe16(f.data() + 26, 1);
+  WriteLe16(f.data() + 28, 24);
+  WriteLe32(f.data() + 34, uint32_t(stride * h));
+  WriteLe32(f.data() + 38, 2835);  // 72 dots per inch
+  WriteLe32(f.data() + 42, 2835);
+  for (int y = h - 1; y >= 0; --y) {
+    for (int x = 0; x < w; ++x) {
+      const QRgb c = img.pixel(x, y);
+      f.insert(f.end(), {uint8_t(qBlue(c)), uint8_t(qGreen(c)), uint8_t(qRed(c))});
+    }
+    f.insert(f.end(), size_t(stride - w * 3), 0);
+  }
+  WriteLe32(f.data() + 2, uint32_t(f.size()));
+  return f;
 }
 
-// The graphics archive: count, 52-byte entries, the files as they are.
-Bytes Archive(const std::vector<std::pair<std::string, Bytes>>& files) {
-  Bytes out(4 + 52 * files.size(), 0);
-  WriteLe32(out.data() + 0, uint32_t(files.size()));
-  for (size_t i = 0; i < files.size(); ++i) {
-    const size_t e = 4 + 52 * i;
-    WriteLe32(out.data() + e, uint32_t(files[i].second.size()));
-    WriteLe32(out.data() + e + 4, uint32_t(out.size()));
-    for (size_t k = 0; k < files[i].first.size() && k < 41; ++k)
-      out[e + 10 + k] = uint8_t(files[i].first[k]);
-    out.insert(out.end(), files[i].second.begin(), files[i].second.end());
+// The wait indicators, 16 x 16 on magenta: the line wait a white arrow
+// pointing down, the page wait a gold square.
+QImage Indicator(bool page) {
+  QImage img = Canvas(16, 16, qRgb(255, 0, 255));
+  for (int y = 3; y <= 12; ++y)
+    for (int x = 0; x < 16; ++x) {
+      if (page && x >= 3 && x <= 12) img.setPixel(x, y, qRgb(255, 200, 0));
+      if (!page && std::abs(x - 7.5) <= (12 - y) * 0.6) img.setPixel(x, y, qRgb(255, 255, 255));
+    }
+  return img;
+}
+
+// Written aside and renamed, so that a build stopped half-way leaves no
+// cut picture behind.
+bool Write(const std::string& path, const Bytes& b) {
+  if (!mirt::WriteHostFileAtomically(path, b.data(), b.size())) {
+    std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    return false;
   }
-  return out;
+  return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: make_demo_pictures DEMO_DIR\n");
+    std::fprintf(stderr, "usage: make_demo_pictures DIR\n");
     return 2;
   }
   const std::string dir = argv[1];
@@ -405,6 +463,7 @@ int main(int argc, char** argv) {
       {"girl.ccg", Packed(IndexedBmp(Girl(), 8, false))},
       {"boy.jpg", Jpeg(Boy(), 85)},
       {"ghost.ccg", Packed(IndexedBmp(Ghost(), 8, false))},
+      {"album.bmp", IndexedBmp(Album(), 8, true)},
       {"sun_n.bmp", IndexedBmp(Button(false, 0), 8, false)},
       {"sun_h.bmp", IndexedBmp(Button(false, 1), 8, false)},
       {"sun_p.bmp", IndexedBmp(Button(false, 2), 8, false)},
@@ -414,9 +473,8 @@ int main(int argc, char** argv) {
   };
   bool ok = true;
   for (const auto& [name, bytes] : files) ok &= Write(dir + "/" + name, bytes);
-  ok &= Write(dir + "/archived/graphic.dat", Archive(files));
-  const Bytes wand = CursorFile(Wand(), 2, 2);
-  ok &= Write(dir + "/wand.cur", wand);
-  ok &= Write(dir + "/archived/wand.cur", wand);
+  ok &= Write(dir + "/icon1.bmp", TrueColourBmp(Indicator(false)));
+  ok &= Write(dir + "/icon2.bmp", TrueColourBmp(Indicator(true)));
+  ok &= Write(dir + "/wand.cur", CursorFile(Wand(), 2, 2));
   return ok ? 0 : 1;
 }

@@ -1,14 +1,15 @@
 # Writes the demo's sound files (standard library only): two Standard MIDI
-# Files, two WAVE effects and a short CD track, into demo/ and demo/archived/.
-#   demo/sound/theme.mid   format 1, three tracks, tempo changes; looped
-#   demo/sound/fanfare.mid format 0, played once
-#   demo/sound/chime.wav   16-bit 22050 Hz mono bell, played once
-#   demo/sound/rain.wav    8-bit 11025 Hz mono noise, looped
-#   demo/cd/track01.wav    16-bit 11025 Hz mono tune (about 6 s)
-#   demo/cd/track02.wav    a shorter second track
+# Files, two WAVE effects and a short CD track, into demo-src/. They are
+# kept in the repository; the build copies them into both demo folders.
+#   demo-src/sound/theme.mid   format 1, three tracks, tempo changes; looped
+#   demo-src/sound/fanfare.mid format 0, played once
+#   demo-src/sound/chime.wav   16-bit 22050 Hz mono bell, played once
+#   demo-src/sound/rain.wav    8-bit 11025 Hz mono noise, looped
+#   demo-src/cd/track01.wav    16-bit 11025 Hz mono tune (about 6 s)
+#   demo-src/cd/track02.wav    a shorter second track
 import math, os, random, struct, wave
 
-ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'demo')
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'demo-src')
 
 def vlq(n):
     out = [n & 0x7F]
@@ -129,17 +130,17 @@ def main():
         'sound/theme.mid': theme(),
         'sound/fanfare.mid': fanfare(),
     }
-    for game in (ROOT, os.path.join(ROOT, 'archived')):
-        os.makedirs(os.path.join(game, 'sound'), exist_ok=True)
-        os.makedirs(os.path.join(game, 'cd'), exist_ok=True)
-        for name, data in files.items():
-            open(os.path.join(game, name), 'wb').write(data)
-        write_wav(os.path.join(game, 'sound/chime.wav'), 22050, 2, chime())
-        write_wav(os.path.join(game, 'sound/rain.wav'), 11025, 1, rain())
-        write_wav(os.path.join(game, 'cd/track01.wav'), 11025, 2,
-                  tune(11025, [60, 64, 67, 72, 67, 64, 65, 69, 72, 77, 72, 69, 67, 71, 74, 79], 0.375))
-        write_wav(os.path.join(game, 'cd/track02.wav'), 11025, 2,
-                  tune(11025, [72, 67, 64, 60], 0.5))
+    game = ROOT
+    os.makedirs(os.path.join(game, 'sound'), exist_ok=True)
+    os.makedirs(os.path.join(game, 'cd'), exist_ok=True)
+    for name, data in files.items():
+        open(os.path.join(game, name), 'wb').write(data)
+    write_wav(os.path.join(game, 'sound/chime.wav'), 22050, 2, chime())
+    write_wav(os.path.join(game, 'sound/rain.wav'), 11025, 1, rain())
+    write_wav(os.path.join(game, 'cd/track01.wav'), 11025, 2,
+              tune(11025, [60, 64, 67, 72, 67, 64, 65, 69, 72, 77, 72, 69, 67, 71, 74, 79], 0.375))
+    write_wav(os.path.join(game, 'cd/track02.wav'), 11025, 2,
+              tune(11025, [72, 67, 64, 60], 0.5))
 
 if __name__ == '__main__':
     main()
