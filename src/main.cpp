@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,6 +44,24 @@ std::string AbsoluteDir(const std::string& dir) {
   return s;
 }
 
+// Until the window's platform watches the signal pipe itself, an end
+// signal (Ctrl+C, SIGTERM, the session ending) closes whichever start-up
+// dialog is open, the second start's message or the game chooser, so the
+// program ends there too instead of ignoring it.
+class StartupSignalWatch {
+ public:
+  StartupSignalWatch() {
+    if (mirt::SignalPipeFd() < 0) return;
+    notifier_ = std::make_unique<QSocketNotifier>(mirt::SignalPipeFd(), QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [] {
+      if (mirt::TakeSignalRequests() & mirt::kSignalEnd) QApplication::closeAllWindows();
+    });
+  }
+
+ private:
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,20 +91,26 @@ int main(int argc, char** argv) {
   }
 
   QApplication app(argc, argv);
-  if (!mirt::AcquireSingleInstanceLock()) {
-    mirt::AskRunningInstanceToShow();
-    QMessageBox::information(nullptr, "Mirt",
-                             QString::fromUtf8("既に起動しています。"));
-    return 0;
+  {
+    StartupSignalWatch watch;
+    if (!mirt::AcquireSingleInstanceLock()) {
+      mirt::AskRunningInstanceToShow();
+      if (!mirt::EndSignalled())
+        QMessageBox::information(nullptr, "Mirt",
+                                 QString::fromUtf8("既に起動しています。"));
+      return 0;
+    }
+    if (choose) {
+      std::vector<std::string> recent;
+      for (const std::string& g : mirt::LoadRecentGames(mirt::RecentGamesFile()))
+        if (HasInitDef(g)) recent.push_back(g);
+      const std::string chosen =
+          mirt::EndSignalled() ? "" : mirt::ChooseGameFolder(recent, HasInitDef);
+      if (chosen.empty() || mirt::EndSignalled()) return 0;
+      opt.gameDir = gameDir = AbsoluteDir(chosen);
+    }
   }
-  if (choose) {
-    std::vector<std::string> recent;
-    for (const std::string& g : mirt::LoadRecentGames(mirt::RecentGamesFile()))
-      if (HasInitDef(g)) recent.push_back(g);
-    const std::string chosen = mirt::ChooseGameFolder(recent, HasInitDef);
-    if (chosen.empty()) return 0;
-    opt.gameDir = gameDir = AbsoluteDir(chosen);
-  }
+  if (mirt::EndSignalled()) return 0;
   if (HasInitDef(gameDir)) mirt::AddRecentGame(mirt::RecentGamesFile(), gameDir);
   // Our own settings; the command line overrides them for this run.
   mirt::Preferences prefs;

@@ -196,6 +196,57 @@ TEST(Shell, TerminationSignalRunsTheNormalShutdown) {
   EXPECT_EQ(ini[16], 2);
 }
 
+TEST(Shell, ATerminationSignalEndsASecondStartShowingItsMessage) {
+  // A holder of the lock (standing in for a running player), then the real
+  // program started a second time: it shows its message, and SIGTERM must
+  // end it there rather than be swallowed while the message waits.
+  GameDir g;
+  g.Script("\"text\"\\n\n");
+  char tmpl[] = "/tmp/mirt-lock-XXXXXX";
+  const std::string dir = mkdtemp(tmpl);
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    mirt::InstallShutdownSignals();
+    const char ok = mirt::AcquireSingleInstanceLock() ? 1 : 0;
+    (void)!write(ready[1], &ok, 1);
+    while (!mirt::EndSignalled()) pause();
+    _exit(0);
+  }
+  char ok = 0;
+  ASSERT_EQ(read(ready[0], &ok, 1), 1);
+  ASSERT_EQ(ok, 1);
+  const pid_t second = fork();
+  ASSERT_GE(second, 0);
+  if (second == 0) {
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    execl(MIRT_BINARY, MIRT_BINARY, g.Path("").c_str(), nullptr);
+    _exit(127);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  kill(second, SIGTERM);
+  int status = -1;
+  pid_t done = 0;
+  for (int i = 0; i < 200 && done == 0; ++i) {
+    done = waitpid(second, &status, WNOHANG);
+    if (!done) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  if (!done) {
+    kill(second, SIGKILL);
+    waitpid(second, &status, 0);
+  }
+  kill(holder, SIGTERM);
+  waitpid(holder, nullptr, 0);
+  fs::remove_all(dir);
+  ASSERT_NE(done, 0) << "the second start kept running after SIGTERM";
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 TEST(Shell, SecondStartAsksTheRunningPlayerToShowItself) {
   char tmpl[] = "/tmp/mirt-lock-XXXXXX";
   const std::string dir = mkdtemp(tmpl);
