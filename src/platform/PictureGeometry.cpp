@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
@@ -12,6 +13,10 @@
 
 #ifdef __SSE2__
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define MIRT_AVX2_PATH 1
 #endif
 
 #include "common/Screen.h"
@@ -150,56 +155,131 @@ bool TablesFit(const ColumnTables& t, const PictureGeometry& g) {
          t.column.size() == size_t(g.deviceWidth);
 }
 
-// Frame columns x0..x1 (absolute) of rows y0..y1, nearest pixels.
+// Copies n pixels to a frame row. The frame is far larger than the caches
+// and is not read again here: past the first aligned pixel the stores go
+// around the cache, which spares reading each line of the frame in before
+// writing it.
+void StoreRow(uint32_t* out, const uint32_t* from, size_t n) {
+  size_t i = 0;
+#ifdef __SSE2__
+  for (; i < n && (reinterpret_cast<uintptr_t>(out + i) & 15); ++i) out[i] = from[i];
+  for (; i + 4 <= n; i += 4)
+    _mm_stream_si128(reinterpret_cast<__m128i*>(out + i),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+#endif
+  for (; i < n; ++i) out[i] = from[i];
+}
+
+// Frame columns x0..x1 (absolute) of rows y0..y1, nearest pixels; `row`
+// holds one widened picture row (x1 - x0 pixels).
 void ScaleNearest(const QImage& src, const Pixels& dst, const PictureGeometry& g,
-                  const ColumnTables& t, int x0, int y0, int x1, int y1) {
+                  const ColumnTables& t, int x0, int y0, int x1, int y1, uint32_t* row) {
   const size_t n = size_t(x1 - x0);
   const int* sx = t.column.data() + (x0 - g.deviceLeft);
   // A whole number of frame pixels per picture pixel across.
   const int whole = g.deviceWidth % kScreenWidth == 0 ? g.deviceWidth / kScreenWidth : 0;
   int lastSy = -1;
-  const uint32_t* lastRow = nullptr;
+  const uint32_t* shown = nullptr;  // the frame row's pixels for picture row lastSy
   for (int y = y0; y < y1; ++y) {
     const int sy = int(int64_t(y - g.deviceTop) * kScreenHeight / g.deviceHeight);
-    uint32_t* out = dst.Row(y) + x0;
-    if (sy == lastSy) {  // the row above showed the same picture row
-      std::memcpy(out, lastRow, n * 4);
-      continue;
-    }
-    const auto* in = reinterpret_cast<const uint32_t*>(src.constScanLine(sy));
-    if (whole == 1) {
-      std::memcpy(out, in + sx[0], n * 4);
-    } else if (whole == 2 || whole == 3) {  // each picture pixel k times, from a pixel boundary
-      size_t i = 0;
-      for (; i < n && (x0 - g.deviceLeft + int(i)) % whole; ++i) out[i] = in[sx[i]];
-      const uint32_t* p = in + (i < n ? sx[i] : 0);
-      if (whole == 2) {
-        for (; i + 2 <= n; i += 2, ++p) out[i] = out[i + 1] = *p;
+    if (sy != lastSy) {  // rows below the first showing a picture row copy it
+      const auto* in = reinterpret_cast<const uint32_t*>(src.constScanLine(sy));
+      if (whole == 1) {
+        shown = in + sx[0];
+      } else if (whole == 2 || whole == 3) {  // each picture pixel k times, from a boundary
+        size_t i = 0;
+        for (; i < n && (x0 - g.deviceLeft + int(i)) % whole; ++i) row[i] = in[sx[i]];
+        const uint32_t* p = in + (i < n ? sx[i] : 0);
+        if (whole == 2) {
+          for (; i + 2 <= n; i += 2, ++p) row[i] = row[i + 1] = *p;
+        } else {
+          for (; i + 3 <= n; i += 3, ++p) row[i] = row[i + 1] = row[i + 2] = *p;
+        }
+        for (; i < n; ++i) row[i] = in[sx[i]];
+        shown = row;
       } else {
-        for (; i + 3 <= n; i += 3, ++p) out[i] = out[i + 1] = out[i + 2] = *p;
+        for (size_t i = 0; i < n; ++i) row[i] = in[sx[i]];
+        shown = row;
       }
-      for (; i < n; ++i) out[i] = in[sx[i]];
-    } else {
-      // Runs of one picture pixel, written four at a time where long enough.
-      size_t i = 0;
-      while (i < n) {
-        const int c = sx[i];
-        const uint32_t v = in[c];
-        size_t j = i + 1;
-        while (j < n && sx[j] == c) ++j;
-        for (; i < j; ++i) out[i] = v;
-      }
+      lastSy = sy;
     }
-    lastSy = sy;
-    lastRow = out;
+    StoreRow(dst.Row(y) + x0, shown, n);
   }
 }
+
+#ifdef MIRT_AVX2_PATH
+// The same arithmetic as the SSE2 loops below, 32 bytes at a time where the
+// processor has AVX2; each returns how far it came.
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+__attribute__((target("avx2"))) size_t WidenRowAvx2(const uint32_t* in, const int* x0s,
+                                                    const uint16_t* weights, size_t n,
+                                                    uint32_t* out) {
+  const __m256i zero = _mm256_setzero_si256();
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    __m256i sums[2];
+    for (int k = 0; k < 2; ++k) {
+      const size_t b = i + size_t(4 * k);
+      auto pair = [&](size_t c) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + x0s[c]));
+      };
+      // Lanes: [taps of b, b + 1] [taps of b + 2, b + 3].
+      const __m256i v =
+          _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_unpacklo_epi64(pair(b), pair(b + 1))),
+                                  _mm_unpacklo_epi64(pair(b + 2), pair(b + 3)), 1);
+      const __m256i w01 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weights + 8 * b));
+      const __m256i w23 =
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weights + 8 * (b + 2)));
+      const __m256i ma = _mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero),
+                                            _mm256_permute2x128_si256(w01, w23, 0x20));
+      const __m256i mb = _mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero),
+                                            _mm256_permute2x128_si256(w01, w23, 0x31));
+      sums[k] = _mm256_srli_epi16(
+          _mm256_add_epi16(_mm256_unpacklo_epi64(ma, mb), _mm256_unpackhi_epi64(ma, mb)), 8);
+    }
+    // Lanes [i, i+1, i+4, i+5] [i+2, i+3, i+6, i+7] back into order.
+    const __m256i packed = _mm256_packus_epi16(sums[0], sums[1]);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                        _mm256_permute4x64_epi64(packed, 0xD8));
+  }
+  return i;
+}
+
+// From i, with out + i aligned to 32 bytes.
+__attribute__((target("avx2"))) size_t BlendRowsAvx2(const uint8_t* a8, const uint8_t* b8,
+                                                     uint16_t wa, uint16_t wb, size_t i,
+                                                     size_t bytes, uint8_t* out) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i va = _mm256_set1_epi16(short(wa)), vb = _mm256_set1_epi16(short(wb));
+  for (; i + 32 <= bytes; i += 32) {
+    const __m256i pa = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a8 + i));
+    const __m256i pb = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b8 + i));
+    const __m256i lo =
+        _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(pa, zero), va),
+                                           _mm256_mullo_epi16(_mm256_unpacklo_epi8(pb, zero), vb)),
+                          8);
+    const __m256i hi =
+        _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(pa, zero), va),
+                                           _mm256_mullo_epi16(_mm256_unpackhi_epi8(pb, zero), vb)),
+                          8);
+    _mm256_stream_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(lo, hi));
+  }
+  return i;
+}
+#endif
 
 // One picture row widened to frame columns x0..x1 with the smooth filter's
 // horizontal taps.
 void WidenRow(const uint32_t* in, const int* x0s, const uint16_t* weights, size_t n,
               uint32_t* out) {
   size_t i = 0;
+#ifdef MIRT_AVX2_PATH
+  if (HasAvx2()) i = WidenRowAvx2(in, x0s, weights, n, out);
+#endif
 #ifdef __SSE2__
   const __m128i zero = _mm_setzero_si128();
   for (; i + 4 <= n; i += 4) {
@@ -232,6 +312,16 @@ void BlendRows(const uint8_t* a8, const uint8_t* b8, uint32_t w, size_t bytes, u
 #ifdef __SSE2__
   const __m128i zero = _mm_setzero_si128();
   const __m128i va = _mm_set1_epi16(short(wa)), vb = _mm_set1_epi16(short(wb));
+#ifdef MIRT_AVX2_PATH
+  const uintptr_t align = HasAvx2() ? 31 : 15;
+#else
+  const uintptr_t align = 15;
+#endif
+  for (; i < bytes && (reinterpret_cast<uintptr_t>(out + i) & align); ++i)
+    out[i] = uint8_t((a8[i] * wa + b8[i] * wb) >> 8);
+#ifdef MIRT_AVX2_PATH
+  if (align == 31) i = BlendRowsAvx2(a8, b8, wa, wb, i, bytes, out);
+#endif
   for (; i + 16 <= bytes; i += 16) {
     const __m128i pa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a8 + i));
     const __m128i pb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b8 + i));
@@ -243,7 +333,7 @@ void BlendRows(const uint8_t* a8, const uint8_t* b8, uint32_t w, size_t bytes, u
         _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(pa, zero), va),
                                      _mm_mullo_epi16(_mm_unpackhi_epi8(pb, zero), vb)),
                        8);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
+    _mm_stream_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));  // as StoreRow
   }
 #endif
   for (; i < bytes; ++i) out[i] = uint8_t((a8[i] * wa + b8[i] * wb) >> 8);
@@ -275,7 +365,7 @@ void ScaleSmooth(const QImage& src, const Pixels& dst, const PictureGeometry& g,
     auto* out = reinterpret_cast<uint8_t*>(dst.Row(y) + x0);
     const auto* a8 = reinterpret_cast<const uint8_t*>(widened(sy));
     if (w == 0) {
-      std::memcpy(out, a8, 4 * n);
+      StoreRow(reinterpret_cast<uint32_t*>(out), reinterpret_cast<const uint32_t*>(a8), n);
       continue;
     }
     BlendRows(a8, reinterpret_cast<const uint8_t*>(widened(sy + 1)), w, 4 * n, out);
@@ -297,12 +387,15 @@ bool ClipToPicture(const QImage& picture, const QImage& frame, const PictureGeom
 
 void ScaleRows(const QImage& picture, const Pixels& frame, const PictureGeometry& g,
                const ColumnTables& t, int x0, int y0, int x1, int y1, std::vector<uint32_t>& rows) {
+  rows.resize(2 * size_t(x1 - x0));
   if (g.smooth) {
-    rows.resize(2 * size_t(x1 - x0));
     ScaleSmooth(picture, frame, g, t, x0, y0, x1, y1, rows.data());
   } else {
-    ScaleNearest(picture, frame, g, t, x0, y0, x1, y1);
+    ScaleNearest(picture, frame, g, t, x0, y0, x1, y1, rows.data());
   }
+#ifdef __SSE2__
+  _mm_sfence();  // the stores around the cache are seen before the frame is used
+#endif
 }
 
 }  // namespace
@@ -319,31 +412,47 @@ void ScalePicture(const QImage& picture, QImage& frame, const PictureGeometry& g
             rows);
 }
 
+// A large rectangle is cut into bands of rows that the calling thread and
+// the helper take in turn until none are left. When the helper is slow to
+// wake (the machine busy with other work) the calling thread takes every
+// band itself and the helper's turn is called off, so sharing never waits
+// on it.
 struct PictureScaler::Impl {
   ColumnTables tables;
   std::vector<uint32_t> rows, helperRows;
   int64_t threshold = 200000;
 
-  // The helper's share: rows y0..y1 of the current job.
   std::mutex mutex;
   std::condition_variable wake, done;
   std::thread helper;
   bool quit = false;
-  bool pending = false;
+  bool pending = false;  // a job waits for the helper to take it up
+  bool busy = false;     // the helper is taking bands
+  // The job: rows y0..y1 of columns x0..x1, in `bands` bands.
   const QImage* picture = nullptr;
   Pixels frame{nullptr, 0};
   PictureGeometry g;
-  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0, bands = 0;
+  std::atomic<int> next{0};
+
+  void TakeBands(std::vector<uint32_t>& scratch) {
+    const int height = y1 - y0;
+    for (int b = next.fetch_add(1); b < bands; b = next.fetch_add(1))
+      ScaleRows(*picture, frame, g, tables, x0, y0 + height * b / bands, x1,
+                y0 + height * (b + 1) / bands, scratch);
+  }
 
   void Run() {
     std::unique_lock lock(mutex);
     for (;;) {
       wake.wait(lock, [&] { return quit || pending; });
       if (quit) return;
-      lock.unlock();
-      ScaleRows(*picture, frame, g, tables, x0, y0, x1, y1, helperRows);
-      lock.lock();
       pending = false;
+      busy = true;
+      lock.unlock();
+      TakeBands(helperRows);
+      lock.lock();
+      busy = false;
       done.notify_one();
     }
   }
@@ -377,7 +486,6 @@ void PictureScaler::Scale(const QImage& picture, QImage& frame, const PictureGeo
     ScaleRows(picture, out, g, d.tables, x0, y0, x1, y1, d.rows);
     return;
   }
-  const int mid = y0 + (y1 - y0) / 2;
   {
     std::lock_guard lock(d.mutex);
     if (!d.helper.joinable()) d.helper = std::thread([&d] { d.Run(); });
@@ -385,15 +493,18 @@ void PictureScaler::Scale(const QImage& picture, QImage& frame, const PictureGeo
     d.frame = out;
     d.g = g;
     d.x0 = x0;
-    d.y0 = mid;
+    d.y0 = y0;
     d.x1 = x1;
     d.y1 = y1;
+    d.bands = std::min(16, (y1 - y0) / 2);
+    d.next.store(0);
     d.pending = true;
   }
   d.wake.notify_one();
-  ScaleRows(picture, out, g, d.tables, x0, y0, x1, mid, d.rows);
+  d.TakeBands(d.rows);
   std::unique_lock lock(d.mutex);
-  d.done.wait(lock, [&] { return !d.pending; });
+  d.pending = false;  // not taken up yet: nothing left for it
+  d.done.wait(lock, [&] { return !d.busy; });
 }
 
 void FillOutsidePicture(QImage& frame, const PictureGeometry& g, int clipX, int clipY,
