@@ -1,10 +1,13 @@
-// Presenting one frame in the window: the 640 x 480 picture scaled into the
-// widget's device pixels (black around it in full screen), then the one
-// unscaled copy the paint makes into the window's backing store.
+// Presenting one frame in the window: the 640 x 480 picture scaled
+// straight into the window's backing store (the black around it in full
+// screen is painted when the geometry changes, not at each present).
 //
-// Present/<case>: milliseconds a frame for window scales 2 and 3 and full
-// screen at 1920 x 1080 and 3840 x 2160 with either filter; Present/1x is
-// the reference in the same run, the picture at its own size.
+// Present/<case>/<threads>: milliseconds a frame for window scales 2 and 3
+// and full screen at 1920 x 1080 and 3840 x 2160 with either filter, on the
+// calling thread alone (1) or sharing the rows with the scaler's helper
+// (2); Present/0 is the reference in the same run, the picture at its own
+// size. FrameCopy/<case> is one memcpy of a whole frame of that size, the
+// floor of what a present can cost at the moment.
 //
 // ScaledTransition/effect/speed: a transition's wall time when every step
 // is presented scaled to 1920 x 1080 (smooth, as full screen draws it),
@@ -14,8 +17,10 @@
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
+#include <QRect>
 #include <chrono>
+#include <cstring>
+#include <vector>
 
 #include "graphics/Transitions.h"
 #include "platform/PictureGeometry.h"
@@ -60,26 +65,24 @@ Target TargetFor(int which) {
 const char* kNames[] = {"1x",           "window_2x",     "window_3x",   "1080p_nearest",
                         "1080p_smooth", "2160p_nearest", "2160p_smooth"};
 
-// What the window does for one present: scale, then paint into its store.
+// What the window does for one present: scale into its store.
 struct Presenter {
   Target t;
-  QImage frame, store;
-  explicit Presenter(const Target& target)
-      : t(target),
-        frame(t.width, t.height, QImage::Format_RGB32),
-        store(t.width, t.height, QImage::Format_RGB32) {
-    frame.fill(Qt::black);
+  QImage store;
+  mirt::PictureScaler scaler;
+  explicit Presenter(const Target& target, bool share = true)
+      : t(target), store(t.width, t.height, QImage::Format_RGB32) {
+    store.fill(Qt::black);
+    if (!share) scaler.SetShareThreshold(INT64_MAX);
   }
   void Present(const QImage& picture) {
-    mirt::ScalePicture(picture, frame, t.geometry, 0, 0, t.width, t.height);
-    QPainter p(&store);
-    p.drawImage(0, 0, frame);
+    scaler.Scale(picture, store, t.geometry, 0, 0, t.width, t.height);
   }
 };
 
 void Present(benchmark::State& state) {
   const QImage a = Picture(1), b = Picture(2);
-  Presenter presenter(TargetFor(int(state.range(0))));
+  Presenter presenter(TargetFor(int(state.range(0))), state.range(1) > 1);
   state.SetLabel(kNames[state.range(0)]);
   bool flip = false;
   for (auto _ : state) {
@@ -89,18 +92,36 @@ void Present(benchmark::State& state) {
   }
 }
 
+void FrameCopy(benchmark::State& state) {
+  const Target t = TargetFor(int(state.range(0)));
+  const size_t bytes = size_t(t.width) * size_t(t.height) * 4;
+  std::vector<char> from(bytes, 1), to(bytes, 2);
+  state.SetLabel(kNames[state.range(0)]);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), bytes);
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+  }
+}
+
 // The headless platform on the real clock, presenting as the full-screen
-// window does: a present only marks the picture, and the next wait paints
-// it (scaled) before it sleeps what is left of its time.
+// window does: a present only marks the part of the picture that changed,
+// and the next wait paints that part (scaled) before it sleeps what is
+// left of its time.
 class ScaledPlatform : public mirt::HeadlessPlatform {
  public:
   explicit ScaledPlatform(bool scaled)
       : HeadlessPlatform(false), scaled_(scaled), presenter_(TargetFor(4)) {}
   void present(const QImage& screen) override {
+    const QImage before = window();
     HeadlessPlatform::present(screen);
-    pending_ = scaled_;
+    Mark(before);
   }
-  void presentRect(const QImage& screen, int, int, int, int) override { present(screen); }
+  void presentRect(const QImage& screen, int x, int y, int w, int h) override {
+    const QImage before = window().copy();
+    HeadlessPlatform::presentRect(screen, x, y, w, h);
+    Mark(before);
+  }
   bool sleepUnlessLeftDown(uint32_t ms) override {
     const uint32_t start = tickCount();
     Paint();
@@ -113,13 +134,21 @@ class ScaledPlatform : public mirt::HeadlessPlatform {
   }
 
  private:
+  void Mark(const QImage& before) {
+    int x, y, w, h;
+    if (!scaled_ || !mirt::ChangedArea(before, window(), &x, &y, &w, &h)) return;
+    stale_ = stale_.united(QRect(x, y, w, h));
+  }
   void Paint() {
-    if (!pending_) return;
-    pending_ = false;
-    presenter_.Present(window());
+    if (stale_.isEmpty()) return;
+    int dx, dy, dw, dh;
+    mirt::DeviceRectFor(presenter_.t.geometry, stale_.x(), stale_.y(), stale_.width(),
+                        stale_.height(), &dx, &dy, &dw, &dh);
+    stale_ = QRect();
+    presenter_.scaler.Scale(window(), presenter_.store, presenter_.t.geometry, dx, dy, dw, dh);
   }
   bool scaled_;
-  bool pending_ = false;
+  QRect stale_;
   Presenter presenter_;
 };
 
@@ -157,7 +186,11 @@ void TransitionArgs(benchmark::internal::Benchmark* b) {
 
 }  // namespace
 
-BENCHMARK(Present)->DenseRange(0, 6)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(Present)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, 6, 1), {1, 2}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(FrameCopy)->Arg(3)->Arg(5)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(PlainTransition)->Apply(TransitionArgs)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(ScaledTransition)->Apply(TransitionArgs)->UseRealTime()->Unit(benchmark::kMillisecond);
 

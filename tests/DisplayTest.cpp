@@ -164,3 +164,189 @@ TEST(Display, SmoothFilterBlendsBetweenNeighboursOnly) {
   }
   EXPECT_EQ(frame.pixel(100, 500), qRgb(255, 0, 0));  // beside the picture: untouched
 }
+
+namespace {
+
+QImage Noise(uint32_t seed) {
+  QImage img(640, 480, QImage::Format_RGB32);
+  uint32_t s = seed;
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) {
+      s = s * 1664525u + 1013904223u;
+      img.setPixel(x, y, 0xFF000000u | (s >> 8));
+    }
+  return img;
+}
+
+uint64_t Fnv(const QImage& f) {
+  uint64_t h = 1469598103934665603ull;
+  for (int y = 0; y < f.height(); ++y) {
+    const uchar* r = f.constScanLine(y);
+    for (int x = 0; x < f.width() * 4; ++x) {
+      h ^= r[x];
+      h *= 1099511628211ull;
+    }
+  }
+  return h;
+}
+
+}  // namespace
+
+// The scaled pixels of a noisy picture at the common full-screen sizes,
+// pinned: a faster scaler must draw exactly these.
+TEST(Display, ScaledPixelsStayAsTheyWere) {
+  const QImage picture = Noise(7);
+  struct Pinned {
+    int w, h;
+    double dpr;
+    ScaleFilter f;
+    uint64_t hash;
+  };
+  const Pinned pinned[] = {
+      {1920, 1080, 1, ScaleFilter::Nearest, 0xfa7e84d0aaeec489ull},
+      {1920, 1080, 1, ScaleFilter::Smooth, 0x47d6af3e698a7843ull},
+      {3840, 2160, 1, ScaleFilter::Nearest, 0x5dad49fd22b240c0ull},
+      {3840, 2160, 1, ScaleFilter::Smooth, 0x1f3a554ac6c116eeull},
+      {1366, 768, 1, ScaleFilter::Nearest, 0x79080ff55ddee892ull},
+      {1366, 768, 1, ScaleFilter::Smooth, 0x7c5455779a734d3bull},
+      {1600, 1200, 2, ScaleFilter::Nearest, 0x2fa133cbd289b174ull},  // 5 x whole
+      {1600, 1200, 2, ScaleFilter::Smooth, 0x8b5be283172e8d65ull},
+  };
+  for (const Pinned& p : pinned) {
+    const PictureGeometry g =
+        mirt::FullScreenGeometry(int(p.w / p.dpr), int(p.h / p.dpr), p.dpr, p.f);
+    QImage frame(p.w, p.h, QImage::Format_RGB32);
+    frame.fill(Qt::black);
+    mirt::ScalePicture(picture, frame, g, 0, 0, p.w, p.h);
+    EXPECT_EQ(Fnv(frame), p.hash) << p.w << "x" << p.h << " " << mirt::ScaleFilterName(p.f);
+  }
+}
+
+// The scaler the window keeps draws what ScalePicture draws, whether the
+// rows are shared with its helper thread or not, for whole frames and for
+// rectangles cut anywhere (also across the picture's edges and the
+// frame's), and after the geometry changes under it.
+TEST(Display, KeptScalerAndItsHelperDrawWhatScalePictureDraws) {
+  const QImage picture = Noise(3);
+  struct Shape {
+    int w, h;
+    double dpr;
+    int window;  // window scale; 0 for full screen
+  };
+  const Shape shapes[] = {{1920, 1080, 1, 0}, {3840, 2160, 1, 0}, {1280, 1024, 1, 0},
+                          {1366, 768, 1, 0},  {0, 0, 1.25, 1},    {0, 0, 1, 3},
+                          {0, 0, 1.5, 2}};
+  mirt::PictureScaler shared, alone;
+  shared.SetShareThreshold(1);
+  alone.SetShareThreshold(INT64_MAX);
+  uint32_t s = 11;
+  auto next = [&](int n) {
+    s = s * 1664525u + 1013904223u;
+    return int((s >> 8) % uint32_t(n));
+  };
+  for (const Shape& sh : shapes)
+    for (ScaleFilter f : {ScaleFilter::Nearest, ScaleFilter::Smooth}) {
+      const PictureGeometry g = sh.window ? mirt::WindowGeometry(sh.window, sh.dpr, f)
+                                          : mirt::FullScreenGeometry(sh.w, sh.h, sh.dpr, f);
+      const int fw = sh.window ? g.deviceWidth : sh.w, fh = sh.window ? g.deviceHeight : sh.h;
+      for (int k = 0; k < 6; ++k) {
+        int cx = -3, cy = -2, cw = fw + 9, ch = fh + 5;  // the first: more than the frame
+        if (k > 0) {
+          cx = next(fw);
+          cy = next(fh);
+          cw = next(fw - cx + 4) + 1;
+          ch = next(fh - cy + 4) + 1;
+        }
+        SCOPED_TRACE(std::to_string(fw) + "x" + std::to_string(fh) + " " +
+                     mirt::ScaleFilterName(f) + " clip " + std::to_string(cx) + "," +
+                     std::to_string(cy) + " " + std::to_string(cw) + "x" + std::to_string(ch));
+        QImage want(fw, fh, QImage::Format_RGB32);
+        want.fill(qRgb(1, 2, 3));
+        QImage a = want.copy(), b = want.copy();
+        mirt::ScalePicture(picture, want, g, cx, cy, cw, ch);
+        shared.Scale(picture, a, g, cx, cy, cw, ch);
+        alone.Scale(picture, b, g, cx, cy, cw, ch);
+        EXPECT_TRUE(a == want);
+        EXPECT_TRUE(b == want);
+      }
+    }
+  // A frame shared with another image detaches before the helper writes.
+  const PictureGeometry g = mirt::FullScreenGeometry(1920, 1080, 1, ScaleFilter::Smooth);
+  QImage frame(1920, 1080, QImage::Format_RGB32);
+  frame.fill(Qt::black);
+  const QImage kept = frame;
+  shared.Scale(picture, frame, g, 0, 0, 1920, 1080);
+  EXPECT_EQ(kept.pixel(960, 540), qRgb(0, 0, 0));
+  EXPECT_NE(frame, kept);
+}
+
+// The bars beside the picture are filled black inside the clip only, and
+// the picture's own pixels are left alone.
+TEST(Display, OutsideFillPaintsOnlyTheBarsInsideTheClip) {
+  const PictureGeometry g = mirt::FullScreenGeometry(1920, 1080, 1, ScaleFilter::Nearest);
+  QImage frame(1920, 1080, QImage::Format_RGB32);
+  frame.fill(qRgb(9, 9, 9));
+  mirt::FillOutsidePicture(frame, g, 100, 10, 1800, 1000);  // over both bars and the picture
+  EXPECT_EQ(frame.pixel(100, 10), qRgb(0, 0, 0));
+  EXPECT_EQ(frame.pixel(239, 500), qRgb(0, 0, 0));
+  EXPECT_EQ(frame.pixel(1680, 1009), qRgb(0, 0, 0));
+  EXPECT_EQ(frame.pixel(1899, 500), qRgb(0, 0, 0));
+  EXPECT_EQ(frame.pixel(240, 500), qRgb(9, 9, 9));  // the picture
+  EXPECT_EQ(frame.pixel(1679, 500), qRgb(9, 9, 9));
+  EXPECT_EQ(frame.pixel(99, 500), qRgb(9, 9, 9));  // beside the clip
+  EXPECT_EQ(frame.pixel(1900, 500), qRgb(9, 9, 9));
+  EXPECT_EQ(frame.pixel(150, 9), qRgb(9, 9, 9));
+  EXPECT_EQ(frame.pixel(150, 1010), qRgb(9, 9, 9));
+  // Above and below the picture on a 5:4 screen, whole rows.
+  const PictureGeometry tall = mirt::FullScreenGeometry(1280, 1024, 1, ScaleFilter::Nearest);
+  QImage t(1280, 1024, QImage::Format_RGB32);
+  t.fill(qRgb(9, 9, 9));
+  mirt::FillOutsidePicture(t, tall, -5, -5, 2000, 2000);
+  EXPECT_EQ(t.pixel(640, 31), qRgb(0, 0, 0));
+  EXPECT_EQ(t.pixel(640, 32), qRgb(9, 9, 9));
+  EXPECT_EQ(t.pixel(640, 991), qRgb(9, 9, 9));
+  EXPECT_EQ(t.pixel(0, 992), qRgb(0, 0, 0));
+}
+
+// What a present repaints: the bounds of the pixels that differ from what
+// was shown, nothing when the same pixels come again, all of it when the
+// shape changes. Repainting only that part gives the whole repaint's frame.
+TEST(Display, ChangedAreaBoundsTheDifferenceAndItsRepaintMatchesAWholeOne) {
+  const QImage before = Noise(5);
+  int x, y, w, h;
+  EXPECT_FALSE(mirt::ChangedArea(before, before, &x, &y, &w, &h));  // shared
+  QImage after = before.copy();
+  EXPECT_FALSE(mirt::ChangedArea(before, after, &x, &y, &w, &h));  // equal copy
+  after.setPixel(639, 0, qRgb(1, 2, 3));
+  after.setPixel(300, 479, qRgb(1, 2, 3));
+  ASSERT_TRUE(mirt::ChangedArea(before, after, &x, &y, &w, &h));
+  EXPECT_EQ(QRect(x, y, w, h), QRect(300, 0, 340, 480));
+  QImage one = before.copy();
+  one.setPixel(0, 200, ~before.pixel(0, 200));
+  ASSERT_TRUE(mirt::ChangedArea(before, one, &x, &y, &w, &h));
+  EXPECT_EQ(QRect(x, y, w, h), QRect(0, 200, 1, 1));
+  EXPECT_TRUE(mirt::ChangedArea(QImage(), before, &x, &y, &w, &h));
+  EXPECT_EQ(QRect(x, y, w, h), QRect(0, 0, 640, 480));
+  EXPECT_TRUE(
+      mirt::ChangedArea(before.convertToFormat(QImage::Format_ARGB32), before, &x, &y, &w, &h));
+  EXPECT_EQ(QRect(x, y, w, h), QRect(0, 0, 640, 480));
+
+  QImage step = before.copy();
+  for (int yy = 150; yy < 170; ++yy)
+    for (int xx = 17; xx < 600; ++xx) step.setPixel(xx, yy, qRgb(xx, yy, 7));
+  ASSERT_TRUE(mirt::ChangedArea(before, step, &x, &y, &w, &h));
+  EXPECT_EQ(QRect(x, y, w, h), QRect(17, 150, 583, 20));
+  for (ScaleFilter f : {ScaleFilter::Nearest, ScaleFilter::Smooth}) {
+    const PictureGeometry g = mirt::FullScreenGeometry(3840, 2160, 1, f);
+    QImage part(3840, 2160, QImage::Format_RGB32), whole(3840, 2160, QImage::Format_RGB32);
+    part.fill(Qt::black);
+    mirt::ScalePicture(before, part, g, 0, 0, 3840, 2160);
+    whole.fill(Qt::black);
+    mirt::ScalePicture(step, whole, g, 0, 0, 3840, 2160);
+    int dx, dy, dw, dh;
+    mirt::DeviceRectFor(g, x, y, w, h, &dx, &dy, &dw, &dh);
+    mirt::PictureScaler scaler;
+    scaler.Scale(step, part, g, dx, dy, dw, dh);
+    EXPECT_TRUE(part == whole) << mirt::ScaleFilterName(f);
+  }
+}

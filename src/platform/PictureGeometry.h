@@ -10,6 +10,8 @@
 // pointer is the same at every scale.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
 class QImage;
@@ -58,6 +60,39 @@ PictureGeometry FullScreenGeometry(int areaWidth, int areaHeight, double deviceP
 // the smooth filter is bilinear about pixel centres.
 void ScalePicture(const QImage& picture, QImage& frame, const PictureGeometry& g, int clipX,
                   int clipY, int clipWidth, int clipHeight);
+
+// ScalePicture for a window that presents again and again: the column
+// tables are kept while the geometry stays, and a large rectangle's rows
+// are shared with one helper thread (started at the first such rectangle,
+// ended with the scaler). The pixels are exactly ScalePicture's. One
+// thread uses a scaler at a time.
+class PictureScaler {
+ public:
+  PictureScaler();
+  ~PictureScaler();
+  PictureScaler(const PictureScaler&) = delete;
+  PictureScaler& operator=(const PictureScaler&) = delete;
+
+  void Scale(const QImage& picture, QImage& frame, const PictureGeometry& g, int clipX, int clipY,
+             int clipWidth, int clipHeight);
+  // Rectangles of fewer frame pixels are scaled on the calling thread only.
+  void SetShareThreshold(int64_t pixels);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Fills the frame pixels inside `clip` that lie outside the picture's
+// rectangle with black (the bars in full screen).
+void FillOutsidePicture(QImage& frame, const PictureGeometry& g, int clipX, int clipY,
+                        int clipWidth, int clipHeight);
+
+// The smallest rectangle (x, y, w, h) of the pictures holding every pixel
+// in which `after` differs from `before`; all of `after` when their sizes
+// or formats differ. False when nothing differs.
+bool ChangedArea(const QImage& before, const QImage& after, int* x, int* y, int* w, int* h);
+
 // The frame rectangle (device pixels) that depends on the picture's
 // rectangle (x, y, w, h); for the smooth filter one pixel wider all round.
 void DeviceRectFor(const PictureGeometry& g, int x, int y, int w, int h, int* dx, int* dy, int* dw,

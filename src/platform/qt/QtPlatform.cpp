@@ -13,6 +13,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPaintEngine>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QProcess>
@@ -59,9 +61,9 @@ class PictureWidget : public QWidget {
   }
 
  protected:
-  void paintEvent(QPaintEvent*) override {
+  void paintEvent(QPaintEvent* e) override {
     QPainter painter(this);
-    p_.paintPicture(painter);
+    p_.paintPicture(painter, e->region());
   }
   void mousePressEvent(QMouseEvent* e) override { p_.mousePressed(e->button(), e->position()); }
   void mouseReleaseEvent(QMouseEvent* e) override {
@@ -402,11 +404,18 @@ void QtPlatform::setApplicationTitle(const std::string& title) {
 // events the engine's next wait handles (every step wait, pause and button
 // poll handles them first), so the scaling takes its time from the wait
 // instead of adding to it. The image is shared, not copied: the engine's
-// next change to its own picture detaches it.
+// next change to its own picture detaches it, so what was shown last is
+// still here to tell which part of the picture changed; only that part is
+// painted again.
 void QtPlatform::present(const QImage& screen) {
-  image_ = screen.depth() == 32 ? screen : screen.convertToFormat(QImage::Format_RGB32);
-  stale_ = image_.rect();
-  repaintPicture(picture_->rect());
+  const QImage next = screen.depth() == 32 ? screen : screen.convertToFormat(QImage::Format_RGB32);
+  int x, y, w, h;
+  const bool changed = ChangedArea(image_, next, &x, &y, &w, &h);
+  image_ = next;
+  if (!changed) return;
+  const QRect r(x, y, w, h);
+  stale_ = stale_.united(r);
+  repaintPicture(widgetAreaFor(r));
 }
 
 void QtPlatform::repaintPicture(const QRect& area) {
@@ -420,15 +429,72 @@ void QtPlatform::repaintPicture(const QRect& area) {
   }
 }
 
+QRect QtPlatform::widgetAreaFor(const QRect& r) const {
+  const PictureGeometry g = pictureGeometry();
+  const double dpr = picture_->devicePixelRatioF();
+  int dx, dy, dw, dh;
+  DeviceRectFor(g, r.x(), r.y(), r.width(), r.height(), &dx, &dy, &dw, &dh);
+  return QRectF(dx / dpr, dy / dpr, dw / dpr, dh / dpr).toAlignedRect();
+}
+
 PictureGeometry QtPlatform::pictureGeometry() const {
   const double dpr = picture_->devicePixelRatioF();
   if (fullScreen_) return FullScreenGeometry(picture_->width(), picture_->height(), dpr, filter_);
   return WindowGeometry(scale_, dpr, filter_);
 }
 
-void QtPlatform::paintPicture(QPainter& painter) {
+// The painter's device is mostly the window's backing store, an image: the
+// picture is scaled straight into it, and only inside the region asked
+// for (the black beside the picture is painted only when the region takes
+// it in, after a change of size or an expose).
+bool QtPlatform::paintIntoStore(QPainter& painter, const QRegion& region,
+                                const PictureGeometry& g) {
+  QPaintEngine* engine = painter.paintEngine();
+  QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+  if (!device || device->devType() != QInternal::Image) return false;
+  auto* store = static_cast<QImage*>(device);
+  // Written through its pixels only while nothing else shares them.
+  if (store->format() != QImage::Format_RGB32 || !store->isDetached()) return false;
+  const QTransform t = painter.deviceTransform();
+  const double dpr = picture_->devicePixelRatioF();
+  const double ox = std::round(t.dx()), oy = std::round(t.dy());
+  if (t.type() > QTransform::TxScale || std::abs(t.m11() - dpr) > 1e-9 ||
+      std::abs(t.m22() - dpr) > 1e-9 || std::abs(t.dx() - ox) > 1e-6 ||
+      std::abs(t.dy() - oy) > 1e-6)
+    return false;
+  // The widget's own device pixels within the store.
+  const QRect widget(int(ox), int(oy), int(std::lround(picture_->width() * dpr)),
+                     int(std::lround(picture_->height() * dpr)));
+  const QRect inStore = widget.intersected(store->rect());
+  if (inStore.isEmpty()) return true;
+  const qsizetype bpl = store->bytesPerLine();
+  uchar* origin = store->bits() + qsizetype(inStore.y()) * bpl + qsizetype(inStore.x()) * 4;
+  QImage view(origin, inStore.width(), inStore.height(), bpl, QImage::Format_RGB32);
+  // The view starts where the store's part of the widget starts.
+  PictureGeometry vg = g;
+  vg.deviceLeft -= inStore.x() - widget.x();
+  vg.deviceTop -= inStore.y() - widget.y();
+  for (const QRect& r : region) {
+    const QRect d = QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr)
+                        .toAlignedRect()
+                        .translated(widget.x() - inStore.x(), widget.y() - inStore.y())
+                        .intersected(view.rect());
+    if (d.isEmpty()) continue;
+    FillOutsidePicture(view, vg, d.x(), d.y(), d.width(), d.height());
+    scaler_.Scale(image_, view, vg, d.x(), d.y(), d.width(), d.height());
+  }
+  return true;
+}
+
+void QtPlatform::paintPicture(QPainter& painter, const QRegion& region) {
   const double dpr = picture_->devicePixelRatioF();
   const PictureGeometry g = pictureGeometry();
+  if (image_.width() == kWidth && image_.height() == kHeight &&
+      paintIntoStore(painter, region, g)) {
+    frame_ = QImage();
+    stale_ = QRect();
+    return;
+  }
   const QSize device(int(std::lround(picture_->width() * dpr)),
                      int(std::lround(picture_->height() * dpr)));
   if (frame_.size() != device || frame_.devicePixelRatio() != dpr ||
@@ -443,7 +509,7 @@ void QtPlatform::paintPicture(QPainter& painter) {
   if (!stale_.isEmpty() && image_.width() == kWidth && image_.height() == kHeight) {
     int dx, dy, dw, dh;
     DeviceRectFor(g, stale_.x(), stale_.y(), stale_.width(), stale_.height(), &dx, &dy, &dw, &dh);
-    ScalePicture(image_, frame_, g, dx, dy, dw, dh);
+    scaler_.Scale(image_, frame_, g, dx, dy, dw, dh);
   }
   stale_ = QRect();
   painter.drawImage(QPointF(0, 0), frame_);
@@ -470,11 +536,7 @@ void QtPlatform::presentRect(const QImage& screen, int x, int y, int w, int h) {
     painter.drawImage(r.topLeft(), screen, r);
   }
   stale_ = stale_.united(r);
-  // The widget area showing the rectangle, one pixel more for the filter.
-  const PictureGeometry g = pictureGeometry();
-  const QRectF area(g.WidgetX(r.x()), g.WidgetY(r.y()), r.width() * g.width / kWidth,
-                    r.height() * g.height / kHeight);
-  repaintPicture(area.toAlignedRect().adjusted(-2, -2, 2, 2));
+  repaintPicture(widgetAreaFor(r));
 }
 
 bool QtPlatform::timer2Running() const { return timer2_->isActive(); }

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 
 #include <deque>
@@ -122,7 +123,7 @@ class QtPlatform : public Platform {
   void mousePressed(Qt::MouseButton b, QPointF pos);
   void mouseReleased(Qt::MouseButton b, QPointF pos, bool inside);
   void mouseMoved(QPointF pos);
-  void paintPicture(QPainter& painter);
+  void paintPicture(QPainter& painter, const QRegion& region);
   void keyPressed(int qtKey);
   void closeBoxPressed();
   void layoutPicture();
@@ -149,6 +150,10 @@ class QtPlatform : public Platform {
   int menuBarHeight() const;
   void signalsArrived();
   void repaintPicture(const QRect& area);
+  // The widget area (device-independent pixels) showing a rectangle of the
+  // picture, with what the filter blends from it.
+  QRect widgetAreaFor(const QRect& pictureRect) const;
+  bool paintIntoStore(QPainter& painter, const QRegion& region, const PictureGeometry& g);
 
   bool sameShape(const std::vector<MenuEntry>& bar,
                  const std::vector<MenuNode>& nodes) const;
@@ -168,9 +173,11 @@ class QtPlatform : public Platform {
   QString appTitle_;
   int scale_ = 1;
   ScaleFilter filter_ = ScaleFilter::Smooth;
-  // The picture scaled to the widget's device pixels, black around it, and
-  // the part of image_ (picture pixels) not yet scaled into it.
+  // Where the painter's device is not an image of the window's pixels: the
+  // picture scaled to the widget's device pixels, black around it, and the
+  // part of image_ (picture pixels) not yet scaled into it.
   QImage frame_;
+  PictureScaler scaler_;
   PictureGeometry frameGeometry_;
   QRect stale_;
   QSocketNotifier* signals_ = nullptr;
