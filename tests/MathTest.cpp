@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "GameFixture.h"
+#include "platform/HostFiles.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "script/Commands.h"
 #include "shell/Player.h"
+#include "vars/Random.h"
 
 using namespace mirt_test;
 using Strings = std::vector<std::string>;
@@ -118,6 +120,26 @@ TEST(MathRandom, RangesAndUnchangedPairs) {
     EXPECT_TRUE(nv >= 3 && nv <= 10) << nv;
     EXPECT_TRUE(sv >= -2 && sv <= 3) << sv;
   }
+}
+
+TEST(MathRandom, OnTheVirtualClockTheSeedIsTheSameEveryRun) {
+  // The generator is seeded from the platform's calendar clock; on the
+  // virtual clock that starts at a fixed moment, so headless runs repeat.
+  GameDir g;
+  g.Script("\"x\"\\n\n");
+  mirt::HeadlessPlatform platform(true);
+  const std::string folder = mirt::GameFolder();
+  mirt::SetGameFolder(g.Path(""));
+  {
+    mirt::Player player(platform);
+    platform.setEventHandler(&player);
+    player.FormCreate();
+    mirt::ScriptRandom expected;
+    expected.Seed(static_cast<uint32_t>(mirt::HeadlessPlatform::kVirtualEpoch));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(player.random().Next(), expected.Next());
+    player.FormDestroy();
+  }
+  mirt::SetGameFolder(folder);
 }
 
 TEST(MathTrig, EngineFactorAndCosMessage) {

@@ -2,10 +2,6 @@
 # two traces show the same story: the same texts at the same pen positions,
 # the same message boxes and questions, the same choices taken, in the same
 # order. When they happened does not matter.
-#
-# -DVARIES=TEXT: the piece of text drawn right after the text TEXT differs
-# from run to run (a RANDOM result: the generator is seeded with the time
-# of day) and is not compared, only where it was drawn.
 foreach(trace A B)
   if(NOT EXISTS "${${trace}}")
     message(FATAL_ERROR "no trace ${${trace}}")
@@ -14,17 +10,8 @@ foreach(trace A B)
        REGEX "\"ev\":\"(text|message|question|choice)\"")
   set(story_${trace} "")
   set(count_${trace} 0)
-  set(varies FALSE)
   foreach(line IN LISTS lines)
     string(REGEX REPLACE "^{\"t\":[0-9]+," "{" line "${line}")
-    if(varies)
-      string(REGEX REPLACE "\"text\":\"[^\"]*\"" "\"text\":\"?\"" line "${line}")
-    endif()
-    set(varies FALSE)
-    if(DEFINED VARIES AND line MATCHES "\"ev\":\"text\"" AND
-       line MATCHES "\"text\":\"${VARIES}\"")
-      set(varies TRUE)
-    endif()
     string(APPEND story_${trace} "${line}\n")
     math(EXPR count_${trace} "${count_${trace}} + 1")
   endforeach()

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
@@ -82,6 +83,9 @@ class Platform {
 
   // ---- clock -------------------------------------------------------------
   virtual uint32_t tickCount() = 0;             // milliseconds, wraps
+  // The calendar clock in seconds since 1970: the random numbers' seed and
+  // the date a save is captioned with.
+  virtual int64_t wallClockSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
   virtual void sleepMs(uint32_t ms) = 0;        // plain sleep
   virtual void yieldCpu() = 0;                  // zero-length sleep
   // Sleeps up to ms while watching the left button; returns false as soon as

@@ -29,7 +29,7 @@ bool ScenarioOpens(Player& p, const std::string& name) {
 
 bool Player::SaveSlot(int slot) {
   if (slot < 0 || slot >= SaveSlots::kCount) return false;
-  const std::time_t now = std::time(nullptr);
+  const std::time_t now = static_cast<std::time_t>(platform().wallClockSeconds());
   std::tm local{};
   localtime_r(&now, &local);
   const std::string caption = SaveSlots::FormatCaption(

@@ -1,6 +1,5 @@
 // Start-up, the story reset, the settings file and the shutdown order.
 #include <cstring>
-#include <ctime>
 
 #include "common/LittleEndian.h"
 #include "platform/HostFiles.h"
@@ -14,7 +13,7 @@ void Player::FormCreate() {
   startTick_ = platform_.tickCount();
   firstTickClick_ = true;
   message_.SetBlinking(true);
-  random_.Seed(static_cast<uint32_t>(std::time(nullptr)));
+  random_.Seed(static_cast<uint32_t>(platform_.wallClockSeconds()));
   screen_.Create();
   platform_.setApplicationTitle(Sjis("アドベンチャーゲーム製作支援ソフト『Ｍｉｒｔ』　"));
   MenuChanged();

@@ -54,6 +54,11 @@ void HeadlessPlatform::stepMs() {
   renderedFrames_ = to;
 }
 
+int64_t HeadlessPlatform::wallClockSeconds() {
+  if (!virtual_) return Platform::wallClockSeconds();
+  return kVirtualEpoch + tickCount() / 1000;
+}
+
 uint32_t HeadlessPlatform::tickCount() {
   if (virtual_) return now_;
   return static_cast<uint32_t>((MonotonicNs() - startNs_) / 1000000);

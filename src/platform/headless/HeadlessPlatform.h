@@ -62,6 +62,10 @@ class HeadlessPlatform : public Platform {
   // ---- Platform ---------------------------------------------------------
   void setEventHandler(WindowEvents* e) override { events_ = e; }
   uint32_t tickCount() override;
+  // On the virtual clock the calendar starts at a fixed moment, so a run's
+  // random numbers and save captions are the same every time.
+  int64_t wallClockSeconds() override;
+  static constexpr int64_t kVirtualEpoch = 946684800;  // 2000-01-01 00:00:00 UTC
   void sleepMs(uint32_t ms) override { advanceTo(tickCount() + ms); }
   void yieldCpu() override;
   bool sleepUnlessLeftDown(uint32_t ms) override;
