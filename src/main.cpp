@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include "platform/HostFiles.h"
-#include "platform/RecentGames.h"
 #include "platform/ShutdownSignals.h"
 #include "platform/SingleInstance.h"
 #include "platform/qt/GameChooser.h"
@@ -91,6 +90,9 @@ int main(int argc, char** argv) {
   }
 
   QApplication app(argc, argv);
+  // Our own settings; the command line overrides them for this run.
+  mirt::Preferences prefs;
+  mirt::ReadPreferences(mirt::PreferencesPath(), &prefs);
   {
     StartupSignalWatch watch;
     if (!mirt::AcquireSingleInstanceLock()) {
@@ -102,7 +104,7 @@ int main(int argc, char** argv) {
     }
     if (choose) {
       std::vector<std::string> recent;
-      for (const std::string& g : mirt::LoadRecentGames(mirt::RecentGamesFile()))
+      for (const std::string& g : prefs.recentGames)
         if (HasInitDef(g)) recent.push_back(g);
       const std::string chosen =
           mirt::EndSignalled() ? "" : mirt::ChooseGameFolder(recent, HasInitDef);
@@ -111,10 +113,11 @@ int main(int argc, char** argv) {
     }
   }
   if (mirt::EndSignalled()) return 0;
-  if (HasInitDef(gameDir)) mirt::AddRecentGame(mirt::RecentGamesFile(), gameDir);
-  // Our own settings; the command line overrides them for this run.
-  mirt::Preferences prefs;
-  mirt::ReadPreferences(mirt::PreferencesPath(), &prefs);
+  if (HasInitDef(gameDir)) {
+    const std::vector<std::string> before = prefs.recentGames;
+    mirt::AddRecentGame(&prefs, gameDir);
+    if (prefs.recentGames != before) mirt::WritePreferences(mirt::PreferencesPath(), prefs);
+  }
   const int scale = cl.scale.value_or(prefs.scale);
   if (opt.sound.soundFont.empty()) opt.sound.soundFont = prefs.soundFont;
   mirt::QtPlatform platform(scale, cl.scaleFilter.value_or(prefs.filter));

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -159,6 +160,37 @@ TEST(Shell, SettingsFilesRoundTrip) {
   EXPECT_FALSE(mirt::ReadPreferences(path, &q));
   EXPECT_FALSE(mirt::ReadPreferences(g.Path("none.json"), &q));
   EXPECT_EQ(q.scale, 1);
+}
+
+TEST(Shell, TheRecentGamesAreKeptInOurSettingsFileLatestFirstEachOnce) {
+  GameDir g;
+  const std::string path = g.Path("config/mirt/mirt.json");
+  mirt::Preferences p;
+  p.scale = 2;
+  for (int i = 0; i < 10; ++i) mirt::AddRecentGame(&p, "/games/g" + std::to_string(i));
+  mirt::AddRecentGame(&p, "/games/g5");
+  mirt::AddRecentGame(&p, "");  // nothing to keep
+  ASSERT_EQ(p.recentGames.size(), mirt::kRecentGamesMax);
+  EXPECT_EQ(p.recentGames[0], "/games/g5");
+  EXPECT_EQ(p.recentGames[1], "/games/g9");
+  EXPECT_EQ(std::count(p.recentGames.begin(), p.recentGames.end(), "/games/g5"), 1);
+  EXPECT_EQ(p.recentGames.back(), "/games/g2");  // g0 and g1 fell off
+  // A name with a line break or non-ASCII letters survives the file.
+  mirt::AddRecentGame(&p, "/games/二つ\nの行");
+  ASSERT_TRUE(mirt::WritePreferences(path, p));
+  mirt::Preferences q;
+  ASSERT_TRUE(mirt::ReadPreferences(path, &q));
+  EXPECT_EQ(q.recentGames, p.recentGames);
+  EXPECT_EQ(q.scale, 2);
+  // What a hand-edited file may hold: repeats, blanks, other kinds, too many.
+  g.WriteBytes("config/mirt/mirt.json",
+               R"({"recentGames": ["/a", "", 3, "/a", "/b", "/c", "/d", "/e", "/f", "/g", "/h", "/i"]})");
+  ASSERT_TRUE(mirt::ReadPreferences(path, &q));
+  EXPECT_EQ(q.recentGames,
+            (std::vector<std::string>{"/a", "/b", "/c", "/d", "/e", "/f", "/g", "/h"}));
+  g.WriteBytes("config/mirt/mirt.json", R"({"recentGames": "/not/a/list"})");
+  ASSERT_TRUE(mirt::ReadPreferences(path, &q));
+  EXPECT_TRUE(q.recentGames.empty());
 }
 
 TEST(Shell, TerminationSignalRunsTheNormalShutdown) {

@@ -4,9 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
+#include <algorithm>
 
 #include "platform/HostFiles.h"
 
@@ -33,7 +35,22 @@ bool ReadPreferences(const std::string& hostPath, Preferences* out) {
     out->filter = filter;
   out->soundFont = o.value("soundFont").toString().toStdString();
   out->audioDevice = o.value("audioDevice").toString().toStdString();
+  for (const QJsonValue& v : o.value("recentGames").toArray()) {
+    const std::string g = v.toString().toStdString();
+    auto& list = out->recentGames;
+    if (!g.empty() && list.size() < kRecentGamesMax &&
+        std::find(list.begin(), list.end(), g) == list.end())
+      list.push_back(g);
+  }
   return true;
+}
+
+void AddRecentGame(Preferences* prefs, const std::string& folder) {
+  if (folder.empty()) return;
+  auto& list = prefs->recentGames;
+  list.erase(std::remove(list.begin(), list.end(), folder), list.end());
+  list.insert(list.begin(), folder);
+  if (list.size() > kRecentGamesMax) list.resize(kRecentGamesMax);
 }
 
 bool WritePreferences(const std::string& hostPath, const Preferences& prefs) {
@@ -42,6 +59,9 @@ bool WritePreferences(const std::string& hostPath, const Preferences& prefs) {
   o.insert("scaleFilter", QString::fromLatin1(ScaleFilterName(prefs.filter)));
   o.insert("soundFont", QString::fromStdString(prefs.soundFont));
   o.insert("audioDevice", QString::fromStdString(prefs.audioDevice));
+  QJsonArray recent;
+  for (const std::string& g : prefs.recentGames) recent.append(QString::fromStdString(g));
+  o.insert("recentGames", recent);
   const QByteArray text = QJsonDocument(o).toJson(QJsonDocument::Indented);
   const QString dir = QFileInfo(QString::fromStdString(hostPath)).absolutePath();
   if (!QDir().mkpath(dir)) return false;

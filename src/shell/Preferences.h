@@ -1,11 +1,13 @@
 // The player's own options beyond the 20-byte mirt.ini: the window scale,
-// the filter for scales that are no whole number, the sound font and the
-// audio device. They live in one small JSON file under the user's
+// the filter for scales that are no whole number, the sound font, the
+// audio device and the games played lately (offered when mirt starts
+// without a game). They live in one small JSON file under the user's
 // configuration folder ($XDG_CONFIG_HOME/mirt/mirt.json, by default
 // ~/.config/mirt/mirt.json); mirt.ini keeps exactly its five fields.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/PictureGeometry.h"
 
@@ -16,7 +18,14 @@ struct Preferences {
   ScaleFilter filter = ScaleFilter::Smooth;  // for scales that are no whole number
   std::string soundFont;                     // host path, "" for the default
   std::string audioDevice;                   // the output's name, "" for the default
+  std::vector<std::string> recentGames;      // host paths of game folders, the latest first
 };
+
+constexpr size_t kRecentGamesMax = 8;
+
+// Puts folder first among the recent games, dropping an older mention of
+// it and what falls past kRecentGamesMax.
+void AddRecentGame(Preferences* prefs, const std::string& folder);
 
 // The file's host path under the XDG configuration folder.
 std::string PreferencesPath();
