@@ -24,11 +24,11 @@ struct SlotSpec {
   const char* name;
   int x, y, mode;
 };
-const SlotSpec kSlots[10] = {
-    {"portrait.bmp", 300, 110, 0}, {"girl.ccg", 20, 100, 1},  {"boy.jpg", 440, 90, 2},
-    {"ghost.ccg", 250, 150, 2},    {"girl.ccg", 180, 120, 1}, {"boy.jpg", 320, 60, 2},
-    {"portrait.bmp", 40, 20, 0},   {"ghost.ccg", 500, 250, 2}, {"girl.ccg", 520, 40, 1},
-    {"boy.jpg", -60, 200, 2}};
+const SlotSpec kSlots[10] = {{"portrait.bmp", 300, 110, 0}, {"girl.ccg", 20, 100, 1},
+                             {"boy.jpg", 440, 90, 2},       {"ghost.ccg", 250, 150, 2},
+                             {"girl.ccg", 180, 120, 1},     {"boy.jpg", 320, 60, 2},
+                             {"portrait.bmp", 40, 20, 0},   {"ghost.ccg", 500, 250, 2},
+                             {"girl.ccg", 520, 40, 1},      {"boy.jpg", -60, 200, 2}};
 
 struct Game {
   mirt::HeadlessPlatform platform{true};

@@ -23,9 +23,10 @@ std::vector<uint8_t> Bitmap(bool photo) {
       }
       // Smooth gradients with sensor-like noise.
       const int n = int(rng() % 9) - 4;
-      img.setPixel(x, y, qRgb(std::clamp(x * 255 / 640 + n, 0, 255),
-                              std::clamp(y * 255 / 480 + n, 0, 255),
-                              std::clamp((x + y) * 255 / 1120 + n, 0, 255)));
+      img.setPixel(
+          x, y,
+          qRgb(std::clamp(x * 255 / 640 + n, 0, 255), std::clamp(y * 255 / 480 + n, 0, 255),
+               std::clamp((x + y) * 255 / 1120 + n, 0, 255)));
     }
   return mirt::EncodeBmp24(img);
 }
@@ -48,7 +49,8 @@ void PackedToImage(benchmark::State& state) {
   const auto packed = mirt::EncodePacked(bmp.data(), bmp.size());
   QImage img;
   for (auto _ : state) {
-    if (!mirt::DecodePacked(packed.data(), packed.size(), img)) state.SkipWithError("decode failed");
+    if (!mirt::DecodePacked(packed.data(), packed.size(), img))
+      state.SkipWithError("decode failed");
     benchmark::DoNotOptimize(img.constBits());
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bmp.size()));
@@ -63,7 +65,8 @@ void ZlibInflate(benchmark::State& state) {
   std::vector<uint8_t> out(bmp.size());
   for (auto _ : state) {
     uLongf n = uLongf(out.size());
-    if (uncompress(out.data(), &n, z.data(), uLong(z.size())) != Z_OK) state.SkipWithError("inflate failed");
+    if (uncompress(out.data(), &n, z.data(), uLong(z.size())) != Z_OK)
+      state.SkipWithError("inflate failed");
     benchmark::DoNotOptimize(out.data());
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bmp.size()));

@@ -38,7 +38,7 @@ namespace {
 constexpr int kOut = 44100;
 constexpr double kTone = 1000;
 constexpr double kSeconds = 2;
-constexpr size_t kBlock = 512;  // output frames per pull
+constexpr size_t kBlock = 512;   // output frames per pull
 constexpr size_t kChunk = 1024;  // source frames per read
 
 std::vector<float> Sine(int rate) {
@@ -292,7 +292,8 @@ void Run(benchmark::State& state, Kind kind, const std::string& name) {
   for (auto _ : state) {
     std::unique_ptr<Way> way = Make(kind, sine, rate, wave);
     total = 0;
-    for (size_t n; total + kBlock <= out.size() / 2 && (n = way->read(out.data() + 2 * total, kBlock)) > 0;)
+    for (size_t n;
+         total + kBlock <= out.size() / 2 && (n = way->read(out.data() + 2 * total, kBlock)) > 0;)
       total += n;
     benchmark::DoNotOptimize(out.data());
   }
@@ -307,7 +308,11 @@ void Run(benchmark::State& state, Kind kind, const std::string& name) {
 
 void Register(const char* name, Kind kind) {
   benchmark::RegisterBenchmark(name, [kind, name](benchmark::State& s) { Run(s, kind, name); })
-      ->Arg(8000)->Arg(22050)->Arg(32000)->Arg(48000)->Unit(benchmark::kMillisecond);
+      ->Arg(8000)
+      ->Arg(22050)
+      ->Arg(32000)
+      ->Arg(48000)
+      ->Unit(benchmark::kMillisecond);
 }
 
 }  // namespace

@@ -22,8 +22,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -50,16 +50,21 @@ int64_t CpuNs() {
   return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
-struct TempoChange { uint32_t tick, tempo; };
+struct TempoChange {
+  uint32_t tick, tempo;
+};
 // Four tempos, changed every 16 notes, 64 notes in all (about 7 s).
-const std::vector<TempoChange> kTempos = {{0, 500000}, {16 * kStep, 400000},
-                                          {32 * kStep, 600000}, {48 * kStep, 352941}};
+const std::vector<TempoChange> kTempos = {
+    {0, 500000}, {16 * kStep, 400000}, {32 * kStep, 600000}, {48 * kStep, 352941}};
 constexpr int kNotes = 64;
 
 void Vlq(std::vector<uint8_t>& t, uint32_t v) {
   uint8_t b[5];
   int n = 0;
-  do { b[n++] = v & 0x7F; v >>= 7; } while (v);
+  do {
+    b[n++] = v & 0x7F;
+    v >>= 7;
+  } while (v);
   while (n--) t.push_back(uint8_t(b[n] | (n ? 0x80 : 0)));
 }
 
@@ -67,10 +72,14 @@ void Vlq(std::vector<uint8_t>& t, uint32_t v) {
 // (hard left) and channel 2 (hard right) so that each onset is found on its
 // own side, clear of the previous note's tail; no reverb, no chorus.
 std::vector<uint8_t> TestSong() {
-  struct Ev { uint32_t tick; std::vector<uint8_t> bytes; };
+  struct Ev {
+    uint32_t tick;
+    std::vector<uint8_t> bytes;
+  };
   std::vector<Ev> ev;
   for (const TempoChange& c : kTempos)
-    ev.push_back({c.tick, {0xFF, 0x51, 3, uint8_t(c.tempo >> 16), uint8_t(c.tempo >> 8), uint8_t(c.tempo)}});
+    ev.push_back(
+        {c.tick, {0xFF, 0x51, 3, uint8_t(c.tempo >> 16), uint8_t(c.tempo >> 8), uint8_t(c.tempo)}});
   for (uint8_t c = 0; c < 2; ++c) {
     ev.push_back({0, {uint8_t(0xC0 | c), 115}});
     ev.push_back({0, {uint8_t(0xB0 | c), 7, 127}});
@@ -92,9 +101,28 @@ std::vector<uint8_t> TestSong() {
     t.insert(t.end(), e.bytes.begin(), e.bytes.end());
   }
   t.insert(t.end(), {0, 0xFF, 0x2F, 0});
-  const uint8_t head[22] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, kDivision >> 8, kDivision & 0xFF,
-                            'M', 'T', 'r', 'k', uint8_t(t.size() >> 24), uint8_t(t.size() >> 16),
-                            uint8_t(t.size() >> 8), uint8_t(t.size())};
+  const uint8_t head[22] = {'M',
+                            'T',
+                            'h',
+                            'd',
+                            0,
+                            0,
+                            0,
+                            6,
+                            0,
+                            0,
+                            0,
+                            1,
+                            kDivision >> 8,
+                            kDivision & 0xFF,
+                            'M',
+                            'T',
+                            'r',
+                            'k',
+                            uint8_t(t.size() >> 24),
+                            uint8_t(t.size() >> 16),
+                            uint8_t(t.size() >> 8),
+                            uint8_t(t.size())};
   std::vector<uint8_t> b(head, head + sizeof head);
   b.resize(sizeof head + t.size());
   std::memcpy(b.data() + sizeof head, t.data(), t.size());
@@ -139,8 +167,8 @@ std::vector<double> ScheduleMs() {
 }
 
 // p50, p99 and max of |error| (ms), and the mean error.
-void Report(benchmark::State& state, const std::vector<double>& sent, const std::vector<double>& ideal,
-            const char* prefix = "err") {
+void Report(benchmark::State& state, const std::vector<double>& sent,
+            const std::vector<double>& ideal, const char* prefix = "err") {
   std::vector<double> err;
   double mean = 0;
   for (size_t i = 0; i < sent.size() && i < ideal.size(); ++i) {
@@ -153,11 +181,14 @@ void Report(benchmark::State& state, const std::vector<double>& sent, const std:
   }
   mean /= double(err.size());
   if (getenv("MIRT_BENCH_VERBOSE")) {
-    for (size_t i = 0; i < sent.size() && i < ideal.size(); ++i) std::fprintf(stderr, "%.2f ", sent[i] - ideal[i]);
+    for (size_t i = 0; i < sent.size() && i < ideal.size(); ++i)
+      std::fprintf(stderr, "%.2f ", sent[i] - ideal[i]);
     std::fprintf(stderr, "\n");
   }
   std::sort(err.begin(), err.end());
-  auto pct = [&](double p) { return err[std::min(err.size() - 1, size_t(p * double(err.size())))]; };
+  auto pct = [&](double p) {
+    return err[std::min(err.size() - 1, size_t(p * double(err.size())))];
+  };
   std::string p = prefix;
   state.counters["notes"] = double(err.size());
   state.counters[p + "_p50_ms"] = pct(0.50);
@@ -167,7 +198,8 @@ void Report(benchmark::State& state, const std::vector<double>& sent, const std:
 }
 
 const char* SoundFont() {
-  for (const char* p : {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2"})
+  for (const char* p :
+       {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2"})
     if (access(p, R_OK) == 0) return p;
   return nullptr;
 }
@@ -270,13 +302,15 @@ constexpr double kGain = 0.6;  // FluidSynthMidiOut's gain, for equal levels
 // The search window runs from 5 ms before to 20 ms after the time where the
 // player means to sound the note (`expected`, ms).
 std::vector<double> Onsets(const std::vector<float>& left, const std::vector<float>& right,
-                           long latencyFrames, long calibration, const std::vector<double>& expected) {
+                           long latencyFrames, long calibration,
+                           const std::vector<double>& expected) {
   std::vector<double> r;
   const std::vector<double>& ideal = expected;
   for (size_t i = 0; i < ideal.size(); ++i) {
     long at = long(ideal[i] * kRate / 1000) + latencyFrames;
     long o = Onset(i % 2 ? right : left, at - kRate * 5 / 1000, at + kRate * 20 / 1000, kThreshold);
-    if (getenv("MIRT_BENCH_VERBOSE") && o >= 0 && double(o - at - calibration) * 1000.0 / kRate < -1) {
+    if (getenv("MIRT_BENCH_VERBOSE") && o >= 0 &&
+        double(o - at - calibration) * 1000.0 / kRate < -1) {
       const std::vector<float>& x = i % 2 ? right : left;
       std::fprintf(stderr, "note %zu early; 1 ms peaks from -8 ms:", i);
       for (long k = at - 8 * 44; k < at + 8 * 44; k += 44) {
@@ -286,8 +320,10 @@ std::vector<double> Onsets(const std::vector<float>& left, const std::vector<flo
       }
       std::fprintf(stderr, "\n");
     }
-    if (o >= 0) r.push_back(double(o - latencyFrames - calibration) * 1000.0 / kRate);
-    else r.push_back(1e9);
+    if (o >= 0)
+      r.push_back(double(o - latencyFrames - calibration) * 1000.0 / kRate);
+    else
+      r.push_back(1e9);
   }
   return r;
 }
@@ -337,11 +373,12 @@ void RenderOnsets_Sequencer(benchmark::State& state) {
     uint64_t next = 0;
     double endMs = IdealMs().back() + 500;
     for (int m = 1; m <= int(endMs); ++m) {
-      ms = m;  // the timer fires for virtual ms m below
+      ms = m;                                       // the timer fires for virtual ms m below
       while (double(next) * 1000.0 / kRate <= m) {  // the device pulls
         lastStart = next;
         synth.render(buf.data(), block, next);
-        for (size_t i = 0; i < block; ++i) left.push_back(buf[2 * i]), right.push_back(buf[2 * i + 1]);
+        for (size_t i = 0; i < block; ++i)
+          left.push_back(buf[2 * i]), right.push_back(buf[2 * i + 1]);
         next += block;
       }
       timer.advance(1);
@@ -455,9 +492,19 @@ void Cpu_FluidPlayer(benchmark::State& state) {
 
 BENCHMARK(SendTiming_Sequencer)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(SendTiming_FluidPlayer)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(RenderOnsets_Sequencer)->Arg(64)->Arg(256)->Arg(1024)->Arg(4096)->Iterations(1)
+BENCHMARK(RenderOnsets_Sequencer)
+    ->Arg(64)
+    ->Arg(256)
+    ->Arg(1024)
+    ->Arg(4096)
+    ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(RenderOnsets_FluidPlayer)->Arg(64)->Arg(256)->Arg(1024)->Arg(4096)->Iterations(1)
+BENCHMARK(RenderOnsets_FluidPlayer)
+    ->Arg(64)
+    ->Arg(256)
+    ->Arg(1024)
+    ->Arg(4096)
+    ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(Cpu_Sequencer)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(Cpu_FluidPlayer)->Iterations(1)->Unit(benchmark::kMillisecond);

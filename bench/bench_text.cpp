@@ -203,7 +203,8 @@ BENCHMARK(CpuIdleWindow)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecon
 
 // A line shown, then waiting for a click; the indicator blinks at every tick.
 void CpuWaitingForClick(benchmark::State& state) {
-  TempGame game(std::string(kBox) + "~NVMODE 1,1,100\n\"クリックを待っています。\"\\n\n\"end\"\\n\n");
+  TempGame game(std::string(kBox) +
+                "~NVMODE 1,1,100\n\"クリックを待っています。\"\\n\n\"end\"\\n\n");
   CpuRun(state, [&] { return WindowCpu(&game.dir, 1500, 10000); });
 }
 BENCHMARK(CpuWaitingForClick)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);

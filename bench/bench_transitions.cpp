@@ -66,7 +66,8 @@ void TransitionDuration(benchmark::State& state) {
   }
   const double nominal = kSteps[effect] * speed;
   state.counters["nominal_ms"] = nominal;
-  state.counters["mean_over_pct"] = (total / double(state.iterations()) - nominal) / nominal * 100.0;
+  state.counters["mean_over_pct"] =
+      (total / double(state.iterations()) - nominal) / nominal * 100.0;
   state.counters["worst_over_pct"] = (worst - nominal) / nominal * 100.0;
 }
 
@@ -91,9 +92,9 @@ void TransitionStepWork(benchmark::State& state) {
     flip = !flip;
   }
   state.SetItemsProcessed(int64_t(state.iterations()) * kSteps[effect]);
-  state.counters["us_per_step"] = benchmark::Counter(
-      double(state.iterations()) * kSteps[effect] / 1e6,
-      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["us_per_step"] =
+      benchmark::Counter(double(state.iterations()) * kSteps[effect] / 1e6,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void FrameCopy(benchmark::State& state) {
@@ -120,8 +121,13 @@ void StepArgs(benchmark::internal::Benchmark* b) {
 }  // namespace
 
 BENCHMARK(TransitionDuration)->Apply(DurationArgs)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(SleepSteps)->Args({10, 10})->Args({480, 10})->Args({480, 1})->Iterations(3)
-    ->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(SleepSteps)
+    ->Args({10, 10})
+    ->Args({480, 10})
+    ->Args({480, 1})
+    ->Iterations(3)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(TransitionStepWork)->Apply(StepArgs)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(FrameCopy)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

@@ -33,7 +33,9 @@ std::string ExecutableDir() {
   return p.substr(0, p.rfind('/'));
 }
 
-bool HasInitDef(const std::string& dir) { return !mirt::ResolveExistingIn(dir, "init.def").empty(); }
+bool HasInitDef(const std::string& dir) {
+  return !mirt::ResolveExistingIn(dir, "init.def").empty();
+}
 
 std::string AbsoluteDir(const std::string& dir) {
   char* r = realpath(dir.c_str(), nullptr);
@@ -98,8 +100,7 @@ int main(int argc, char** argv) {
     if (!mirt::AcquireSingleInstanceLock()) {
       mirt::AskRunningInstanceToShow();
       if (!mirt::EndSignalled())
-        QMessageBox::information(nullptr, "Mirt",
-                                 QString::fromUtf8("既に起動しています。"));
+        QMessageBox::information(nullptr, "Mirt", QString::fromUtf8("既に起動しています。"));
       return 0;
     }
     if (choose) {

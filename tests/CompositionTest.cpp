@@ -78,7 +78,7 @@ TEST(Composition, MaskBlendIsExactPerChannel) {
   const int masks[] = {0, 1, 100, 128, 254, 255};
   QImage pic(12, 1, QImage::Format_RGB32);
   for (int i = 0; i < 6; ++i) {
-    pic.setPixel(i, 0, qRgb(3, 250, 10));                             // image: r, g, b
+    pic.setPixel(i, 0, qRgb(3, 250, 10));                            // image: r, g, b
     pic.setPixel(6 + i, 0, qRgb(masks[i], masks[5 - i], masks[i]));  // mask
   }
   s.Picture("m.bmp", pic);
@@ -98,16 +98,16 @@ TEST(Composition, MaskBlendIsExactPerChannel) {
   }
   // a black mask gives nearly the image, a white one the background;
   // the floor of a negative step differs from truncation
-  EXPECT_EQ(qBlue(s.At(100, 50)), 10);   // 200 + floor(255 * -190 / 256) = 200 - 190
+  EXPECT_EQ(qBlue(s.At(100, 50)), 10);  // 200 + floor(255 * -190 / 256) = 200 - 190
   EXPECT_EQ(qRed(s.At(105, 50)), 128);
-  EXPECT_EQ(qBlue(s.At(102, 50)), 84);   // 200 + floor(155 * -190 / 256) = 200 - 116
+  EXPECT_EQ(qBlue(s.At(102, 50)), 84);  // 200 + floor(155 * -190 / 256) = 200 - 116
   EXPECT_EQ(s.At(106, 50), qRgb(128, 10, 200) & 0xFFFFFF);  // the mask is not drawn
   // an odd width drops the last column: the mask starts at the integer half
   QImage odd(5, 1, QImage::Format_RGB32);
   odd.fill(qRgb(0, 0, 0));
   odd.setPixel(0, 0, qRgb(255, 255, 255));
   odd.setPixel(1, 0, qRgb(255, 255, 255));
-  odd.setPixel(2, 0, qRgb(0, 0, 0));      // mask of column 0: black -> image
+  odd.setPixel(2, 0, qRgb(0, 0, 0));        // mask of column 0: black -> image
   odd.setPixel(3, 0, qRgb(255, 255, 255));  // mask of column 1: white -> background
   s.Picture("odd.bmp", odd);
   s.Slot(1, "odd.bmp", 0, 0, 2);
@@ -236,7 +236,8 @@ TEST(Composition, TintAndTextMakeTheFrame) {
   mirt::PresentFrame(s.p);
   auto mix = [](int k, int v, int a) { return ((k - v) * a + v * 256) / 256; };
   const QImage& screen = s.p.screen().layers().screen;
-  EXPECT_EQ(Rgb(screen, 10, 300), qRgb(mix(0, 120, 160), mix(0, 80, 160), mix(255, 40, 160)) & 0xFFFFFF);
+  EXPECT_EQ(Rgb(screen, 10, 300),
+            qRgb(mix(0, 120, 160), mix(0, 80, 160), mix(255, 40, 160)) & 0xFFFFFF);
   EXPECT_EQ(Rgb(screen, 629, 469), Rgb(screen, 10, 300));
   EXPECT_EQ(Rgb(screen, 630, 300), qRgb(120, 80, 40) & 0xFFFFFF);
   EXPECT_EQ(Rgb(screen, 10, 470), qRgb(120, 80, 40) & 0xFFFFFF);
@@ -289,8 +290,8 @@ TEST(Composition, BoxSidesFarOffTheScreenAreCutThere) {
   EXPECT_EQ(Rgb(s.platform.window(), 0, 400), scene);
   EXPECT_EQ(Rgb(s.platform.window(), 639, 479), scene);
   // a box whose sides are the wrong way round, or wholly off the screen, is empty
-  for (const QRect& r : {QRect(QPoint(600, 400), QPoint(100, 300)),
-                         QRect(QPoint(INT32_MIN, 0), QPoint(-1, 480))}) {
+  for (const QRect& r :
+       {QRect(QPoint(600, 400), QPoint(100, 300)), QRect(QPoint(INT32_MIN, 0), QPoint(-1, 480))}) {
     s.Box(r.left(), r.top(), r.right(), r.bottom(), 255, 0, 255, 0);
     mirt::PresentFrame(s.p);
     EXPECT_EQ(Rgb(s.p.screen().layers().screen, 300, 350), qRgb(10, 0, 0) & 0xFFFFFF);

@@ -99,7 +99,8 @@ inline ::testing::AssertionResult Holds(const QJsonValue& actual, const std::str
 inline QJsonValue Var(const QJsonObject& dump, const std::string& name) {
   for (const char* table : {"ints", "strings"})
     for (const QJsonValue& v : dump.value(table).toArray())
-      if (v.toObject().value("name").toString().toStdString() == name) return v.toObject().value("value");
+      if (v.toObject().value("name").toString().toStdString() == name)
+        return v.toObject().value("value");
   return QJsonValue(QJsonValue::Undefined);
 }
 
@@ -119,8 +120,10 @@ class GameDir {
   void WriteScript(const std::string& name, const std::string& utf8) {
     std::string crlf;
     for (char c : utf8) {
-      if (c == '\n') crlf += "\r\n";
-      else crlf += c;
+      if (c == '\n')
+        crlf += "\r\n";
+      else
+        crlf += c;
     }
     WriteBytes(name, mirt::utf8ToCp932(crlf));
   }

@@ -103,7 +103,8 @@ TEST_F(HostFiles, ReadOnlyFilesStillOpenAndWritesAreAtomic) {
   in >> s;
   EXPECT_EQ(s, "new!");
   EXPECT_FALSE(fs::exists("MIRT.INI"));
-  for (auto& e : fs::directory_iterator(".")) EXPECT_EQ(e.path().string().find(".tmp-"), std::string::npos);
+  for (auto& e : fs::directory_iterator("."))
+    EXPECT_EQ(e.path().string().find(".tmp-"), std::string::npos);
 }
 
 TEST_F(HostFiles, IdentityTellsVersionsOfAFileApart) {
@@ -159,9 +160,7 @@ TEST_F(HostFiles, ArchiveDirectoryIsBoundedByTheFile) {
 // A file larger than the memory the program may take fails its read; the
 // program goes on (the read used to end it with an uncaught bad_alloc).
 TEST_F(HostFiles, FileTooLargeForMemoryFailsItsRead) {
-  {
-    std::ofstream("huge.wav", std::ios::binary) << "RIFF";
-  }
+  { std::ofstream("huge.wav", std::ios::binary) << "RIFF"; }
   fs::resize_file("huge.wav", uint64_t{3} << 30);  // sparse: takes no disk
   rlimit old{};
   ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);

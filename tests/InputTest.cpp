@@ -57,7 +57,8 @@ TEST(Input, RightClickHidesTheBoxAndALeftClickBringsItBack) {
 TEST(Input, ReturnToTitleAsksFirst) {
   GameDir g;
   g.Script("!n:1!\n" + std::string(kPages));
-  EXPECT_EQ(g.Run("click\nanswer no\nmenu N1\nanswer yes\nmenu N1\ndump " + g.Path("d.json") + "\n"), 0);
+  EXPECT_EQ(
+      g.Run("click\nanswer no\nmenu N1\nanswer yes\nmenu N1\ndump " + g.Path("d.json") + "\n"), 0);
   EXPECT_EQ(g.Texts(), (Strings{"1", "2", "1"}));
   const auto q = g.EventsOf("question");
   ASSERT_EQ(q.size(), 2u);
@@ -132,7 +133,7 @@ TEST(Input, MenuEntriesActAndTheWindowShowsWhatTheyChose) {
     player.menuActivated("vol5");
     EXPECT_EQ(platform.CheckedSpeeds(), Strings{"vol5"});
     EXPECT_EQ(mirt::DumpState(player).value("charDelay"), 50);  // vol5 of this init.def
-    player.formClick();  // line 2 at 50 ms a unit
+    player.formClick();                                         // line 2 at 50 ms a unit
     player.formClick();  // SETSPEED 2 from the script: line 3 at 20 ms
     EXPECT_EQ(platform.CheckedSpeeds(), Strings{"vol2"});
     EXPECT_FALSE(platform.Entry("P1").checked);

@@ -45,14 +45,14 @@ TEST(MathEvaluator, PrecedenceSignsAndErrors) {
 
 TEST(MathCommand, RewritesNamesAndEmptyTokens) {
   GameDir g;
-  const QJsonObject d = RunAndDump(g,
-                             "!a:0!\n!b:4!\n!c:0!\n!e:0!\n!f:0!\n!h:0!\n!z:0!\n!m:-2147483648!\n!q:0!\n"
-                             "~MATH a=(b+1)*2\n"
-                             "~MATH c=b*-1\n"
-                             "~MATH e=5/z\n"
-                             "~MATH f=b+1;\n"
-                             "~MATH h=3-b\n"
-                             "~MATH q=m/-1\n");
+  const QJsonObject d =
+      RunAndDump(g, "!a:0!\n!b:4!\n!c:0!\n!e:0!\n!f:0!\n!h:0!\n!z:0!\n!m:-2147483648!\n!q:0!\n"
+                    "~MATH a=(b+1)*2\n"
+                    "~MATH c=b*-1\n"
+                    "~MATH e=5/z\n"
+                    "~MATH f=b+1;\n"
+                    "~MATH h=3-b\n"
+                    "~MATH q=m/-1\n");
   EXPECT_EQ(Var(d, "a"), 10);
   EXPECT_EQ(Var(d, "c"), -1);  // evaluated as b*0-1
   EXPECT_EQ(Var(d, "e"), 5);
@@ -64,7 +64,8 @@ TEST(MathCommand, RewritesNamesAndEmptyTokens) {
 
 TEST(MathCommand, LiteralZeroAndMissingNames) {
   GameDir g;
-  const QJsonObject d = RunAndDump(g, "!a:7!\n!b:7!\n~MATH a=0\n~MATH b=nothing+2\n~MATH\n~MATH nobody=1\n");
+  const QJsonObject d =
+      RunAndDump(g, "!a:7!\n!b:7!\n~MATH a=0\n~MATH b=nothing+2\n~MATH\n~MATH nobody=1\n");
   EXPECT_EQ(Var(d, "a"), 0);
   EXPECT_EQ(Var(d, "b"), 2);
   EXPECT_TRUE(Var(d, "nobody").isUndefined());
@@ -87,10 +88,9 @@ TEST(MathIf, FalseSkipsExactlyOneLine) {
            "\"end\"\\n\n");
   EXPECT_EQ(g.Run("click\n"), 0);
   EXPECT_EQ(g.Texts(), (Strings{"eq", "after1", "lt", "ne", "err1", "err2", "err3", "end"}));
-  EXPECT_EQ(g.Messages(), (Strings{"右辺の変数が認識できませんでした：-1",
-                                   "左辺の変数が認識できませんでした：x",
-                                   "条件式の演算ミスです",
-                                   "ファイルの最後まで読みこみました。終了します。"}));
+  EXPECT_EQ(g.Messages(),
+            (Strings{"右辺の変数が認識できませんでした：-1", "左辺の変数が認識できませんでした：x",
+                     "条件式の演算ミスです", "ファイルの最後まで読みこみました。終了します。"}));
 }
 
 TEST(MathRandom, RangesAndUnchangedPairs) {
@@ -102,8 +102,8 @@ TEST(MathRandom, RangesAndUnchangedPairs) {
   for (int i = 0; i < 20; ++i) {
     std::string n = std::to_string(i);
     script += "!d" + n + ":0!\n!f" + n + ":0!\n!n" + n + ":0!\n!s" + n + ":0!\n";
-    script += "~RANDOM d" + n + ",1,6\n~RANDOM f" + n + ",5,3\n~RANDOM n" + n + ",-10,-2\n~RANDOM s" +
-              n + ",-3,4\n";
+    script += "~RANDOM d" + n + ",1,6\n~RANDOM f" + n + ",5,3\n~RANDOM n" + n +
+              ",-10,-2\n~RANDOM s" + n + ",-3,4\n";
   }
   const QJsonObject d = RunAndDump(g, script);
   EXPECT_EQ(Var(d, "z"), 0);
@@ -144,10 +144,10 @@ TEST(MathRandom, OnTheVirtualClockTheSeedIsTheSameEveryRun) {
 
 TEST(MathTrig, EngineFactorAndCosMessage) {
   GameDir g;
-  const QJsonObject d = RunAndDump(g,
-                             "!y:0!\n!r:0!\n!x:0!\n!w:0!\n!deg:60!\n"
-                             "~SIN 30,100,y\n~SIN 90,100,r\n~COS !deg,100,x\n~COS 180,100,w\n"
-                             "~SIN 30,100,none\n");
+  const QJsonObject d =
+      RunAndDump(g, "!y:0!\n!r:0!\n!x:0!\n!w:0!\n!deg:60!\n"
+                    "~SIN 30,100,y\n~SIN 90,100,r\n~COS !deg,100,x\n~COS 180,100,w\n"
+                    "~SIN 30,100,none\n");
   EXPECT_EQ(Var(d, "y"), 49);
   EXPECT_EQ(Var(d, "r"), 99);
   EXPECT_EQ(Var(d, "x"), 50);

@@ -116,8 +116,8 @@ TEST(PackedDecode, DeepestTreeCodesUpTo255Bits) {
   b.Put(0, 1);
   b.Put(255, 8);
   const size_t treeBits = b.v.size();
-  const std::vector<int> bytes = {255, 0, 10, 11, 12, 254, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0,
-                                  0,   0, 0,  0,  0,  9,   10, 255, 0};
+  const std::vector<int> bytes = {255, 0, 10, 11, 12, 254, 0, 0, 0, 0,  1,   0, 0,
+                                  0,   0, 0,  0,  0,  0,   0, 0, 9, 10, 255, 0};
   std::vector<uint8_t> want;
   for (int k : bytes) {
     b.PutOnes(k);

@@ -63,8 +63,8 @@ TEST(PictureCommands, BackgroundCharactersAndTheirFlags) {
   std::string a;
   for (int i = 0; i < 4; ++i) {
     std::string n = std::to_string(i);
-    a += "layer SceneImage " + g.Path("scene" + n + ".png") + "\ndump " + g.Path("d" + n + ".json") +
-         "\nclick\n";
+    a += "layer SceneImage " + g.Path("scene" + n + ".png") + "\ndump " +
+         g.Path("d" + n + ".json") + "\nclick\n";
   }
   ASSERT_EQ(g.Run(a), 0);
   const QJsonObject d0 = g.Dump("d0.json"), d1 = g.Dump("d1.json"), d2 = g.Dump("d2.json"),
@@ -98,13 +98,13 @@ TEST(PictureCommands, BackgroundCharactersAndTheirFlags) {
 TEST(PictureCommands, EffectNumbersUnquotedNamesAndBadSlots) {
   GameDir g;
   Pictures(g);
-  g.Script("~LOADBG \"bg.bmp\",21,10\n"       // refused
-           "~LOADBG \"bg.bmp\",20,10\n"       // passes the check
-           "~LOADCHAR \"g.bmp\",0,-1,10\n"    // refused
-           "~CHARCLR 0,25,10\n"               // no check
-           "~LOADBG bg.bmp,1,100\n"           // the speed becomes the effect
+  g.Script("~LOADBG \"bg.bmp\",21,10\n"     // refused
+           "~LOADBG \"bg.bmp\",20,10\n"     // passes the check
+           "~LOADCHAR \"g.bmp\",0,-1,10\n"  // refused
+           "~CHARCLR 0,25,10\n"             // no check
+           "~LOADBG bg.bmp,1,100\n"         // the speed becomes the effect
            "~CHARPOS 4,7,8\n"
-           "~LOADCHAR g.bmp,3,4,10\n"         // the effect becomes the slot
+           "~LOADCHAR g.bmp,3,4,10\n"  // the effect becomes the slot
            "~LOADCHAR \"g.bmp\",10,0,10\n"
            "~LOADCHAR \"g.bmp\",-1,0,10\n"
            "~CHARPOS 10,1,1\n"
@@ -122,7 +122,8 @@ TEST(PictureCommands, EffectNumbersUnquotedNamesAndBadSlots) {
   EXPECT_TRUE(Holds(Slot(d, 3), R"({"name":"","x":0,"y":0,"mode":0,"shown":0})"));
   for (int i : {1, 2, 5, 6, 7, 8, 9})
     EXPECT_EQ(Slot(d, i), Json(R"({"name":"","x":0,"y":0,"mode":0,"shown":0,"keep":0,
-                                   "showWhileHidden":0,"inScene":0})")) << i;
+                                   "showWhileHidden":0,"inScene":0})"))
+        << i;
 }
 
 TEST(PictureCommands, TitleDropsSpacesAndKeepsCommas) {
@@ -155,8 +156,8 @@ TEST(PictureCommands, ArchiveFirstAndHidingTheBoxShowsTheMarkedCharacters) {
                 "~CHARPOS 1,50,10\n"
                 "~CHARMODE 1,0,0,1,1\n"
                 "~LOADBG \"bg.bmp\",0,0\n"
-                "~LOADCHAR \"g.bmp\",0,0,0\n"    // BMP name, packed data: the plain file
-                "~LOADCHAR \"W.PNG\",1,0,0\n"    // any other extension: packed
+                "~LOADCHAR \"g.bmp\",0,0,0\n"  // BMP name, packed data: the plain file
+                "~LOADCHAR \"W.PNG\",1,0,0\n"  // any other extension: packed
                 "\"a\"\\n\n");
   ASSERT_EQ(g.Run("layer ScreenImage " + g.Path("screen.png") + "\nrclick 5 5\nscreenshot " +
                   g.Path("hidden.png") + "\nlayer SavedWindowImage " + g.Path("saved.png") +
@@ -169,9 +170,9 @@ TEST(PictureCommands, ArchiveFirstAndHidingTheBoxShowsTheMarkedCharacters) {
   EXPECT_EQ(Rgb(screen, 50, 10), qRgb(250, 250, 250) & 0xFFFFFF);
   EXPECT_EQ(Rgb(screen, 600, 470), qRgb(0, 254, 0) & 0xFFFFFF);
   QImage hidden = Png(g, "hidden.png");
-  EXPECT_EQ(Rgb(hidden, 10, 10), qRgb(0, 0, 90) & 0xFFFFFF);        // not show-while-hidden
+  EXPECT_EQ(Rgb(hidden, 10, 10), qRgb(0, 0, 90) & 0xFFFFFF);  // not show-while-hidden
   EXPECT_EQ(Rgb(hidden, 50, 10), qRgb(250, 250, 250) & 0xFFFFFF);
-  EXPECT_EQ(Rgb(hidden, 600, 470), qRgb(0, 0, 90) & 0xFFFFFF);      // no box
+  EXPECT_EQ(Rgb(hidden, 600, 470), qRgb(0, 0, 90) & 0xFFFFFF);  // no box
   EXPECT_EQ(Png(g, "saved.png"), screen);
   EXPECT_EQ(Png(g, "back.png"), screen);
   EXPECT_EQ(Rgb(Png(g, "box.png"), 600, 470), qRgb(0, 254, 0) & 0xFFFFFF);
@@ -205,7 +206,9 @@ TEST(PictureCommands, BrokenPackedTreeMessageAndLongNames) {
   const std::string longName(100, 'a');
   g.Script("~LOADCHAR \"bad.ccg\",0,0,0\n"
            "~CHARCLR 1,0,0\n"  // composes again: the picture is loaded again
-           "~LOADBG \"" + longName + "\",0,0\n"
+           "~LOADBG \"" +
+           longName +
+           "\",0,0\n"
            "\"x\"\\n\n");
   ASSERT_EQ(g.Run("dump " + g.Path("d.json") + "\n"), 0);
   // LOADCHAR and CHARCLR; LOADBG has taken the slot away by its composition

@@ -58,7 +58,8 @@ TEST(PictureBmp, IndexedAndDirectKinds) {
   auto f16 = Bmp(1, 1, 16, 0, {}, {0x00, 0x7C, 0, 0});
   ASSERT_TRUE(DecodeBmp(f16.data(), f16.size(), img));
   EXPECT_EQ(Px(img, 0, 0), 0xFF0000u);
-  auto f565 = Bmp(1, 1, 16, 3, {0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0}, {0xE0, 0x07, 0, 0});
+  auto f565 =
+      Bmp(1, 1, 16, 3, {0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0}, {0xE0, 0x07, 0, 0});
   ASSERT_TRUE(DecodeBmp(f565.data(), f565.size(), img));
   EXPECT_EQ(Px(img, 0, 0), 0x00FF00u);
   // 24 bit with padding, top-down.

@@ -32,11 +32,10 @@ TEST(PictureLoader, ArchiveBeforeFilesWhateverTheCase) {
   f.dir.WriteBytes("a.bmp", BmpFile(Solid(2, 2, qRgb(255, 0, 0))));
   f.dir.WriteBytes("only.bmp", BmpFile(Solid(2, 2, qRgb(0, 0, 255))));
   f.dir.WriteBytes("noarc.ccg", BmpFile(Solid(2, 2, qRgb(0, 0, 255))));
-  f.dir.WriteBytes("gfx.dat",
-                   ArchiveFile({{"A.BMP", BmpFile(Solid(2, 2, qRgb(0, 255, 0)))},
-                                {"pic.png", PackedFile(Solid(2, 2, qRgb(9, 8, 7)))},
-                                {"NOARC.CCG", BmpFile(Solid(2, 2, qRgb(0, 9, 0)))},
-                                {"b.JPG", "not a jpeg"}}));
+  f.dir.WriteBytes("gfx.dat", ArchiveFile({{"A.BMP", BmpFile(Solid(2, 2, qRgb(0, 255, 0)))},
+                                           {"pic.png", PackedFile(Solid(2, 2, qRgb(9, 8, 7)))},
+                                           {"NOARC.CCG", BmpFile(Solid(2, 2, qRgb(0, 9, 0)))},
+                                           {"b.JPG", "not a jpeg"}}));
   EXPECT_EQ(Loaded("a.bmp", "gfx.dat"), qRgb(0, 255, 0) & 0xFFFFFF);
   EXPECT_EQ(Loaded("a.bmp", "GFX.DAT"), qRgb(0, 255, 0) & 0xFFFFFF);
   EXPECT_EQ(Loaded("PIC.PNG", "gfx.dat"), qRgb(9, 8, 7) & 0xFFFFFF);  // other names: packed

@@ -13,9 +13,17 @@ namespace mirt {
 class RecordingMidiOut final : public MidiOut {
  public:
   enum Kind { kOpen, kShort, kLong, kReset, kClose };
-  struct Record { Kind kind; uint32_t msg; std::vector<uint8_t> data; uint32_t time; };
+  struct Record {
+    Kind kind;
+    uint32_t msg;
+    std::vector<uint8_t> data;
+    uint32_t time;
+  };
   explicit RecordingMidiOut(MultimediaTimer* clock = nullptr) : clock_(clock) {}
-  bool open() override { add({kOpen, 0, {}, 0}); return true; }
+  bool open() override {
+    add({kOpen, 0, {}, 0});
+    return true;
+  }
   void shortMsg(uint32_t msg) override { add({kShort, msg, {}, 0}); }
   void longMsg(const uint8_t* d, size_t n) override { add({kLong, 0, {d, d + n}, 0}); }
   void reset() override { add({kReset, 0, {}, 0}); }
@@ -27,6 +35,7 @@ class RecordingMidiOut final : public MidiOut {
     r.swap(log_);
     return r;
   }
+
  private:
   void add(Record r) {
     r.time = clock_ ? clock_->timeGetTime() : 0;

@@ -39,7 +39,8 @@ TEST(Fadeout, ColourOfLowBytesBecomesTheBackgroundAndEveryLayer) {
   mirt::Player& p = sp.player;
   p.state().boxOpacity = 128;
   p.state().boxColour[0] = 0, p.state().boxColour[1] = 0, p.state().boxColour[2] = 200;
-  p.state().boxLeft = 10, p.state().boxTop = 300, p.state().boxRight = 630, p.state().boxBottom = 470;
+  p.state().boxLeft = 10, p.state().boxTop = 300, p.state().boxRight = 630,
+  p.state().boxBottom = 470;
   EXPECT_EQ(sp.Command(mirt::CmdFADEOUT, "300,257,-255,10"), 1);  // 44, 1, 1
   const QRgb colour = qRgb(44, 1, 1);
   EXPECT_EQ(p.state().fadeColour, 44 + 1 * 256 + 1 * 65536);
@@ -107,8 +108,10 @@ TEST(Flash, AlternatesColourAndPictureAndEndsOnThePicture) {
   const QImage screenBefore = sp.player.screen().layers().screen.copy();
   std::vector<bool> colourShown;
   sp.platform.onWait = [&](const QImage& win, int) {
-    if (AllPixels(win, qRgb(44, 0, 255))) colourShown.push_back(true);
-    else if (win == before) colourShown.push_back(false);
+    if (AllPixels(win, qRgb(44, 0, 255)))
+      colourShown.push_back(true);
+    else if (win == before)
+      colourShown.push_back(false);
   };
   EXPECT_EQ(sp.Command(mirt::CmdFLASH, "300,0,255,3,50"), 1);
   EXPECT_EQ(colourShown, (std::vector<bool>{true, false, true, false, true, false}));
@@ -138,8 +141,9 @@ QImage Shifted(const QImage& screen, int j, bool vertical) {
   QImage out(640, 480, QImage::Format_RGB32);
   for (int y = 0; y < 480; ++y)
     for (int x = 0; x < 640; ++x)
-      out.setPixel(x, y, vertical ? screen.pixel(x, (y + 480 - j) % 480)
-                                  : screen.pixel((x + 640 - j) % 640, y));
+      out.setPixel(
+          x, y,
+          vertical ? screen.pixel(x, (y + 480 - j) % 480) : screen.pixel((x + 640 - j) % 640, y));
   return out;
 }
 
@@ -150,15 +154,14 @@ TEST(Quiver, TwentyWrappedDisplacementsPerShakeThenTheUnshiftedScreen) {
     SCOPED_TRACE("direction " + std::to_string(direction));
     StepPlayer sp(Solid(qRgb(0, 0, 0)));
     sp.player.screen().layers().screen = NewPicture();
-    const std::vector<int> shifts = {0, 2, 4, 6, 8, 10, 12, 14, 16, 18,
-                                     20, 18, 16, 14, 12, 10, 8, 6, 4, 2};
+    const std::vector<int> shifts = {0,  2,  4,  6,  8,  10, 12, 14, 16, 18,
+                                     20, 18, 16, 14, 12, 10, 8,  6,  4,  2};
     std::vector<QImage> frames;
     sp.platform.onPresent = [&](const QImage& win, int) { frames.push_back(win.copy()); };
     EXPECT_EQ(sp.Command(mirt::CmdQUIVER, direction == 1 ? "1,2,30" : "2,2,30"), 1);
     ASSERT_EQ(frames.size(), 41u);
     for (int n : {0, 1, 10, 13, 19, 20, 30}) {
-      EXPECT_EQ(frames[n], Shifted(NewPicture(), shifts[n % 20], direction == 1))
-          << "frame " << n;
+      EXPECT_EQ(frames[n], Shifted(NewPicture(), shifts[n % 20], direction == 1)) << "frame " << n;
     }
     EXPECT_EQ(frames.back(), NewPicture());
     EXPECT_EQ(sp.platform.waits, (std::vector<uint32_t>{30, 30}));
@@ -263,8 +266,8 @@ TEST(ScreenEffectGame, FadeoutThenLoadcharKeepsTheTextAndTheBox) {
   g.Script("~BOXSIZE 0,400,640,480\n~BOXCOL 0,0,255,128\n~TXTPOS 10,410\n~FONTSIZE 16\n"
            "~LOADBG \"bg.bmp\",0,0\n\"abc\"\\n\n"
            "~FADEOUT 0,0,100,1\n~CHARPOS 0,100,100\n~LOADCHAR \"g.bmp\",0,9,1\n\"d\"\\n\n");
-  ASSERT_EQ(g.Run("click\nscreenshot " + g.Path("w.png") + "\nlayer ScreenImage " + g.Path("s.png") +
-                  "\nlayer TextImage " + g.Path("t.png") + "\n"),
+  ASSERT_EQ(g.Run("click\nscreenshot " + g.Path("w.png") + "\nlayer ScreenImage " +
+                  g.Path("s.png") + "\nlayer TextImage " + g.Path("t.png") + "\n"),
             0);
   auto png = [&](const char* n) {
     return QImage(QString::fromStdString(g.Path(n))).convertToFormat(QImage::Format_RGB32);

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <new>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "RecordingMidiOut.h"
@@ -60,8 +60,28 @@ using Bytes = std::vector<uint8_t>;
 using Rec = RecordingMidiOut::Record;
 
 Bytes smf1(const Bytes& track, uint16_t division) {
-  Bytes b = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, uint8_t(division >> 8), uint8_t(division),
-             'M', 'T', 'r', 'k', 0, 0, uint8_t(track.size() >> 8), uint8_t(track.size())};
+  Bytes b = {'M',
+             'T',
+             'h',
+             'd',
+             0,
+             0,
+             0,
+             6,
+             0,
+             0,
+             0,
+             1,
+             uint8_t(division >> 8),
+             uint8_t(division),
+             'M',
+             'T',
+             'r',
+             'k',
+             0,
+             0,
+             uint8_t(track.size() >> 8),
+             uint8_t(track.size())};
   b.insert(b.end(), track.begin(), track.end());
   return b;
 }
@@ -109,14 +129,14 @@ std::vector<uint32_t> noteOnTimes(const std::vector<Rec>& log) {
 TEST(Sequencer, NoteOnTimesFollowTempoChanges) {
   // Division 100 at the default 400000 us: a tick every 4 ms, the first at
   // ms 4. The tempo entry's tick counts as the first tick of the new base.
-  Bytes track = cat({{0x00, 0x90, 0x3C, 0x40},           // tick 0      -> ms 4
-                     {0x0A, 0x91, 0x3C, 0x40},           // tick 10     -> ms 44
-                     tempo(10, 1000000),                 // tick 20 at ms 84: 0.1 tick/ms
-                     {0x05, 0x92, 0x3C, 0x40},           // 5 on        -> 84 + 60
-                     tempo(5, 100000),                   // 10 on at 84 + 110: 1 tick/ms
-                     {0x14, 0x93, 0x3C, 0x40},           // 20 on       -> 194 + 21
-                     tempo(0, 1000),                     // at 215: 100 ticks/ms, 10 a ms
-                     {0x32, 0x94, 0x3C, 0x40},           // 50 on       -> 215 + 5
+  Bytes track = cat({{0x00, 0x90, 0x3C, 0x40},  // tick 0      -> ms 4
+                     {0x0A, 0x91, 0x3C, 0x40},  // tick 10     -> ms 44
+                     tempo(10, 1000000),        // tick 20 at ms 84: 0.1 tick/ms
+                     {0x05, 0x92, 0x3C, 0x40},  // 5 on        -> 84 + 60
+                     tempo(5, 100000),          // 10 on at 84 + 110: 1 tick/ms
+                     {0x14, 0x93, 0x3C, 0x40},  // 20 on       -> 194 + 21
+                     tempo(0, 1000),            // at 215: 100 ticks/ms, 10 a ms
+                     {0x32, 0x94, 0x3C, 0x40},  // 50 on       -> 215 + 5
                      {0x00, 0xFF, 0x2F, 0x00}});
   Rig r;
   r.music.setLoop(0);
@@ -133,8 +153,8 @@ TEST(Sequencer, DefaultTempoAndTickTarget) {
     // the first entry sounds on the first tick although its delta is 480.
     Rig r;
     r.music.setLoop(0);
-    r.load(smf1({0x83, 0x60, 0x90, 0x3C, 0x40, 0x83, 0x60, 0x90, 0x3E, 0x40, 0x00, 0xFF, 0x2F, 0x00},
-                480));
+    r.load(smf1(
+        {0x83, 0x60, 0x90, 0x3C, 0x40, 0x83, 0x60, 0x90, 0x3E, 0x40, 0x00, 0xFF, 0x2F, 0x00}, 480));
     r.music.play();
     r.timer.advance(500);
     std::vector<uint32_t> want = {1, 401};
@@ -154,9 +174,9 @@ TEST(Sequencer, DefaultTempoAndTickTarget) {
 }
 
 TEST(Sequencer, ControllerShadowAndLoopRestoresChannels) {
-  Bytes track = {0x00, 0xC3, 0x05, 0x00, 0xB3, 0x07, 0x64, 0x00, 0xB3, 0x0A, 0x20,
-                 0x00, 0xB3, 0x00, 0x02, 0x00, 0xB3, 0x5B, 0x11, 0x00, 0xB3, 0x5D, 0x22,
-                 0x00, 0x93, 0x3C, 0x40, 0x0A, 0x83, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+  Bytes track = {0x00, 0xC3, 0x05, 0x00, 0xB3, 0x07, 0x64, 0x00, 0xB3, 0x0A, 0x20, 0x00,
+                 0xB3, 0x00, 0x02, 0x00, 0xB3, 0x5B, 0x11, 0x00, 0xB3, 0x5D, 0x22, 0x00,
+                 0x93, 0x3C, 0x40, 0x0A, 0x83, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
   Rig r;
   r.load(smf1(track, 1000));  // 2.5 ticks a ms
   r.music.play();
@@ -320,7 +340,10 @@ class CountingMidiOut final : public MidiOut {
     ++shorts;
     if ((msg & 0xFF) == 0xCF) ++restores;  // only the loop restart sends it
   }
-  void longMsg(const uint8_t*, size_t) override { tTimerThread = true; ++longs; }
+  void longMsg(const uint8_t*, size_t) override {
+    tTimerThread = true;
+    ++longs;
+  }
   void reset() override {}
   void close() override {}
   std::atomic<long> shorts{0}, longs{0}, restores{0};
@@ -343,7 +366,8 @@ TEST(Sequencer, TimerThreadAllocatesNothingWhilePlaying) {
   playLooping(music, track, 960);
   gTimerThreadAllocations = 0;
   gCountAllocations = true;
-  for (int k = 0; k < 400 && out.restores < 2; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  for (int k = 0; k < 400 && out.restores < 2; ++k)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   gCountAllocations = false;
   music.stop();
   EXPECT_GE(out.restores.load(), 2);
@@ -381,10 +405,12 @@ Bytes Wave16(uint32_t rate, uint32_t frames) {
   Bytes b = {'R', 'I', 'F', 'F'};
   le(b, 36 + frames * 2, 4);
   b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  le(b, 16, 4), le(b, 1, 2), le(b, 1, 2), le(b, rate, 4), le(b, rate * 2, 4), le(b, 2, 2), le(b, 16, 2);
+  le(b, 16, 4), le(b, 1, 2), le(b, 1, 2), le(b, rate, 4), le(b, rate * 2, 4), le(b, 2, 2),
+      le(b, 16, 2);
   b.insert(b.end(), {'d', 'a', 't', 'a'});
   le(b, frames * 2, 4);
-  for (uint32_t i = 0; i < frames; ++i) le(b, uint32_t(int16_t(12000 * std::sin(i * 700.0 * 6.2832 / rate))), 2);
+  for (uint32_t i = 0; i < frames; ++i)
+    le(b, uint32_t(int16_t(12000 * std::sin(i * 700.0 * 6.2832 / rate))), 2);
   return b;
 }
 

@@ -183,8 +183,9 @@ TEST(Shell, TheRecentGamesAreKeptInOurSettingsFileLatestFirstEachOnce) {
   EXPECT_EQ(q.recentGames, p.recentGames);
   EXPECT_EQ(q.scale, 2);
   // What a hand-edited file may hold: repeats, blanks, other kinds, too many.
-  g.WriteBytes("config/mirt/mirt.json",
-               R"({"recentGames": ["/a", "", 3, "/a", "/b", "/c", "/d", "/e", "/f", "/g", "/h", "/i"]})");
+  g.WriteBytes(
+      "config/mirt/mirt.json",
+      R"({"recentGames": ["/a", "", 3, "/a", "/b", "/c", "/d", "/e", "/f", "/g", "/h", "/i"]})");
   ASSERT_TRUE(mirt::ReadPreferences(path, &q));
   EXPECT_EQ(q.recentGames,
             (std::vector<std::string>{"/a", "/b", "/c", "/d", "/e", "/f", "/g", "/h"}));

@@ -13,7 +13,9 @@ TEST(SingleInstance, SecondLockIsRefused) {
   setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
   EXPECT_TRUE(mirt::AcquireSingleInstanceLock());
   EXPECT_FALSE(mirt::AcquireSingleInstanceLock());  // a second player is refused
-  if (old) setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
-  else unsetenv("XDG_RUNTIME_DIR");
+  if (old)
+    setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+  else
+    unsetenv("XDG_RUNTIME_DIR");
   std::filesystem::remove_all(dir);
 }

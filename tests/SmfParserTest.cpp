@@ -13,12 +13,24 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 Bytes smf(std::initializer_list<Bytes> tracks, uint16_t format = 1, uint16_t division = 480) {
-  Bytes b = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, uint8_t(format), 0, uint8_t(tracks.size()),
-             uint8_t(division >> 8), uint8_t(division)};
+  Bytes b = {'M',
+             'T',
+             'h',
+             'd',
+             0,
+             0,
+             0,
+             6,
+             0,
+             uint8_t(format),
+             0,
+             uint8_t(tracks.size()),
+             uint8_t(division >> 8),
+             uint8_t(division)};
   for (const Bytes& t : tracks) {
     uint32_t n = uint32_t(t.size());
-    b.insert(b.end(), {'M', 'T', 'r', 'k', uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8),
-                       uint8_t(n)});
+    b.insert(b.end(),
+             {'M', 'T', 'r', 'k', uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)});
     b.insert(b.end(), t.begin(), t.end());
   }
   return b;
@@ -51,7 +63,10 @@ void load(CPlayData& p, const Bytes& file) { p.load(file.data(), file.size()); }
 
 const Bytes kEot = {0x00, 0xFF, 0x2F, 0x00};
 
-Bytes cat(Bytes a, const Bytes& b) { a.insert(a.end(), b.begin(), b.end()); return a; }
+Bytes cat(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
 
 TEST(SmfParser, MergesTracksOneEventPerTrackPerStep) {
   Bytes t0 = cat({0x00, 0x90, 0x3C, 0x40, 0x00, 0x3E, 0x40, 0x60, 0x80, 0x3C, 0x00}, kEot);
@@ -59,8 +74,8 @@ TEST(SmfParser, MergesTracksOneEventPerTrackPerStep) {
   CPlayData p;
   load(p, smf({t0, t1}));
   EXPECT_EQ(p.division(), 480);
-  std::vector<Entry> want = {{0, 0x403C90}, {0, 0x403091}, {0, 0x403E90}, {0, 0x403291},
-                             {0x30, 0x003081}, {0x60, 0x003C80}};
+  std::vector<Entry> want = {{0, 0x403C90}, {0, 0x403091},    {0, 0x403E90},
+                             {0, 0x403291}, {0x30, 0x003081}, {0x60, 0x003C80}};
   EXPECT_EQ(entries(p), want);
   // The slot after the last entry is never played and carries the end mark.
   EXPECT_EQ(p.events()[p.eventCount()].delta, 0xFFFFFFFFu);
@@ -68,8 +83,8 @@ TEST(SmfParser, MergesTracksOneEventPerTrackPerStep) {
 
 TEST(SmfParser, DroppedEventsCarryTheirTimeAndEndOfTrackTimeIsLost) {
   // A text event alone at tick 100, a note at 150, end of track at 1000.
-  Bytes t = {0x64, 0xFF, 0x01, 0x02, 'h', 'i', 0x32, 0x90, 0x3C, 0x40,
-             0x87, 0x04, 0xFF, 0x2F, 0x00};
+  Bytes t = {0x64, 0xFF, 0x01, 0x02, 'h',  'i',  0x32, 0x90,
+             0x3C, 0x40, 0x87, 0x04, 0xFF, 0x2F, 0x00};
   CPlayData p;
   load(p, smf({t}));
   ASSERT_EQ(p.eventCount(), 1u);
@@ -78,8 +93,8 @@ TEST(SmfParser, DroppedEventsCarryTheirTimeAndEndOfTrackTimeIsLost) {
 }
 
 TEST(SmfParser, Format0AndFormat1GiveTheSameTiming) {
-  Bytes f0 = smf({cat({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0x90, 0x3C, 0x40, 0x10,
-                       0x91, 0x40, 0x40, 0x20, 0x80, 0x3C, 0x00},
+  Bytes f0 = smf({cat({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0x90, 0x3C, 0x40, 0x10, 0x91,
+                       0x40, 0x40, 0x20, 0x80, 0x3C, 0x00},
                       kEot)},
                  0);
   Bytes f1 = smf({cat({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}, kEot),
@@ -120,8 +135,8 @@ TEST(SmfParser, SingleTrackEntries) {
       // running status over a dropped meta event; program change has one
       // data byte; 0xF7 and system-common statuses take two
       {"running status and message lengths",
-       cat({0x00, 0xC2, 0x05, 0x00, 0x06, 0x00, 0xFF, 0x01, 0x00, 0x00, 0xB1, 0x07, 0x64,
-            0x00, 0x0A, 0x40, 0x00, 0xF7, 0x01, 0x02, 0x00, 0xF2, 0x03, 0x04},
+       cat({0x00, 0xC2, 0x05, 0x00, 0x06, 0x00, 0xFF, 0x01, 0x00, 0x00, 0xB1, 0x07,
+            0x64, 0x00, 0x0A, 0x40, 0x00, 0xF7, 0x01, 0x02, 0x00, 0xF2, 0x03, 0x04},
            kEot),
        {{0, 0x0005C2}, {0, 0x0006C2}, {0, 0x6407B1}, {0, 0x400AB1}, {0, 0x0201F7}, {0, 0x0403F2}}},
       // after the meta event, 0x2F is taken as the meta type under running 0xFF
@@ -168,8 +183,8 @@ TEST(SmfParser, EmptyAndReleasedSongs) {
 }
 
 TEST(SmfParser, TruncatedAndInconsistentFilesStayInBounds) {
-  Bytes t0 = cat({0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7, 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,
-                  0x00, 0x90, 0x3C, 0x40, 0x10, 0xC0, 0x01},
+  Bytes t0 = cat({0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7, 0x00, 0xFF, 0x51, 0x03,
+                  0x07, 0xA1, 0x20, 0x00, 0x90, 0x3C, 0x40, 0x10, 0xC0, 0x01},
                  kEot);
   Bytes full = smf({t0, t0});
   // Every prefix, copied so that ASan sees reads past its end.

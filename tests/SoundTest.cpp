@@ -49,7 +49,8 @@ std::string SineFile(int format, int rate, double freq, double seconds, double a
   SNDFILE* f = sf_open(path, SFM_WRITE, &info);
   EXPECT_NE(f, nullptr) << sf_strerror(nullptr);
   std::vector<float> s(size_t(rate * seconds));
-  for (size_t i = 0; i < s.size(); ++i) s[i] = float(amp * std::sin(2 * M_PI * freq * double(i) / rate));
+  for (size_t i = 0; i < s.size(); ++i)
+    s[i] = float(amp * std::sin(2 * M_PI * freq * double(i) / rate));
   sf_writef_float(f, s.data(), sf_count_t(s.size()));
   sf_close(f);
   std::ifstream in(path, std::ios::binary);
@@ -83,7 +84,8 @@ std::vector<float> ReadLeft(const std::string& path) {
 // Peak amplitude between two player times (ms).
 float Peak(const std::vector<float>& s, int fromMs, int toMs) {
   float p = 0;
-  for (size_t i = size_t(fromMs) * kRate / 1000; i < size_t(toMs) * kRate / 1000 && i < s.size(); ++i)
+  for (size_t i = size_t(fromMs) * kRate / 1000; i < size_t(toMs) * kRate / 1000 && i < s.size();
+       ++i)
     p = std::max(p, std::fabs(s[i]));
   return p;
 }
@@ -124,9 +126,8 @@ TEST(WaveSound, LoopsUntilStoppedAndOncePlaysItsLength) {
   SoundGame g;
   g.WriteBytes("loop.wav", Sine16(440, 0.25));
   g.WriteBytes("once.wav", Sine16(880, 0.3));
-  g.WriteScript("start.txt",
-                "~WAVEPLAY \"loop.wav\",0\n\"a\"\\n\n~WAVESTOP\n\"b\"\\n\n"
-                "~WAVEPLAY \"once.wav\",1\n\"c\"\\n\n");
+  g.WriteScript("start.txt", "~WAVEPLAY \"loop.wav\",0\n\"a\"\\n\n~WAVESTOP\n\"b\"\\n\n"
+                             "~WAVEPLAY \"once.wav\",1\n\"c\"\\n\n");
   ASSERT_EQ(g.RunWithAudio("wait 2000\ndump dump.json\nclick\nwait 1000\nclick\nwait 2000\n"), 0);
   std::vector<float> s = g.Audio();
   int play = g.TimeOf("\"op\":\"play\"");
@@ -154,7 +155,8 @@ TEST(WaveSound, NewSoundReplacesTheOldAndVolumeScales) {
   SoundGame g;
   g.WriteBytes("low.wav", Sine16(300, 0.2));
   g.WriteBytes("high.wav", Sine16(1200, 0.2));
-  g.WriteScript("start.txt", "~WAVEPLAY \"low.wav\",0\n\"a\"\\n\n~WAVEPLAY \"high.wav\",0\n\"b\"\\n\n");
+  g.WriteScript("start.txt",
+                "~WAVEPLAY \"low.wav\",0\n\"a\"\\n\n~WAVEPLAY \"high.wav\",0\n\"b\"\\n\n");
   ASSERT_EQ(g.RunWithAudio("wait 1000\nclick\nwait 1000\n"), 0);
   std::vector<float> s = g.Audio();
   std::vector<std::string> plays = g.Events("\"op\":\"play\"");
@@ -177,12 +179,13 @@ TEST(WaveSound, NewSoundReplacesTheOldAndVolumeScales) {
 }
 
 TEST(WaveSound, EveryWaveEncodingDecodes) {
-  const int formats[] = {SF_FORMAT_PCM_U8, SF_FORMAT_PCM_16, SF_FORMAT_PCM_24, SF_FORMAT_PCM_32,
-                         SF_FORMAT_FLOAT,  SF_FORMAT_ULAW,   SF_FORMAT_ALAW,   SF_FORMAT_IMA_ADPCM,
-                         SF_FORMAT_MS_ADPCM};
+  const int formats[] = {SF_FORMAT_PCM_U8, SF_FORMAT_PCM_16,    SF_FORMAT_PCM_24,
+                         SF_FORMAT_PCM_32, SF_FORMAT_FLOAT,     SF_FORMAT_ULAW,
+                         SF_FORMAT_ALAW,   SF_FORMAT_IMA_ADPCM, SF_FORMAT_MS_ADPCM};
   for (int f : formats) {
     mirt::SoundMixer m;
-    ASSERT_TRUE(m.playWave(Buffer(SineFile(SF_FORMAT_WAV | f, 8000, 500, 0.5)), false)) << std::hex << f;
+    ASSERT_TRUE(m.playWave(Buffer(SineFile(SF_FORMAT_WAV | f, 8000, 500, 0.5)), false))
+        << std::hex << f;
     std::vector<float> out(kRate / 4 * 2);
     m.renderAudio(out.data(), kRate / 4, 0);
     std::vector<float> left(kRate / 4);
@@ -267,8 +270,8 @@ TEST(WaveSound, FloatSamplesPastFullScaleStayFinite) {
   auto le32 = [](uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
   auto le16 = [](uint16_t v) { return std::string(reinterpret_cast<const char*>(&v), 2); };
   std::string fmt = le16(3) + le16(1) + le32(8000) + le32(32000) + le16(4) + le16(32);
-  std::string body = "WAVEfmt " + le32(uint32_t(fmt.size())) + fmt + "data" +
-                     le32(uint32_t(data.size())) + data;
+  std::string body =
+      "WAVEfmt " + le32(uint32_t(fmt.size())) + fmt + "data" + le32(uint32_t(data.size())) + data;
   std::string file = "RIFF" + le32(uint32_t(body.size())) + body;
   mirt::SoundMixer m;
   ASSERT_TRUE(m.playWave(Buffer(file), true));
@@ -288,8 +291,10 @@ TEST(WaveSound, FloatSamplesPastFullScaleStayFinite) {
 TEST(WaveSound, BuffersThatCannotBeDecodedPlayNothingAndBuffersLiveWhilePlaying) {
   mirt::SoundMixer m;
   const std::vector<std::vector<uint8_t>> junk = {
-      {}, {'R', 'I', 'F', 'F'}, std::vector<uint8_t>(1000, 0x55),
-      [] { std::string b = Sine16(440, 0.1).substr(0, 30); return std::vector<uint8_t>(b.begin(), b.end()); }()};
+      {}, {'R', 'I', 'F', 'F'}, std::vector<uint8_t>(1000, 0x55), [] {
+        std::string b = Sine16(440, 0.1).substr(0, 30);
+        return std::vector<uint8_t>(b.begin(), b.end());
+      }()};
   for (const auto& j : junk) {
     EXPECT_FALSE(m.playWave(std::make_shared<const std::vector<uint8_t>>(j), true));
     std::vector<float> out(512 * 2, 1.0f);
@@ -340,8 +345,11 @@ TEST(WaveSound, MissingFileArchiveLookupAndLongNames) {
   g.WriteScript("init.def", "10\n20\n30\n40\n50\nstart.txt\n\nwave.dat\n\n");
   std::string longName(100, 'x');
   g.WriteScript("start.txt", "~WAVEPLAY \"bell.wav\",1\n\"a\"\\n\n~WAVEPLAY \"nothere.wav\",1\n"
-                             "\"b\"\\n\n~WAVEPLAY \"" + longName + "\",1\n\"c\"\\n\n");
-  ASSERT_EQ(g.RunWithAudio("wait 500\ndump dump.json\nclick\nwait 100\nclick\nwait 100\ndump dump2.json\n"), 0);
+                             "\"b\"\\n\n~WAVEPLAY \"" +
+                                 longName + "\",1\n\"c\"\\n\n");
+  ASSERT_EQ(g.RunWithAudio(
+                "wait 500\ndump dump.json\nclick\nwait 100\nclick\nwait 100\ndump dump2.json\n"),
+            0);
   std::vector<float> s = g.Audio();
   int play = g.TimeOf("\"op\":\"play\"");
   EXPECT_NEAR(Frequency(s, play + 20, play + 180), 600, 10);
@@ -396,7 +404,8 @@ std::string Song(int program, int key) {
     t += {0x60, char(0x80), char(key + i), 0};
   }
   t += {0, char(0xFF), 0x2F, 0};
-  std::string h = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, char(t.size())};
+  std::string h = {'M', 'T', 'h', 'd', 0,   0,   0,   6, 0, 0, 0,
+                   1,   0,   96,  'M', 'T', 'r', 'k', 0, 0, 0, char(t.size())};
   return h + t;
 }
 
@@ -462,7 +471,8 @@ TEST(MidiSynth, RenderingGoesOnWhileASoundFontLoads) {
     synth.render(out.data(), 64, 0);
     rendered = true;
   });
-  for (int k = 0; k < 300 && !rendered; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  for (int k = 0; k < 300 && !rendered; ++k)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_TRUE(rendered.load());
   if (writer >= 0) ::close(writer);  // end of file: the load fails and everything finishes
   audio.join();
@@ -597,7 +607,8 @@ TEST(SoundShell, VolumesGoBackAtExitAndRealTimeTraceLinesStayWhole) {
   // window thread traces its own events; every line is one whole object.
   SoundGame g;
   g.WriteBytes("song.mid", Song(0, 60));
-  g.WriteScript("start.txt", "~MIDIPLAY \"song.mid\",1\n\"abcdefghijklmnop\"\\n\n~MIDISTOP\n\"b\"\\n\n");
+  g.WriteScript("start.txt",
+                "~MIDIPLAY \"song.mid\",1\n\"abcdefghijklmnop\"\\n\n~MIDISTOP\n\"b\"\\n\n");
   g.WriteBytes("input.txt", "wait 400\nclick\nwait 50\n");
   mirt::AutomationOptions o;
   o.gameDir = g.Path("");
@@ -625,8 +636,8 @@ TEST(CdAudio, StringsAndCommandsOfTheEmulatedDrive) {
   GameDir g;
   std::filesystem::create_directory(g.Path("cd"));
   g.WriteBytes("cd/track03.wav", Sine16(500, 0.2));
-  g.WriteBytes("cd/track1.wav", Sine16(500, 0.2));     // one digit: not a track
-  g.WriteBytes("cd/track07.txt.bak", "x");             // not a track name
+  g.WriteBytes("cd/track1.wav", Sine16(500, 0.2));              // one digit: not a track
+  g.WriteBytes("cd/track07.txt.bak", "x");                      // not a track name
   std::filesystem::create_directory(g.Path("cd/track05.wav"));  // a folder, not a track
   std::filesystem::current_path(g.Path(""));
   mirt::SoundMixer mixer;
@@ -640,7 +651,8 @@ TEST(CdAudio, StringsAndCommandsOfTheEmulatedDrive) {
   // Commands need the device opened first, by type "cdaudio".
   mirt::MciStatusParms status;
   status.item = mirt::MCI_STATUS_NUMBER_OF_TRACKS;
-  EXPECT_EQ(cd.sendCommand(1, mirt::MCI_STATUS, mirt::MCI_STATUS_ITEM, &status), mirt::MCIERR_INVALID_DEVICE_ID);
+  EXPECT_EQ(cd.sendCommand(1, mirt::MCI_STATUS, mirt::MCI_STATUS_ITEM, &status),
+            mirt::MCIERR_INVALID_DEVICE_ID);
   mirt::MciOpenParms open;
   open.deviceType = "waveaudio";
   EXPECT_NE(cd.sendCommand(0, mirt::MCI_OPEN, mirt::MCI_OPEN_TYPE, &open), 0u);
@@ -652,11 +664,13 @@ TEST(CdAudio, StringsAndCommandsOfTheEmulatedDrive) {
   mirt::MciPlayParms play;
   play.from = 1;
   play.to = 3;
-  EXPECT_EQ(cd.sendCommand(open.deviceId, mirt::MCI_PLAY, mirt::MCI_FROM | mirt::MCI_TO, &play), 0u);
+  EXPECT_EQ(cd.sendCommand(open.deviceId, mirt::MCI_PLAY, mirt::MCI_FROM | mirt::MCI_TO, &play),
+            0u);
   EXPECT_EQ(mixer.cdCurrentTrack(), 0);
   // Out of the disc: an error, nothing changes.
   play.from = 9;
-  EXPECT_EQ(cd.sendCommand(open.deviceId, mirt::MCI_PLAY, mirt::MCI_FROM, &play), mirt::MCIERR_OUTOFRANGE);
+  EXPECT_EQ(cd.sendCommand(open.deviceId, mirt::MCI_PLAY, mirt::MCI_FROM, &play),
+            mirt::MCIERR_OUTOFRANGE);
   EXPECT_EQ(cd.sendString("play cdaudio from 3 to 4 notify", nullptr), 0u);
   EXPECT_EQ(cd.sendString("status cdaudio current track", &reply), 0u);
   EXPECT_EQ(reply, "3");

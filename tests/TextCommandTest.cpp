@@ -34,10 +34,10 @@ TEST(TextBox, TintFollowsColourOpacityAndRectangle) {
   // black scene: each channel becomes colour * opacity / 256
   EXPECT_EQ(PixelAt(g, "1.png", 600, 460), qRgb(125, 62, 40) & 0xFFFFFF);
   EXPECT_EQ(PixelAt(g, "1.png", 20, 340), qRgb(125, 62, 40) & 0xFFFFFF);  // corner is inside
-  EXPECT_EQ(PixelAt(g, "1.png", 620, 470), 0u);                          // right/bottom are not
+  EXPECT_EQ(PixelAt(g, "1.png", 620, 470), 0u);                           // right/bottom are not
   EXPECT_EQ(PixelAt(g, "1.png", 19, 400), 0u);
-  EXPECT_EQ(PixelAt(g, "2.png", 600, 460), qRgb(0, 0, 63) & 0xFFFFFF);    // 999 -> 255
-  EXPECT_EQ(PixelAt(g, "3.png", 600, 460), 0u);                          // -5 -> 0
+  EXPECT_EQ(PixelAt(g, "2.png", 600, 460), qRgb(0, 0, 63) & 0xFFFFFF);  // 999 -> 255
+  EXPECT_EQ(PixelAt(g, "3.png", 600, 460), 0u);                         // -5 -> 0
 }
 
 TEST(TextBox, OffScreenRectangleIsCutAndBoxColResetsThePen) {
@@ -113,8 +113,10 @@ TEST(TextFont, StoryColourIsDrawn) {
   for (int y = 20; y < 50; ++y)
     for (int x = 10; x < 40; ++x) {
       QRgb c = img.pixel(x, y) & 0xFFFFFF;
-      if (c == (qRgb(0, 255, 0) & 0xFFFFFF)) ++green;
-      else if (c != 0) ++other;
+      if (c == (qRgb(0, 255, 0) & 0xFFFFFF))
+        ++green;
+      else if (c != 0)
+        ++other;
     }
   EXPECT_GT(green, 100);
   EXPECT_EQ(other, 0);
@@ -151,9 +153,9 @@ TEST(TextHistorySettings, BadModeOrFontSizeEndsTheStory) {
   for (const char* bad : {"~TMODE 2\n", "~TFONTSIZE 0\n", "~TFONTSIZE -3\n"}) {
     GameDir g;
     g.Script(std::string("~TMODE 1\n~TFONTSIZE 16\n~TFONTNAME \"ＭＳ 明朝\"\n"
-             "~TFONTCOLOR 1,2,3\n~TBOXSIZE 0,0,640,480\n~TTXTPOS 8,8\n"
-             "~TTXTSPR 4\n~TSCREENMODE 1\n~TSCREENCG \"bg.bmp\",5,6\n"
-             "~TSCREENCOLOR 0,0,0,128\n\"ok\"\\n\n") +
+                         "~TFONTCOLOR 1,2,3\n~TBOXSIZE 0,0,640,480\n~TTXTPOS 8,8\n"
+                         "~TTXTSPR 4\n~TSCREENMODE 1\n~TSCREENCG \"bg.bmp\",5,6\n"
+                         "~TSCREENCOLOR 0,0,0,128\n\"ok\"\\n\n") +
              bad + "\"last\"\\n\n\"gone\"\\n\n");
     g.Run("click\nclick\nclick\n");
     const auto m = g.MessageEvents();
@@ -189,7 +191,8 @@ TEST(TextIndicator, BlinksAtTheBoxBottomWithItsKeyColourTransparent) {
            "~NVMODE 1,1,300\n"
            "\"a\"\\n\n\"b\"\\n\n");
   std::string actions;
-  for (int i = 0; i < 4; ++i) actions += "wait 100\nscreenshot " + g.Path(std::to_string(i) + ".png") + "\n";
+  for (int i = 0; i < 4; ++i)
+    actions += "wait 100\nscreenshot " + g.Path(std::to_string(i) + ".png") + "\n";
   actions += "click\nscreenshot " + g.Path("after.png") + "\n";
   EXPECT_EQ(g.Run(actions), 0);
   // drawn at (620 - 8 - 5, 470 - 6) = (607, 464)

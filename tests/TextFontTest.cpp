@@ -23,8 +23,8 @@ namespace {
 // Renders one line of text under the given settings lines; returns the shot.
 QImage Render(const std::string& settings, const std::string& text) {
   GameDir g;
-  g.Script(settings + "~FONTSIZE 24\n~FONTCOLOR 255,255,255,0\n~TXTPOS 10,20\n\"" +
-           text + "\"\\n\n");
+  g.Script(settings + "~FONTSIZE 24\n~FONTCOLOR 255,255,255,0\n~TXTPOS 10,20\n\"" + text +
+           "\"\\n\n");
   EXPECT_EQ(g.Run("screenshot " + g.Path("s.png") + "\nclick\n"), 0);
   return QImage(QString::fromStdString(g.Path("s.png")));
 }
@@ -40,18 +40,27 @@ TEST(TextFont, ScriptFacesDrawWithJapaneseFamilies) {
     const char* face;  // UTF-8
     const char* family;
   } cases[] = {
-      {"ＭＳ 明朝", "IPAMincho"},        {"ＭＳ　明朝", "IPAMincho"},
-      {"MS Mincho", "IPAMincho"},         {"ＭＳ Ｐ明朝", "IPAPMincho"},
-      {"ＭＳ　Ｐ明朝", "IPAPMincho"},    {"MS PMincho", "IPAPMincho"},
-      {"ＭＳ ゴシック", "IPAGothic"},     {"ＭＳ　ゴシック", "IPAGothic"},
-      {"MS Gothic", "IPAGothic"},         {"ＭＳ Ｐゴシック", "IPAPGothic"},
-      {"ＭＳ　Ｐゴシック", "IPAPGothic"}, {"MS PGothic", "IPAPGothic"},
-      {"MS UI Gothic", "IPAPGothic"},     {"", "IPAMincho"},
+      {"ＭＳ 明朝", "IPAMincho"},
+      {"ＭＳ　明朝", "IPAMincho"},
+      {"MS Mincho", "IPAMincho"},
+      {"ＭＳ Ｐ明朝", "IPAPMincho"},
+      {"ＭＳ　Ｐ明朝", "IPAPMincho"},
+      {"MS PMincho", "IPAPMincho"},
+      {"ＭＳ ゴシック", "IPAGothic"},
+      {"ＭＳ　ゴシック", "IPAGothic"},
+      {"MS Gothic", "IPAGothic"},
+      {"ＭＳ Ｐゴシック", "IPAPGothic"},
+      {"ＭＳ　Ｐゴシック", "IPAPGothic"},
+      {"MS PGothic", "IPAPGothic"},
+      {"MS UI Gothic", "IPAPGothic"},
+      {"", "IPAMincho"},
       // names fontconfig knows are used as they are, in any spelling it knows
-      {"IPAPMincho", "IPAPMincho"},       {"IPAゴシック", "IPAGothic"},
+      {"IPAPMincho", "IPAPMincho"},
+      {"IPAゴシック", "IPAGothic"},
       // a face this machine lacks would otherwise draw with a font that has
       // no Japanese glyphs
-      {"ＨＧ正楷書体", "IPAMincho"},     {"No Such Family", "IPAMincho"},
+      {"ＨＧ正楷書体", "IPAMincho"},
+      {"No Such Family", "IPAMincho"},
   };
   const std::string text = "漢字かなｶﾅ、ABC";
   std::map<std::string, QImage> drawn;  // the text as each family draws it
@@ -103,11 +112,13 @@ TEST(TextReveal, UnitsFollowTheTwoByteClassification) {
   auto len = [](const std::string& s) { return TextUnitLength(s, 0); };
   EXPECT_EQ(len(mirt::Sjis("あ")), 2u);
   EXPECT_EQ(len("a\x81"), 1u);
-  EXPECT_EQ(len("\x81"), 1u);             // a lead byte at the very end
-  EXPECT_EQ(len("\x81\x7F"), 1u);         // 0x7F is no trail byte
-  EXPECT_EQ(len("\xB1" "b"), 2u);         // half-width katakana takes the next byte
-  EXPECT_EQ(len("\xA4\xA2"), 2u);         // EUC pair
-  EXPECT_EQ(len("\x1B\x24\x42"), 2u);     // JIS escapes
+  EXPECT_EQ(len("\x81"), 1u);      // a lead byte at the very end
+  EXPECT_EQ(len("\x81\x7F"), 1u);  // 0x7F is no trail byte
+  EXPECT_EQ(len("\xB1"
+                "b"),
+            2u);                       // half-width katakana takes the next byte
+  EXPECT_EQ(len("\xA4\xA2"), 2u);      // EUC pair
+  EXPECT_EQ(len("\x1B\x24\x42"), 2u);  // JIS escapes
   EXPECT_EQ(len("\x1B\x28\x4A"), 2u);
   EXPECT_EQ(len("\x1B\x28\x41"), 1u);
 }
@@ -115,7 +126,8 @@ TEST(TextReveal, UnitsFollowTheTwoByteClassification) {
 TEST(TextReveal, OneTraceEventAndOnePausePerUnit) {
   GameDir g;
   // speed 1 is 10 ms: five units (あ, ｱb, c, 漢, d) take 50 ms
-  g.Script("~SETSPEED 1\n\"あ\xEF\xBD\xB1" "bc漢d\"\"x\"\\n\n");
+  g.Script("~SETSPEED 1\n\"あ\xEF\xBD\xB1"
+           "bc漢d\"\"x\"\\n\n");
   EXPECT_EQ(g.Run("click\n"), 0);
   const auto t = g.TextEvents();
   ASSERT_EQ(t.size(), 2u);
@@ -142,7 +154,8 @@ TEST(TextValues, InputBoxTextIsCutWholeAndBlanksLeaveStringArguments) {
            "\"end\"\\n\n");
   std::string typed = "a";
   for (int i = 0; i < 150; ++i) typed += "あ";
-  EXPECT_EQ(g.Run("input " + typed + "\ninput my  pic.bmp\nclick\ndump " + g.Path("d.json") + "\n"), 0);
+  EXPECT_EQ(g.Run("input " + typed + "\ninput my  pic.bmp\nclick\ndump " + g.Path("d.json") + "\n"),
+            0);
   const QJsonObject d = g.Dump("d.json");
   std::string cut = "a";
   for (int i = 0; i < 126; ++i) cut += "あ";  // 253 bytes: the 127th would need 255

@@ -59,8 +59,7 @@ std::vector<Pattern> Patterns() {
       {13, 480, [](int, int y, int n) { return y <= n + 1; }},
       {14, 480, [](int, int y, int n) { return y >= 479 - n; }},
       {15, 16, [](int x, int y, int n) { return InPasses(kPasses15, n, x % 4, y % 4); }},
-      {16, 4,
-       [](int x, int y, int n) { return InPasses(kPasses16, n, x % 4 & 2, y % 4 & 2); }},
+      {16, 4, [](int x, int y, int n) { return InPasses(kPasses16, n, x % 4 & 2, y % 4 & 2); }},
   };
 }
 
@@ -103,9 +102,8 @@ TEST(Transition, EveryStepShowsExactlyTheCoveredPixels) {
     int checked = 0;
     std::string firstFault;
     sp.platform.onWait = [&](const QImage& win, int n) {
-      std::string fault = CheckSplit(win, oldPic, newPic, [&](int x, int y) {
-        return pat.covered(x, y, n);
-      });
+      std::string fault =
+          CheckSplit(win, oldPic, newPic, [&](int x, int y) { return pat.covered(x, y, n); });
       if (!fault.empty() && firstFault.empty())
         firstFault = "step " + std::to_string(n) + ": " + fault;
       ++checked;
@@ -157,9 +155,9 @@ TEST(Transition, HeldButtonEndsEveryEffectAfterItsFirstStep) {
     mirt::RunTransition(sp.player, pat.effect, 10, newPic);
     EXPECT_TRUE(sp.platform.waits.empty());  // the wait returned at once
     EXPECT_EQ(sp.platform.presents, 1);
-    EXPECT_EQ(CheckSplit(sp.window(), oldPic, newPic,
-                         [&](int x, int y) { return pat.covered(x, y, 0); }),
-              "");
+    EXPECT_EQ(
+        CheckSplit(sp.window(), oldPic, newPic, [&](int x, int y) { return pat.covered(x, y, 0); }),
+        "");
     const auto events = TransitionsOf(sp, trace);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0]["effect"], static_cast<int>(pat.effect));
@@ -311,9 +309,9 @@ TEST(Dissolve, QuittingEndsThePassAndTheEffect) {
     mirt::RunTransition(sp.player, 10, 10, newPic);
     EXPECT_EQ(sp.platform.waits.size(), 1u);
     // only the first row of the first pass got through
-    EXPECT_EQ(CheckSplit(sp.window(), oldPic, newPic,
-                         [](int x, int y) { return y == 0 && x % 2 == 0; }),
-              "");
+    EXPECT_EQ(
+        CheckSplit(sp.window(), oldPic, newPic, [](int x, int y) { return y == 0 && x % 2 == 0; }),
+        "");
   }
   {
     StepPlayer sp(oldPic);

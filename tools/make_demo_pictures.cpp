@@ -83,8 +83,10 @@ Bytes IndexedBmp(const QImage& src, int bits, bool rle) {
       uint8_t* row = pixels.data() + size_t(h - 1 - y) * stride;
       for (int x = 0; x < w; ++x) {
         int c = index[img.pixel(x, y) & 0xFFFFFF];
-        if (bits == 8) row[x] = uint8_t(c);
-        else row[x / 2] |= uint8_t(x % 2 ? c : c << 4);
+        if (bits == 8)
+          row[x] = uint8_t(c);
+        else
+          row[x / 2] |= uint8_t(x % 2 ? c : c << 4);
       }
     }
   }
@@ -223,8 +225,8 @@ void Figure(QPainter& p, int w, QColor hair, QColor clothes, QColor skin, bool f
   p.setPen(Qt::NoPen);
   const int cx = w / 2;
   p.setBrush(clothes);
-  p.drawPolygon(QPolygon({QPoint(cx - 25, 110), QPoint(cx + 25, 110), QPoint(cx + 60, 295),
-                          QPoint(cx - 60, 295)}));
+  p.drawPolygon(QPolygon(
+      {QPoint(cx - 25, 110), QPoint(cx + 25, 110), QPoint(cx + 60, 295), QPoint(cx - 60, 295)}));
   p.setBrush(skin);
   p.drawRect(cx - 8, 90, 16, 24);
   p.setBrush(hair);

@@ -19,12 +19,23 @@ namespace {
 
 class CountingOut final : public MidiOut {
  public:
-  bool open() override { isOpen = true; return true; }
-  void shortMsg(uint32_t) override { check(); sent++; }
-  void longMsg(const uint8_t*, size_t) override { check(); sent++; }
+  bool open() override {
+    isOpen = true;
+    return true;
+  }
+  void shortMsg(uint32_t) override {
+    check();
+    sent++;
+  }
+  void longMsg(const uint8_t*, size_t) override {
+    check();
+    sent++;
+  }
   void reset() override { check(); }
   void close() override { isOpen = false; }
-  void check() { if (!isOpen) misuse++; }
+  void check() {
+    if (!isOpen) misuse++;
+  }
   std::atomic<bool> isOpen{false};
   std::atomic<long> sent{0}, misuse{0};
 };
@@ -35,11 +46,32 @@ std::vector<uint8_t> song(uint8_t step, bool withTempo) {
   for (int k = 0; k < 20; ++k) {
     t.insert(t.end(), {step, uint8_t(0x90 | (k & 15)), 0x3C, 0x40});
     if (k % 7 == 0) t.insert(t.end(), {0x00, 0xF0, 0x02, 0x41, 0xF7});
-    if (withTempo && k % 5 == 0) t.insert(t.end(), {0x00, 0xFF, 0x51, 0x03, 0x00, uint8_t(0x08 + k), 0x00});
+    if (withTempo && k % 5 == 0)
+      t.insert(t.end(), {0x00, 0xFF, 0x51, 0x03, 0x00, uint8_t(0x08 + k), 0x00});
   }
   t.insert(t.end(), {0x00, 0xFF, 0x2F, 0x00});
-  std::vector<uint8_t> b = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,
-                            'M', 'T', 'r', 'k', 0, 0, uint8_t(t.size() >> 8), uint8_t(t.size())};
+  std::vector<uint8_t> b = {'M',
+                            'T',
+                            'h',
+                            'd',
+                            0,
+                            0,
+                            0,
+                            6,
+                            0,
+                            0,
+                            0,
+                            1,
+                            0x01,
+                            0xE0,
+                            'M',
+                            'T',
+                            'r',
+                            'k',
+                            0,
+                            0,
+                            uint8_t(t.size() >> 8),
+                            uint8_t(t.size())};
   b.insert(b.end(), t.begin(), t.end());
   return b;
 }
@@ -87,9 +119,10 @@ int main() {
     audio.setSource(&mixer);
     CDxMusic music(synth, timer2);
     std::vector<uint8_t> songs[2] = {song(1, true), song(3, false)};
-    std::vector<uint8_t> wav = {'R', 'I', 'F', 'F', 44, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                                16, 0, 0, 0, 1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0, 2, 0, 16, 0,
-                                'd', 'a', 't', 'a', 8, 0, 0, 0, 0, 0x40, 0, 0xC0, 0, 0x40, 0, 0xC0};
+    std::vector<uint8_t> wav = {'R', 'I', 'F',  'F',  44, 0, 0,    0, 'W',  'A', 'V',  'E',  'f',
+                                'm', 't', ' ',  16,   0,  0, 0,    1, 0,    1,   0,    0x44, 0xAC,
+                                0,   0,   0x88, 0x58, 1,  0, 2,    0, 16,   0,   'd',  'a',  't',
+                                'a', 8,   0,    0,    0,  0, 0x40, 0, 0xC0, 0,   0x40, 0,    0xC0};
     auto wave = std::make_shared<const std::vector<uint8_t>>(wav);
     // The same sound as a CD track file, played as two tracks.
     const std::string track = "/tmp/mirt-tsan-track01.wav";

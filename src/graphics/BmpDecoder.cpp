@@ -10,8 +10,7 @@ namespace mirt {
 
 namespace {
 
-constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3,
-                   kBiAlphaBitfields = 6;
+constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3, kBiAlphaBitfields = 6;
 
 // One colour channel described by a bit mask, scaled to 8 bits.
 struct Channel {
@@ -59,8 +58,8 @@ bool ParseHeader(const uint8_t* data, size_t size, Header& h) {
     h.paletteOffset = 14 + 12;
     return h.bpp == 1 || h.bpp == 4 || h.bpp == 8 || h.bpp == 24;
   }
-  if (hdrSize != 40 && hdrSize != 52 && hdrSize != 56 && hdrSize != 64 &&
-      hdrSize != 108 && hdrSize != 124)
+  if (hdrSize != 40 && hdrSize != 52 && hdrSize != 56 && hdrSize != 64 && hdrSize != 108 &&
+      hdrSize != 124)
     return false;
   if (size < 14 + uint64_t{hdrSize}) return false;
   const uint8_t* p = data + 14;
@@ -91,8 +90,7 @@ bool ParseHeader(const uint8_t* data, size_t size, Header& h) {
   } else if (h.compression != kBiRgb) {
     return false;  // JPEG / PNG inside a bitmap, OS/2 Huffman, ...
   }
-  if (h.bpp != 1 && h.bpp != 4 && h.bpp != 8 && h.bpp != 16 && h.bpp != 24 &&
-      h.bpp != 32)
+  if (h.bpp != 1 && h.bpp != 4 && h.bpp != 8 && h.bpp != 16 && h.bpp != 24 && h.bpp != 32)
     return false;
   h.paletteOffset = after;
   return true;
@@ -117,11 +115,9 @@ bool DecodeBmp(const uint8_t* data, size_t size, QImage& out, uint64_t maxPixels
   QRgb palette[256];
   for (QRgb& c : palette) c = qRgb(0, 0, 0);
   if (h.bpp <= 8) {
-    uint32_t n = h.colorsUsed == 0 || h.colorsUsed > (1u << h.bpp) ? (1u << h.bpp)
-                                                                    : h.colorsUsed;
+    uint32_t n = h.colorsUsed == 0 || h.colorsUsed > (1u << h.bpp) ? (1u << h.bpp) : h.colorsUsed;
     if (h.paletteEntrySize == 3) n = 1u << h.bpp;
-    const size_t avail =
-        size > h.paletteOffset ? (size - h.paletteOffset) / h.paletteEntrySize : 0;
+    const size_t avail = size > h.paletteOffset ? (size - h.paletteOffset) / h.paletteEntrySize : 0;
     if (n > avail) n = uint32_t(avail);
     for (uint32_t i = 0; i < n; ++i) {
       const uint8_t* e = data + h.paletteOffset + size_t(i) * h.paletteEntrySize;
@@ -213,8 +209,7 @@ bool DecodeBmp(const uint8_t* data, size_t size, QImage& out, uint64_t maxPixels
         for (int x = 0; x < w; ++x) d[x] = palette[(s[x >> 3] >> (7 - (x & 7))) & 1];
         break;
       case 4:
-        for (int x = 0; x < w; ++x)
-          d[x] = palette[(x & 1) ? s[x >> 1] & 15 : s[x >> 1] >> 4];
+        for (int x = 0; x < w; ++x) d[x] = palette[(x & 1) ? s[x >> 1] & 15 : s[x >> 1] >> 4];
         break;
       case 8:
         for (int x = 0; x < w; ++x) d[x] = palette[s[x]];

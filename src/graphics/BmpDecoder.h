@@ -14,8 +14,7 @@ constexpr int kMaxPictureSide = 16384;
 constexpr uint64_t kMaxPicturePixels = uint64_t{64} << 20;
 
 // True when width x height is a picture size the decoders accept.
-bool PictureSizeAcceptable(int64_t width, int64_t height,
-                           uint64_t maxPixels = kMaxPicturePixels);
+bool PictureSizeAcceptable(int64_t width, int64_t height, uint64_t maxPixels = kMaxPicturePixels);
 
 // Decodes a complete BMP file ("BM", file header, information header,
 // colour table, pixel rows). Accepts the core (12-byte), information

@@ -82,12 +82,14 @@ void CrossFadeStep(uint32_t* w, const uint32_t* s, uint32_t* out, uint32_t d) {
   for (int i = 0; i < CImage::kPixels; i += 4) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + i));
-    const __m128i lo = _mm_srli_epi16(
-        _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(a, zero), vd),
-                      _mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), ve)), 8);
-    const __m128i hi = _mm_srli_epi16(
-        _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(a, zero), vd),
-                      _mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), ve)), 8);
+    const __m128i lo =
+        _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(a, zero), vd),
+                                     _mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), ve)),
+                       8);
+    const __m128i hi =
+        _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(a, zero), vd),
+                                     _mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), ve)),
+                       8);
     const __m128i r = _mm_packus_epi16(lo, hi);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(w + i), r);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(r, opaque));

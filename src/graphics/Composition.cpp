@@ -68,8 +68,8 @@ QRect MessageBoxRect(const Player& p) {
 
 bool LoadGamePicture(Player& p, const std::string& cp932Name, QImage& out) {
   std::string error;
-  bool ok = p.screen().pictures().Load(cp932Name, p.script().scenario().defs().graphicsArchive,
-                                       out, &error);
+  bool ok = p.screen().pictures().Load(cp932Name, p.script().scenario().defs().graphicsArchive, out,
+                                       &error);
   if (!error.empty()) p.Message(error);
   return ok;
 }

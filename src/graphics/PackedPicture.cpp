@@ -271,8 +271,8 @@ struct BuildNode {
   int symbol = 0;
 };
 
-void WriteTree(const std::vector<BuildNode>& nodes, int n, uint64_t code, int depth,
-               BitWriter& w, Code* codes) {
+void WriteTree(const std::vector<BuildNode>& nodes, int n, uint64_t code, int depth, BitWriter& w,
+               Code* codes) {
   const BuildNode& node = nodes[size_t(n)];
   if (node.left < 0) {
     w.Put(0, 1);

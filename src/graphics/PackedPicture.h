@@ -39,8 +39,7 @@ PackedStatus UnpackPacked(const uint8_t* data, size_t size, std::vector<uint8_t>
 
 // Unpacks and decodes the bitmap inside. On failure out is left untouched;
 // status (when given) tells why.
-bool DecodePacked(const uint8_t* data, size_t size, QImage& out,
-                  PackedStatus* status = nullptr);
+bool DecodePacked(const uint8_t* data, size_t size, QImage& out, PackedStatus* status = nullptr);
 
 // Packs bytes (normally a BMP file) with a Huffman code built from their
 // byte frequencies. Empty when size does not fit the 32-bit length field.

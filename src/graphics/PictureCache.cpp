@@ -21,8 +21,8 @@ size_t ImageBytes(const QImage& img) { return img.isNull() ? 0 : size_t(img.size
 
 }  // namespace
 
-bool PictureCache::Load(const std::string& cp932Name, const std::string& archiveName,
-                        QImage& out, std::string* errorMessage) {
+bool PictureCache::Load(const std::string& cp932Name, const std::string& archiveName, QImage& out,
+                        std::string* errorMessage) {
   if (!enabled) {
     QImage img;
     bool ok = LoadPicture(cp932Name, archiveName, img, errorMessage);
@@ -30,8 +30,8 @@ bool PictureCache::Load(const std::string& cp932Name, const std::string& archive
     return ok;
   }
   // The archive lookup ignores the case of a to z; so does the plain file's.
-  const std::string key = UpperAscii(cp932Name) + '\0' + FileStamp(archiveName) + '\0' +
-                          FileStamp(cp932Name);
+  const std::string key =
+      UpperAscii(cp932Name) + '\0' + FileStamp(archiveName) + '\0' + FileStamp(cp932Name);
   for (auto it = entries_.begin(); it != entries_.end(); ++it) {
     if (it->key != key) continue;
     entries_.splice(entries_.begin(), entries_, it);

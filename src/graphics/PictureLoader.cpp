@@ -35,33 +35,28 @@ PictureKind PlainPictureKind(const std::string& name) {
   return PictureKind::kNone;
 }
 
-bool DecodePicture(PictureKind kind, const uint8_t* data, size_t size, QImage& out,
-                   bool* badTree) {
+bool DecodePicture(PictureKind kind, const uint8_t* data, size_t size, QImage& out, bool* badTree) {
   switch (kind) {
-    case PictureKind::kBmp:
-      return DecodeBmp(data, size, out);
-    case PictureKind::kJpeg:
-      return DecodeJpeg(data, size, out);
+    case PictureKind::kBmp: return DecodeBmp(data, size, out);
+    case PictureKind::kJpeg: return DecodeJpeg(data, size, out);
     case PictureKind::kPacked: {
       PackedStatus st;
       const bool ok = DecodePacked(data, size, out, &st);
       if (badTree) *badTree = st == PackedStatus::kBadTree;
       return ok;
     }
-    case PictureKind::kNone:
-      break;
+    case PictureKind::kNone: break;
   }
   return false;
 }
 
-bool LoadPicture(const std::string& cp932Name, const std::string& graphicsArchiveName,
-                 QImage& out, std::string* errorMessage) {
+bool LoadPicture(const std::string& cp932Name, const std::string& graphicsArchiveName, QImage& out,
+                 std::string* errorMessage) {
   bool badTree = false;
   if (!graphicsArchiveName.empty()) {
     if (auto bytes = ReadArchiveMember(graphicsArchiveName, cp932Name)) {
       // Undecodable entries (no "ARC1", corrupt data) fall through to the file.
-      if (DecodePicture(ArchivePictureKind(cp932Name), bytes->data(), bytes->size(), out,
-                        &badTree))
+      if (DecodePicture(ArchivePictureKind(cp932Name), bytes->data(), bytes->size(), out, &badTree))
         return true;
       if (badTree && errorMessage) *errorMessage = kErrorMessage;
     }

@@ -27,7 +27,7 @@ bool DecodePicture(PictureKind kind, const uint8_t* data, size_t size, QImage& o
 // does not decode, leaves out as it was and counts as loaded. When a packed
 // picture has a malformed code tree, *errorMessage is set to "エラー"
 // (CP932) for the caller's message box; otherwise it is left alone.
-bool LoadPicture(const std::string& cp932Name, const std::string& graphicsArchiveName,
-                 QImage& out, std::string* errorMessage);
+bool LoadPicture(const std::string& cp932Name, const std::string& graphicsArchiveName, QImage& out,
+                 std::string* errorMessage);
 
 }  // namespace mirt

@@ -18,11 +18,11 @@ struct TransitionSurfaces;  // graphics/Transitions.h
 
 // The five screen layers and the current background.
 struct Layers {
-  QImage screen;       // ScreenImage: what the story shows
-  QImage box;          // BoxImage: the screen with the message box tinted
-  QImage scene;        // SceneImage: background and characters only
-  QImage text;         // TextImage: the page's text on its key colour
-  QImage savedWindow;  // SavedWindowImage: snapshot while the box is hidden
+  QImage screen;                    // ScreenImage: what the story shows
+  QImage box;                       // BoxImage: the screen with the message box tinted
+  QImage scene;                     // SceneImage: background and characters only
+  QImage text;                      // TextImage: the page's text on its key colour
+  QImage savedWindow;               // SavedWindowImage: snapshot while the box is hidden
   std::vector<uint8_t> background;  // BackgroundBuffer, 24-bit bottom-up
   void Create();
   void FillAll(QRgb colour);

@@ -37,11 +37,9 @@ struct SourcePixels {
 
 class Transition {
  public:
-  Transition(Player& p, int speed, const QImage& source)
-      : p_(p), speed_(speed < 1 ? 1 : speed) {
+  Transition(Player& p, int speed, const QImage& source) : p_(p), speed_(speed < 1 ? 1 : speed) {
     surfaces_ = &p.screen().transitionSurfaces();
-    if (source.format() == QImage::Format_RGB32 && source.width() == kW &&
-        source.height() == kH) {
+    if (source.format() == QImage::Format_RGB32 && source.width() == kW && source.height() == kH) {
       source_ = source;
     } else {
       CImage(source).CopyTo(source_);  // makes source_ a 640x480 RGB32 picture
@@ -155,8 +153,10 @@ void GradedBands(Transition& t, bool rightward) {
   for (int s = 0; 15 * s < extent; ++s) {
     const int top = 15 * s;
     for (int k = 0; k < 15 && 15 * k < extent; ++k) {
-      if (rightward) t.Copy(top + 15 * k, 0, 15 - k, kH);
-      else t.Copy(0, top + 15 * k, kW, 15 - k);
+      if (rightward)
+        t.Copy(top + 15 * k, 0, 15 - k, kH);
+      else
+        t.Copy(0, top + 15 * k, kW, 15 - k);
     }
     if (!t.EndStep()) return;
   }
@@ -207,8 +207,7 @@ class FrameWriter {
 // returns false when the program is stopping; then W is shown and the step
 // waits. afterStep runs after each completed wait; false ends the effect.
 template <typename Fill, typename AfterStep>
-void DissolvePasses(Transition& t, std::span<const Offset> passes, Fill fill,
-                    AfterStep afterStep) {
+void DissolvePasses(Transition& t, std::span<const Offset> passes, Fill fill, AfterStep afterStep) {
   CImage& w = t.LoadW();
   const SourcePixels s = t.S();
   for (const Offset& o : passes) {
@@ -343,10 +342,8 @@ void RunTransition(Player& p, unsigned effect, int speed, const QImage& source) 
     case 15: PixelDissolve4(t); break;
     case 16: BlockDissolve(t); break;
   }
-  p.TraceEvent("transition", JsonObject()
-                                 .Int("effect", effect)
-                                 .Int("speed", speed)
-                                 .Int("steps", t.steps()));
+  p.TraceEvent("transition",
+               JsonObject().Int("effect", effect).Int("speed", speed).Int("steps", t.steps()));
 }
 
 }  // namespace mirt

@@ -20,9 +20,9 @@ bool AlsaSeqMidiOut::open() {
     return false;
   }
   snd_seq_set_client_name(seq_, "mirt");
-  port_ = snd_seq_create_simple_port(seq_, "mirt music",
-                                     SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
-                                     SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
+  port_ = snd_seq_create_simple_port(
+      seq_, "mirt music", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
+      SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
   snd_midi_event_new(4096, &coder_);
   destClient_ = destPort_ = -1;
   if (!destination_.empty()) {
@@ -33,7 +33,8 @@ bool AlsaSeqMidiOut::open() {
       snd_seq_close(seq_);
       seq_ = nullptr;
       coder_ = nullptr;
-      if (!warned_) std::fprintf(stderr, "mirt: no ALSA sequencer port %s; no music\n", destination_.c_str());
+      if (!warned_)
+        std::fprintf(stderr, "mirt: no ALSA sequencer port %s; no music\n", destination_.c_str());
       warned_ = true;
       return false;
     }
@@ -48,7 +49,8 @@ void AlsaSeqMidiOut::send(const uint8_t* bytes, size_t n) {
   snd_midi_event_reset_encode(coder_);
   snd_seq_event_t ev;
   snd_seq_ev_clear(&ev);
-  if (snd_midi_event_encode(coder_, bytes, long(n), &ev) <= 0 || ev.type == SND_SEQ_EVENT_NONE) return;
+  if (snd_midi_event_encode(coder_, bytes, long(n), &ev) <= 0 || ev.type == SND_SEQ_EVENT_NONE)
+    return;
   snd_seq_ev_set_source(&ev, port_);
   snd_seq_ev_set_subs(&ev);
   snd_seq_ev_set_direct(&ev);

@@ -64,7 +64,8 @@ void NullAudioOutput::run() {
 
 // ---- SdlAudioOutput -----------------------------------------------------------
 
-std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Open(size_t blockFrames, const std::string& device) {
+std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Open(size_t blockFrames,
+                                                     const std::string& device) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
   std::unique_ptr<SdlAudioOutput> out(new SdlAudioOutput);
   SDL_AudioSpec want{}, have{};

@@ -48,7 +48,7 @@ bool FluidSynthMidiOut::createSynth() {
   if (!settings) return false;
   fluid_settings_setnum(settings, "synth.sample-rate", sampleRate_);
   fluid_settings_setint(settings, "synth.threadsafe-api", 0);  // one rendering thread
-  fluid_settings_setnum(settings, "synth.gain", 0.6);  // the GM font is quiet at 0.2
+  fluid_settings_setnum(settings, "synth.gain", 0.6);          // the GM font is quiet at 0.2
   if (fluid_synth_t* synth = new_fluid_synth(settings)) {
     for (const std::string& path : candidates) {
       if (access(path.c_str(), R_OK) != 0) continue;
@@ -153,8 +153,10 @@ void FluidSynthMidiOut::apply(const Pending& p) {
   switch (status & 0xF0) {
     case 0x80: fluid_synth_noteoff(synth_, c, d1); break;
     case 0x90:
-      if (d2) fluid_synth_noteon(synth_, c, d1, d2);
-      else fluid_synth_noteoff(synth_, c, d1);
+      if (d2)
+        fluid_synth_noteon(synth_, c, d1, d2);
+      else
+        fluid_synth_noteoff(synth_, c, d1);
       break;
     case 0xA0: fluid_synth_key_pressure(synth_, c, d1, d2); break;
     case 0xB0: fluid_synth_cc(synth_, c, d1, d2); break;
@@ -197,8 +199,10 @@ void FluidSynthMidiOut::render(float* out, size_t frames, uint64_t start) {
     uint64_t at = written_ + (offset - std::min(offset, pos));
     uint64_t nearest = (at + kSynthBlock / 2) / kSynthBlock * kSynthBlock;
     size_t to = offset;
-    if (nearest >= written_) to = std::min(frames, pos + size_t(nearest - written_));
-    else to = pos;
+    if (nearest >= written_)
+      to = std::min(frames, pos + size_t(nearest - written_));
+    else
+      to = pos;
     write(pos, to);
     pos = std::max(pos, to);
     apply(p);

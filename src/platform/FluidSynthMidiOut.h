@@ -67,17 +67,17 @@ class FluidSynthMidiOut final : public MidiOut, public AudioSource {
   double sampleRate_;
   std::function<uint64_t()> clock_;
   fluid_settings_t* settings_ = nullptr;
-  fluid_synth_t* synth_ = nullptr;  // made once, kept until destruction
-  std::mutex createMutex_;          // one sound-font load at a time
-  mutable std::mutex mutex_;        // guards the queue, the open flag, synth_
-  std::vector<Pending> queue_;      // in arrival order, frames non-decreasing
-  std::vector<Pending> due_;        // render's working copy
+  fluid_synth_t* synth_ = nullptr;           // made once, kept until destruction
+  std::mutex createMutex_;                   // one sound-font load at a time
+  mutable std::mutex mutex_;                 // guards the queue, the open flag, synth_
+  std::vector<Pending> queue_;               // in arrival order, frames non-decreasing
+  std::vector<Pending> due_;                 // render's working copy
   std::vector<std::vector<uint8_t>> spare_;  // SysEx buffers for reuse
-  bool open_ = false;               // as the sender sees it
-  bool sounding_ = false;           // as the renderer sees it
-  uint64_t lastFrame_ = 0;          // keeps stamps non-decreasing
+  bool open_ = false;                        // as the sender sees it
+  bool sounding_ = false;                    // as the renderer sees it
+  uint64_t lastFrame_ = 0;                   // keeps stamps non-decreasing
   bool warned_ = false;
-  uint64_t written_ = 0;            // frames the synth has rendered
+  uint64_t written_ = 0;                       // frames the synth has rendered
   static constexpr uint64_t kSynthBlock = 64;  // FluidSynth's internal block
   static constexpr size_t kQueueLimit = 1 << 16;
   static constexpr size_t kSpareLimit = 64;

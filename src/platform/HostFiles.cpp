@@ -190,7 +190,6 @@ void HostClose(int fd) {
 
 bool HostCanRead(const std::string& hostPath) { return ::access(hostPath.c_str(), R_OK) == 0; }
 
-
 FileIdentity HostFileIdentity(const std::string& hostPath) {
   FileIdentity id;
   struct stat st;

@@ -21,9 +21,9 @@ const std::string& GameFolder();
 std::string InGameFolder(const std::string& hostName);
 
 // Whether a game name stays inside the game folder: not empty, not
-// absolute (a leading slash, backslash or drive letter), and no component "..". Files a game writes (and the variable
-// files it reads) must pass this, so that a game cannot reach a reader's
-// own files.
+// absolute (a leading slash, backslash or drive letter), and no component "..". Files a game writes
+// (and the variable files it reads) must pass this, so that a game cannot reach a reader's own
+// files.
 bool NameStaysInGameFolder(const std::string& cp932Name);
 
 // Host path of an existing file or folder, or "" when nothing matches.

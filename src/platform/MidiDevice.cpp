@@ -43,8 +43,7 @@ bool ThreadTimer::anyEvent() const {
   return false;
 }
 
-uint32_t ThreadTimer::timeSetEvent(uint32_t delayMs, uint32_t, TimerCallback cb,
-                                   uintptr_t user) {
+uint32_t ThreadTimer::timeSetEvent(uint32_t delayMs, uint32_t, TimerCallback cb, uintptr_t user) {
   if (!cb) return 0;
   if (delayMs == 0) delayMs = 1;
   std::lock_guard<std::mutex> l(mutex_);
@@ -62,8 +61,9 @@ uint32_t ThreadTimer::timeSetEvent(uint32_t delayMs, uint32_t, TimerCallback cb,
   // from when the thread got round to it: a sequencer restarting its time
   // base on every tempo change would otherwise add the wake-up delay to the
   // song each time.
-  int64_t from = std::this_thread::get_id() == worker_.get_id() && runningId_ != 0 ? runningDeadline_
-                                                                                   : MonotonicNs();
+  int64_t from = std::this_thread::get_id() == worker_.get_id() && runningId_ != 0
+                     ? runningDeadline_
+                     : MonotonicNs();
   *slot = Event{id, delayMs, from + int64_t(delayMs) * kMs, cb, user};
   changed_.notify_all();
   return id;
@@ -124,8 +124,7 @@ void ThreadTimer::run() {
   }
 }
 
-uint32_t ManualTimer::timeSetEvent(uint32_t delayMs, uint32_t, TimerCallback cb,
-                                   uintptr_t user) {
+uint32_t ManualTimer::timeSetEvent(uint32_t delayMs, uint32_t, TimerCallback cb, uintptr_t user) {
   if (!cb) return 0;
   if (delayMs == 0) delayMs = 1;
   uint32_t id = nextId_++;

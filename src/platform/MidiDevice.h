@@ -53,19 +53,21 @@ struct ShortMsgBytes {
 
 // timeSetEvent / timeKillEvent semantics: a periodic callback every N ms on
 // the timer's own thread, identified by a non-zero id.
-using TimerCallback = void (*)(uint32_t id, uint32_t msg, uintptr_t user,
-                               uintptr_t dw1, uintptr_t dw2);
+using TimerCallback = void (*)(uint32_t id, uint32_t msg, uintptr_t user, uintptr_t dw1,
+                               uintptr_t dw2);
 
 class MultimediaTimer {
  public:
-  struct Caps { uint32_t periodMin = 1, periodMax = 1000000; };
+  struct Caps {
+    uint32_t periodMin = 1, periodMax = 1000000;
+  };
   virtual ~MultimediaTimer() = default;
   virtual Caps getDevCaps() { return Caps{}; }
   virtual void beginPeriod(uint32_t) {}
   virtual void endPeriod(uint32_t) {}
   // Returns the new timer's id, 0 on failure. Periodic only.
-  virtual uint32_t timeSetEvent(uint32_t delayMs, uint32_t resolution,
-                                TimerCallback cb, uintptr_t user) = 0;
+  virtual uint32_t timeSetEvent(uint32_t delayMs, uint32_t resolution, TimerCallback cb,
+                                uintptr_t user) = 0;
   // After this returns, the timer's callback does not start again. Called
   // from another thread, it also waits for a running callback of that timer.
   virtual bool timeKillEvent(uint32_t id) = 0;
@@ -117,7 +119,12 @@ class ManualTimer final : public MultimediaTimer {
   size_t activeCount() const { return events_.size(); }
 
  private:
-  struct Event { uint32_t period; uint32_t deadline; TimerCallback cb; uintptr_t user; };
+  struct Event {
+    uint32_t period;
+    uint32_t deadline;
+    TimerCallback cb;
+    uintptr_t user;
+  };
   std::map<uint32_t, Event> events_;
   uint32_t nextId_ = 1;
   uint32_t now_ = 0;

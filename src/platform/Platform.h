@@ -56,19 +56,19 @@ enum class MouseButton { Left, Right, Middle };
 class WindowEvents {
  public:
   virtual ~WindowEvents() = default;
-  virtual void formClick() = 0;                         // left button released
+  virtual void formClick() = 0;  // left button released
   virtual void formMouseDown(MouseButton b, int x, int y) = 0;
   virtual void formMouseMove(int x, int y) = 0;
   virtual void formKeyDown(int virtualKey) = 0;
-  virtual void timer2Timer() = 0;                       // every 100 ms while running
+  virtual void timer2Timer() = 0;  // every 100 ms while running
   virtual void menuActivated(const std::string& item) = 0;
-  virtual void closeRequested() = 0;                    // window close box
+  virtual void closeRequested() = 0;  // window close box
 };
 
 // The menu bar as a model: the engine owns it, the platform shows it.
 struct MenuEntry {
-  std::string name;      // item name, e.g. "SaveDat0"
-  std::string caption;   // CP932; "-" is a separator
+  std::string name;     // item name, e.g. "SaveDat0"
+  std::string caption;  // CP932; "-" is a separator
   bool checked = false;
   bool enabled = true;
   bool visible = true;
@@ -82,18 +82,18 @@ class Platform {
   virtual void setEventHandler(WindowEvents* events) = 0;
 
   // ---- clock -------------------------------------------------------------
-  virtual uint32_t tickCount() = 0;             // milliseconds, wraps
+  virtual uint32_t tickCount() = 0;  // milliseconds, wraps
   // The calendar clock in seconds since 1970: the random numbers' seed and
   // the date a save is captioned with.
   virtual int64_t wallClockSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
-  virtual void sleepMs(uint32_t ms) = 0;        // plain sleep
-  virtual void yieldCpu() = 0;                  // zero-length sleep
+  virtual void sleepMs(uint32_t ms) = 0;  // plain sleep
+  virtual void yieldCpu() = 0;            // zero-length sleep
   // Sleeps up to ms while watching the left button; returns false as soon as
   // the button is down (checked at least every millisecond).
   virtual bool sleepUnlessLeftDown(uint32_t ms) = 0;
 
   // ---- input -------------------------------------------------------------
-  virtual bool leftButtonDown() = 0;            // the state at this moment
+  virtual bool leftButtonDown() = 0;  // the state at this moment
   // Hands one pending event on to the handlers. False when the application
   // is quitting; the quit is not consumed.
   virtual bool pumpOneMessage() = 0;
@@ -112,7 +112,7 @@ class Platform {
   virtual void setMenuBarVisible(bool visible) = 0;
   virtual void setTimer2(bool running) = 0;
   virtual bool timer2Running() const = 0;
-  virtual void requestClose() = 0;              // close the main window soon
+  virtual void requestClose() = 0;  // close the main window soon
   virtual bool windowExists() = 0;
   virtual void moveWindow(int left, int top) = 0;
   virtual int windowLeft() = 0;

@@ -23,61 +23,61 @@ struct GameState {
   uint8_t charShown[kCharacterSlots];  // 1040
   uint8_t charMode[kCharacterSlots];   // 1050
   uint8_t reserved1060[10];
-  uint8_t charKeep[kCharacterSlots];   // 1070
+  uint8_t charKeep[kCharacterSlots];             // 1070
   uint8_t charShowWhileHidden[kCharacterSlots];  // 1080
   uint8_t reserved1090[42];
   int32_t charInScene[kCharacterSlots];  // 1132
   uint8_t reserved1172[4];
-  char midiName[80];                   // 1176
-  char waveName[80];                   // 1256
-  int32_t backgroundLoaded;            // 1336
-  int32_t midiMode;                    // 1340
-  int32_t waveMode;                    // 1344
+  char midiName[80];         // 1176
+  char waveName[80];         // 1256
+  int32_t backgroundLoaded;  // 1336
+  int32_t midiMode;          // 1340
+  int32_t waveMode;          // 1344
   uint8_t reserved1348[4];
-  int32_t cdMode;                      // 1352
-  int32_t cdTrack;                     // 1356
+  int32_t cdMode;   // 1352
+  int32_t cdTrack;  // 1356
   uint8_t reserved1360[4];
-  int32_t fontSize;                    // 1364
-  int32_t textColour;                  // 1368
-  int32_t textOriginX;                 // 1372
-  int32_t textOriginY;                 // 1376
-  int32_t lineSpacing;                 // 1380
+  int32_t fontSize;     // 1364
+  int32_t textColour;   // 1368
+  int32_t textOriginX;  // 1372
+  int32_t textOriginY;  // 1376
+  int32_t lineSpacing;  // 1380
   uint8_t reserved1384[4];
-  uint8_t boxOpacity;                  // 1388
+  uint8_t boxOpacity;  // 1388
   uint8_t reserved1389[3];
   int32_t boxLeft, boxTop, boxRight, boxBottom;  // 1392
   uint8_t reserved1408[16];
-  int32_t choiceColour;                // 1424
-  int32_t highlightColour;             // 1428
+  int32_t choiceColour;     // 1424
+  int32_t highlightColour;  // 1428
   uint8_t reserved1432[4];
-  char caption[296];                   // 1436
-  uint8_t boxColour[3];                // 1732
-  char saveLabel[81];                  // 1735
-  int32_t intCount;                    // 1816
-  int32_t stringCount;                 // 1820
-  int32_t pauseLength;                 // 1824
-  uint8_t indicatorEnabled;            // 1828
-  uint8_t indicatorMode;               // 1829
-  uint8_t indicatorPeriod;             // 1830
-  uint8_t speedIndex;                  // 1831
-  int32_t fadeColour;                  // 1832
-  char fontName[64];                   // 1836
-  char historyFontName[64];            // 1900
-  int32_t historyFontSize;             // 1964
+  char caption[296];                                             // 1436
+  uint8_t boxColour[3];                                          // 1732
+  char saveLabel[81];                                            // 1735
+  int32_t intCount;                                              // 1816
+  int32_t stringCount;                                           // 1820
+  int32_t pauseLength;                                           // 1824
+  uint8_t indicatorEnabled;                                      // 1828
+  uint8_t indicatorMode;                                         // 1829
+  uint8_t indicatorPeriod;                                       // 1830
+  uint8_t speedIndex;                                            // 1831
+  int32_t fadeColour;                                            // 1832
+  char fontName[64];                                             // 1836
+  char historyFontName[64];                                      // 1900
+  int32_t historyFontSize;                                       // 1964
   int32_t historyLeft, historyTop, historyRight, historyBottom;  // 1968
-  int32_t historyEnabled;              // 1984
-  int32_t historyTextColour;           // 1988
-  int32_t historyLineSpacing;          // 1992
-  int32_t historyOriginX;              // 1996
-  int32_t historyOriginY;              // 2000
-  char historyPicture[40];             // 2004
-  int32_t historyPictureX;             // 2044
-  int32_t historyPictureY;             // 2048
-  int32_t historyMode;                 // 2052
-  uint8_t historyTint[4];              // 2056
-  int32_t readPosition;                // 2060
-  char cursorName[40];                 // 2064
-  int32_t customCursor;                // 2104
+  int32_t historyEnabled;                                        // 1984
+  int32_t historyTextColour;                                     // 1988
+  int32_t historyLineSpacing;                                    // 1992
+  int32_t historyOriginX;                                        // 1996
+  int32_t historyOriginY;                                        // 2000
+  char historyPicture[40];                                       // 2004
+  int32_t historyPictureX;                                       // 2044
+  int32_t historyPictureY;                                       // 2048
+  int32_t historyMode;                                           // 2052
+  uint8_t historyTint[4];                                        // 2056
+  int32_t readPosition;                                          // 2060
+  char cursorName[40];                                           // 2064
+  int32_t customCursor;                                          // 2104
 
   void Clear() { std::memset(this, 0, sizeof *this); }
   // The record of a new story: all zero but the font name "ＭＳ 明朝" and

@@ -61,8 +61,7 @@ int CText::RunLines() {
   for (;;) {
     p_.platform().yieldCpu();
     switch (Step()) {
-      case Next::SameLine:
-        break;
+      case Next::SameLine: break;
       case Next::NextLine:
         if (!ReadLine()) return 0;
         tok_.SetSource(line_);
@@ -71,8 +70,7 @@ int CText::RunLines() {
         p_.StartTimer2();
         p_.TraceEvent("wait");
         return 1;
-      case Next::Stop:
-        return 0;
+      case Next::Stop: return 0;
     }
   }
 }
@@ -85,8 +83,7 @@ CText::Next CText::Step() {
   switch (c) {
     case 0:
     case '/':
-    case '\n':
-      return Next::NextLine;
+    case '\n': return Next::NextLine;
 
     case '!':
       if (!IntegerAssignment(p_)) {
@@ -96,17 +93,11 @@ CText::Next CText::Step() {
       }
       return Next::NextLine;
 
-    case '&':
-      StringAssignment(p_);
-      return Next::NextLine;
+    case '&': StringAssignment(p_); return Next::NextLine;
 
-    case '%':
-      StringReference(p_);
-      return Next::SameLine;
+    case '%': StringReference(p_); return Next::SameLine;
 
-    case '\'':
-      IntegerReference(p_);
-      return Next::SameLine;
+    case '\'': IntegerReference(p_); return Next::SameLine;
 
     case '"': {
       tok.SetDelimiters(kQuoteSet);
@@ -128,9 +119,7 @@ CText::Next CText::Step() {
           p_.screen().Repaint();
           return p_.settings().pageMode() ? Next::NextLine : Next::Wait;
         case 'w':
-        case 'W':
-          p_.WaitOrClick(p_.state().pauseLength);
-          return Next::SameLine;
+        case 'W': p_.WaitOrClick(p_.state().pauseLength); return Next::SameLine;
         case 'r':
         case 'R':
           p_.message().NewLine();
@@ -143,10 +132,8 @@ CText::Next CText::Step() {
           p_.message().EndPage();
           p_.history().PageBreak();
           return Next::Wait;
-        case ',':
-          return Next::SameLine;
-        default:
-          return Next::Wait;
+        case ',': return Next::SameLine;
+        default: return Next::Wait;
       }
     }
 

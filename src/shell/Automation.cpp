@@ -94,9 +94,11 @@ QJsonObject DumpState(Player& p) {
   o.Int("position", p.script().scenario().position());
   QJsonArray ints, strs;
   for (int i = 0; i < p.state().intCount && i < kIntVarCount; ++i)
-    ints.append(JsonObject().Str("name", p.vars().IntName(i)).Int("value", p.vars().ints[i].value).json());
+    ints.append(
+        JsonObject().Str("name", p.vars().IntName(i)).Int("value", p.vars().ints[i].value).json());
   for (int i = 0; i < p.state().stringCount && i < kStrVarCount; ++i)
-    strs.append(JsonObject().Str("name", p.vars().StrName(i)).Str("value", p.vars().StringValue(i)).json());
+    strs.append(
+        JsonObject().Str("name", p.vars().StrName(i)).Str("value", p.vars().StringValue(i)).json());
   o.Arr("ints", ints).Arr("strings", strs);
   o.Int("intCount", p.state().intCount).Int("stringCount", p.state().stringCount);
   o.Obj("pen", JsonObject().Int("x", p.message().penX()).Int("y", p.message().penY()));
@@ -187,36 +189,40 @@ QJsonObject DumpState(Player& p) {
       for (const std::string& line : page) lines.append(QString::fromStdString(cp932ToUtf8(line)));
       pages.append(lines);
     }
-    o.Obj("history", JsonObject()
-                         .Int("enabled", s.historyEnabled)
-                         .Str("fontName", FieldString(s.historyFontName, sizeof s.historyFontName))
-                         .Int("fontSize", s.historyFontSize)
-                         .Int("colour", s.historyTextColour)
-                         .Obj("box", rect(s.historyLeft, s.historyTop, s.historyRight,
-                                          s.historyBottom))
-                         .Obj("origin", xy(s.historyOriginX, s.historyOriginY))
-                         .Int("lineSpacing", s.historyLineSpacing)
-                         .Int("screenMode", s.historyMode)
-                         .Obj("picture", JsonObject()
-                                             .Str("name", FieldString(s.historyPicture,
-                                                                      sizeof s.historyPicture))
-                                             .Int("x", s.historyPictureX)
-                                             .Int("y", s.historyPictureY))
-                         .Arr("tint", IntArray(s.historyTint))
-                         .Arr("pages", pages)
-                         .Obj("viewer", JsonObject()
-                                            .Bool("open", p.storyState() == StoryState::History)
-                                            .Int("page", p.historyViewer().viewPage())
-                                            .Int("hover", p.historyViewer().hover())));
+    o.Obj(
+        "history",
+        JsonObject()
+            .Int("enabled", s.historyEnabled)
+            .Str("fontName", FieldString(s.historyFontName, sizeof s.historyFontName))
+            .Int("fontSize", s.historyFontSize)
+            .Int("colour", s.historyTextColour)
+            .Obj("box", rect(s.historyLeft, s.historyTop, s.historyRight, s.historyBottom))
+            .Obj("origin", xy(s.historyOriginX, s.historyOriginY))
+            .Int("lineSpacing", s.historyLineSpacing)
+            .Int("screenMode", s.historyMode)
+            .Obj("picture", JsonObject()
+                                .Str("name", FieldString(s.historyPicture, sizeof s.historyPicture))
+                                .Int("x", s.historyPictureX)
+                                .Int("y", s.historyPictureY))
+            .Arr("tint", IntArray(s.historyTint))
+            .Arr("pages", pages)
+            .Obj("viewer", JsonObject()
+                               .Bool("open", p.storyState() == StoryState::History)
+                               .Int("page", p.historyViewer().viewPage())
+                               .Int("hover", p.historyViewer().hover())));
   }
   JsonObject menu;
-  std::function<void(const std::vector<MenuEntry>&)> walk = [&](const std::vector<MenuEntry>& list) {
-    for (const MenuEntry& e : list) {
-      menu.Obj(e.name.c_str(), JsonObject().Str("caption", e.caption).Bool("checked", e.checked)
-                                   .Bool("enabled", e.enabled).Bool("visible", e.visible));
-      walk(e.children);
-    }
-  };
+  std::function<void(const std::vector<MenuEntry>&)> walk =
+      [&](const std::vector<MenuEntry>& list) {
+        for (const MenuEntry& e : list) {
+          menu.Obj(e.name.c_str(), JsonObject()
+                                       .Str("caption", e.caption)
+                                       .Bool("checked", e.checked)
+                                       .Bool("enabled", e.enabled)
+                                       .Bool("visible", e.visible));
+          walk(e.children);
+        }
+      };
   walk(p.MenuBar());
   o.Obj("menu", menu);
   // Pictures: the background, the ten character slots, the box.
@@ -226,11 +232,14 @@ QJsonObject DumpState(Player& p) {
   for (int i = 0; i < kCharacterSlots; ++i) {
     chars.append(JsonObject()
                      .Str("name", FieldString(p.state().charName[i], sizeof p.state().charName[i]))
-                     .Int("x", p.state().charX[i]).Int("y", p.state().charY[i])
-                     .Int("mode", p.state().charMode[i]).Int("shown", p.state().charShown[i])
+                     .Int("x", p.state().charX[i])
+                     .Int("y", p.state().charY[i])
+                     .Int("mode", p.state().charMode[i])
+                     .Int("shown", p.state().charShown[i])
                      .Int("keep", p.state().charKeep[i])
                      .Int("showWhileHidden", p.state().charShowWhileHidden[i])
-                     .Int("inScene", p.state().charInScene[i]).json());
+                     .Int("inScene", p.state().charInScene[i])
+                     .json());
   }
   o.Arr("characters", chars);
   o.Obj("box", JsonObject()
@@ -312,10 +321,9 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
     }
     std::istringstream rs(a.rest);
     for (std::string w; rs >> w;) a.args.push_back(w);
-    static const char* kVerbs[] = {"wait", "click", "rclick", "move", "press", "release",
-                                   "key", "menu", "answer", "input", "savefile",
-                                   "screenshot", "dump", "layer", "volume", "slider",
-                                   "mute", "close"};
+    static const char* kVerbs[] = {"wait", "click", "rclick", "move",   "press",    "release",
+                                   "key",  "menu",  "answer", "input",  "savefile", "screenshot",
+                                   "dump", "layer", "volume", "slider", "mute",     "close"};
     bool known = false;
     for (const char* v : kVerbs) known |= a.verb == v;
     if (!known) return fail("unknown action: " + a.verb);
@@ -326,10 +334,9 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
       a.args[1] = Absolute(a.args[1]);
     }
     SoundDevice device;
-    if (a.verb == "slider" &&
-        (a.args.size() != 2 || !ParseVolumeDevice(a.args[0], &device) ||
-         a.args[1].find_first_not_of("0123456789") != std::string::npos ||
-         std::atoi(a.args[1].c_str()) > kVolumeSliderMax))
+    if (a.verb == "slider" && (a.args.size() != 2 || !ParseVolumeDevice(a.args[0], &device) ||
+                               a.args[1].find_first_not_of("0123456789") != std::string::npos ||
+                               std::atoi(a.args[1].c_str()) > kVolumeSliderMax))
       return fail("slider needs wave, midi or cd and a position 0..10: " + a.rest);
     if (a.verb == "mute" && (a.args.size() != 1 || !ParseVolumeDevice(a.args[0], &device)))
       return fail("mute needs wave, midi or cd: " + a.rest);
@@ -386,12 +393,15 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
       } else if (a.verb == "answer") {
         platform.answers.push_back(a.rest != "no");
       } else if (a.verb == "input") {
-        if (a.rest.empty()) platform.inputs.push_back(std::nullopt);
-        else platform.inputs.push_back(utf8ToCp932(a.rest));
+        if (a.rest.empty())
+          platform.inputs.push_back(std::nullopt);
+        else
+          platform.inputs.push_back(utf8ToCp932(a.rest));
       } else if (a.verb == "savefile") {
         platform.saveFiles.push_back(a.rest.empty() ? "" : Absolute(a.rest));
       } else if (a.verb == "screenshot") {
-        SavePng(platform.window().isNull() ? player.screen().layers().screen : platform.window(), a.rest);
+        SavePng(platform.window().isNull() ? player.screen().layers().screen : platform.window(),
+                a.rest);
       } else if (a.verb == "layer") {
         SavePng(player.screen().layers().*LayerByName(a.args[0]), a.args[1]);
       } else if (a.verb == "volume") {
@@ -401,8 +411,10 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
         SoundDevice device;
         VolumeDialog* dialog = platform.volumeDialog();
         if (dialog && ParseVolumeDevice(a.args[0], &device)) {
-          if (a.verb == "slider") dialog->BarChange(device, xy(1));
-          else dialog->MuteClick(device);
+          if (a.verb == "slider")
+            dialog->BarChange(device, xy(1));
+          else
+            dialog->MuteClick(device);
         }
       } else if (a.verb == "close") {
         if (VolumeDialog* dialog = platform.volumeDialog()) dialog->Exit1Click();
@@ -418,7 +430,7 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
     code = 3;
   }
   platform.setTimeLimit(0xFFFFFFFFu);
-  platform.closeVolumeDialog();  // it works on the player's sound
+  platform.closeVolumeDialog();                      // it works on the player's sound
   if (!player.closed()) player.menuActivated("N5");  // a signal ended the run
   player.FormDestroy();
   return code;

@@ -22,8 +22,8 @@ struct AutomationOptions {
   std::string traceFile;  // host path or ""
   bool virtualTime = false;
   std::optional<uint32_t> maxTime;
-  SoundOptions sound;     // --soundfont, --midi-out
-  std::string audioOut;   // --audio-out: host path of the WAVE render, or ""
+  SoundOptions sound;    // --soundfont, --midi-out
+  std::string audioOut;  // --audio-out: host path of the WAVE render, or ""
 };
 
 // Returns the process exit code: 0 normally, 3 when --max-time ended the

@@ -141,7 +141,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   for (const QString& q : parser.values(scaleFilter)) {
     const std::string v = ToBytes(q);
     ScaleFilter f;
-    if (!ParseScaleFilter(v, &f)) return Fail(r, "--scale-filter takes nearest or smooth, not '" + v + "'");
+    if (!ParseScaleFilter(v, &f))
+      return Fail(r, "--scale-filter takes nearest or smooth, not '" + v + "'");
     r.scaleFilter = f;
   }
   for (const QString& q : parser.positionalArguments()) {

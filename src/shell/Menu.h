@@ -15,8 +15,8 @@ class SaveSlots;
 struct MenuView {
   bool fullScreen = false;
   bool pageMode = false;
-  int speed = 0;  // the checked speed entry, 1..5, or 0
-  int windowScale = 1;  // window display's scale, 1..3
+  int speed = 0;                         // the checked speed entry, 1..5, or 0
+  int windowScale = 1;                   // window display's scale, 1..3
   const SaveSlots* saveSlots = nullptr;  // null: no slot saved
 };
 

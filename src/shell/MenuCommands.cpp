@@ -66,11 +66,11 @@ void Player::ReturnToTitle() {
 
 void Player::CaptureScreen() {
   auto file = platform_.saveFileDialog(Sjis("画面の保存"),
-                                      Sjis("フルカラービットマップファイル（*.bmp）|*.bmp"));
+                                       Sjis("フルカラービットマップファイル（*.bmp）|*.bmp"));
   if (!file) return;
   // While the history viewer is open it is the page it shows that is saved.
-  const QImage& source = storyState_ == StoryState::History ? historyViewer_.renderedPage()
-                                                            : screen_.layers().screen;
+  const QImage& source =
+      storyState_ == StoryState::History ? historyViewer_.renderedPage() : screen_.layers().screen;
   const std::vector<uint8_t> bmp = EncodeCaptureBmp(source);
   // A file that could not be written is reported instead of claiming success.
   const bool ok = !bmp.empty() && WriteHostFileAtomically(*file, bmp.data(), bmp.size());
@@ -86,7 +86,8 @@ void Player::menuActivated(const std::string& item) {
     SkipClick();
   } else if (item == "P1") {
     P1Click();
-  } else if (item.size() == 4 && item.compare(0, 3, "vol") == 0 && item[3] >= '1' && item[3] <= '5') {
+  } else if (item.size() == 4 && item.compare(0, 3, "vol") == 0 && item[3] >= '1' &&
+             item[3] <= '5') {
     ChooseSpeed(item[3] - '0');
   } else if (item == "FullMode" || item == "WindowMode") {
     SetFullScreen(item == "FullMode");

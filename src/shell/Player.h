@@ -179,9 +179,10 @@ class Player : public WindowEvents {
   uint32_t startTick_ = 0;
   bool closeRequested_ = false;
   bool destroyed_ = false;
-  Sound sound_{platform_, {[this](const char* ev, const JsonObject& o) { TraceEvent(ev, o); },
-                          [this] { return trace_.enabled(); },
-                          [this](const std::string& text) { Message(text); }}};
+  Sound sound_{
+      platform_,
+      {[this](const char* ev, const JsonObject& o) { TraceEvent(ev, o); },
+       [this] { return trace_.enabled(); }, [this](const std::string& text) { Message(text); }}};
 };
 
 // The Japanese texts of the program, as CP932 bytes.

@@ -3,8 +3,8 @@
 #include <ctime>
 #include <memory>
 
-#include "graphics/Cursor.h"
 #include "graphics/Composition.h"
+#include "graphics/Cursor.h"
 #include "graphics/StripWipe.h"
 #include "save/GameFiles.h"
 #include "save/SlotFile.h"

@@ -215,9 +215,7 @@ void CDxMusic::runTick() {
       uint8_t d1 = uint8_t(m >> 8), d2 = uint8_t(m >> 16);
       ChannelRecord& ch = channels_[c];
       switch (status & 0xF0) {
-        case 0x80:
-          ch.notes[(d1 >> 3) & 15] &= uint8_t(~(1u << (d1 & 7)));
-          break;
+        case 0x80: ch.notes[(d1 >> 3) & 15] &= uint8_t(~(1u << (d1 & 7))); break;
         case 0x90:
           if (d2 == 0)
             ch.notes[(d1 >> 3) & 15] &= uint8_t(~(1u << (d1 & 7)));
@@ -227,18 +225,18 @@ void CDxMusic::runTick() {
         case 0xB0:
           switch (d1) {
             case 0: ch.bank = d2; break;
-            case 7: ch.volume = d2; ch.volumeSent = d2; break;
+            case 7:
+              ch.volume = d2;
+              ch.volumeSent = d2;
+              break;
             case 10: ch.pan = d2; break;
             case 91: ch.reverb = d2; break;
             case 93: ch.chorus = d2; break;
             default: break;
           }
           break;
-        case 0xC0:
-          ch.program = d1;
-          break;
-        default:
-          break;
+        case 0xC0: ch.program = d1; break;
+        default: break;
       }
       device_.shortMessage(m);
     }

@@ -74,8 +74,7 @@ class CDxMusic {
   bool isPlaying() const { return !stopped_.load() && timer_.currentId() != 0; }
 
  private:
-  static void timerCallback(uint32_t id, uint32_t msg, uintptr_t user, uintptr_t,
-                            uintptr_t);
+  static void timerCallback(uint32_t id, uint32_t msg, uintptr_t user, uintptr_t, uintptr_t);
   int stopFrom(bool insideCallback);
   int restart();
   void restoreChannels();

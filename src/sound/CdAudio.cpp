@@ -19,7 +19,8 @@ std::string Lower(std::string s) {
 int TrackNumber(const std::string& fileName) {
   std::string n = Lower(fileName);
   if (n.size() < 8 || n.compare(0, 5, "track") != 0) return 0;
-  if (!std::isdigit(static_cast<unsigned char>(n[5])) || !std::isdigit(static_cast<unsigned char>(n[6])))
+  if (!std::isdigit(static_cast<unsigned char>(n[5])) ||
+      !std::isdigit(static_cast<unsigned char>(n[6])))
     return 0;
   if (n[7] != '.' || n.size() == 8 || n.find('.', 8) != std::string::npos) return 0;
   return (n[5] - '0') * 10 + (n[6] - '0');

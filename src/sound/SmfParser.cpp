@@ -12,15 +12,13 @@ struct SmfTrack {
   uint8_t runningStatus = 0;
   uint32_t remaining = 0;
   const uint8_t* cursor = nullptr;
-  const uint8_t* end = nullptr;   // clipped to the image
+  const uint8_t* end = nullptr;  // clipped to the image
   uint32_t entryCount = 0;
   uint32_t exclusiveCount = 0;
 
   bool active() const { return end - cursor >= 2; }
   uint8_t byte() { return cursor < end ? *cursor++ : 0; }
-  void skip(uint32_t n) {
-    cursor += std::min<size_t>(n, size_t(end - cursor));
-  }
+  void skip(uint32_t n) { cursor += std::min<size_t>(n, size_t(end - cursor)); }
   // Any number of bytes; the value keeps its low 32 bits.
   uint32_t vlq() {
     uint32_t v = 0;
@@ -119,7 +117,10 @@ int CPlayData::load(const uint8_t* image, size_t size) {
     bool any = false;
     uint32_t d = 0xFFFFFFFF;
     for (const SmfTrack& t : tracks)
-      if (t.active()) { any = true; d = std::min(d, t.remaining); }
+      if (t.active()) {
+        any = true;
+        d = std::min(d, t.remaining);
+      }
     if (i >= capacity) break;
     if (!any) {
       events_[i].delta = 0xFFFFFFFF;  // end mark, never played

@@ -11,10 +11,10 @@
 namespace mirt {
 
 struct PlayEvent {
-  uint32_t delta;   // ticks since the previous entry
+  uint32_t delta;  // ticks since the previous entry
   uint8_t status;
-  uint8_t d1;       // first data byte / low byte of a 16-bit word
-  uint8_t d2;       // second data byte / high byte
+  uint8_t d1;  // first data byte / low byte of a 16-bit word
+  uint8_t d2;  // second data byte / high byte
   uint8_t zero;
 };
 static_assert(sizeof(PlayEvent) == 8);
@@ -43,7 +43,9 @@ class CPlayData {
     return uint16_t(e.d1 | e.d2 << 8);
   }
   uint32_t currentDelta() const { return events_[position_].delta; }
-  void advance() { if (position_ < eventCount_) ++position_; }
+  void advance() {
+    if (position_ < eventCount_) ++position_;
+  }
   void rewind() { position_ = 0; }
   const CMdExclusive* exclusive(size_t index) const {
     return index < exclusives_.size() ? &exclusives_[index] : nullptr;

@@ -20,7 +20,8 @@ std::string Cp932(const char* utf8) { return utf8ToCp932(utf8); }
 
 }  // namespace
 
-Sound::Sound(Platform& platform, SoundHooks hooks) : platform_(platform), hooks_(std::move(hooks)) {}
+Sound::Sound(Platform& platform, SoundHooks hooks)
+    : platform_(platform), hooks_(std::move(hooks)) {}
 
 Sound::~Sound() = default;
 
@@ -89,8 +90,11 @@ int Sound::wavePlay(GameState& state, const std::string& waveArchive, int32_t fl
   waveBuffer_ = std::make_shared<const std::vector<uint8_t>>(std::move(*bytes));
   uint32_t flags = flag == 0 ? (SND_ASYNC | SND_MEMORY | SND_LOOP) : (SND_ASYNC | SND_MEMORY);
   bool ok = system_->sndPlaySound(waveBuffer_, flags);
-  trace("wave", JsonObject().Utf8("op", "play").Str("name", FieldName(state.waveName))
-                    .Bool("loop", flag == 0).Bool("decoded", ok));
+  trace("wave", JsonObject()
+                    .Utf8("op", "play")
+                    .Str("name", FieldName(state.waveName))
+                    .Bool("loop", flag == 0)
+                    .Bool("decoded", ok));
   return 1;
 }
 
@@ -134,7 +138,8 @@ void Sound::cdPoll(GameState& state) {
   if (n == state.cdTrack) return;
   if (state.cdMode == 1) {
     char buf[80];
-    int32_t next = int32_t(uint32_t(state.cdTrack) + 1);  // wraps like the 32-bit sum, without overflow
+    int32_t next =
+        int32_t(uint32_t(state.cdTrack) + 1);  // wraps like the 32-bit sum, without overflow
     std::snprintf(buf, sizeof buf, "play cdaudio from %d to %d notify", state.cdTrack, next);
     system_->cd().sendString("set cdaudio time format tmsf", nullptr);
     system_->cd().sendString(buf, nullptr);
@@ -158,7 +163,9 @@ bool Sound::songLoaded() const { return system_ && system_->music().song().hasSo
 bool Sound::wavePlaying() const { return system_ && system_->mixer().wavePlaying(); }
 int Sound::cdCurrentTrack() const { return system_ ? system_->mixer().cdCurrentTrack() : 0; }
 
-uint32_t Sound::volume(SoundDevice d) const { return system_ ? system_->getVolume(d) : 0xFFFFFFFFu; }
+uint32_t Sound::volume(SoundDevice d) const {
+  return system_ ? system_->getVolume(d) : 0xFFFFFFFFu;
+}
 
 void Sound::setVolume(SoundDevice d, uint32_t v) {
   start();

@@ -44,7 +44,8 @@ constexpr size_t kChunk = 1024;  // source frames decoded at a time
 
 }  // namespace
 
-std::unique_ptr<SoundDecoder> SoundDecoder::FromMemory(std::shared_ptr<const std::vector<uint8_t>> bytes) {
+std::unique_ptr<SoundDecoder> SoundDecoder::FromMemory(
+    std::shared_ptr<const std::vector<uint8_t>> bytes) {
   if (!bytes || bytes->empty()) return nullptr;
   std::unique_ptr<SoundDecoder> d(new SoundDecoder);
   d->memory_ = std::make_unique<Memory>();
@@ -65,7 +66,8 @@ std::unique_ptr<SoundDecoder> SoundDecoder::FromFile(const std::string& hostPath
   return Opened(std::move(d), info);
 }
 
-std::unique_ptr<SoundDecoder> SoundDecoder::Opened(std::unique_ptr<SoundDecoder> d, const SF_INFO& info) {
+std::unique_ptr<SoundDecoder> SoundDecoder::Opened(std::unique_ptr<SoundDecoder> d,
+                                                   const SF_INFO& info) {
   if (!d->file_) return nullptr;
   d->channels_ = info.channels;
   d->rate_ = info.samplerate;

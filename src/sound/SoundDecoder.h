@@ -21,7 +21,8 @@ namespace mirt {
 class SoundDecoder {
  public:
   // Nothing when the bytes or the file cannot be decoded.
-  static std::unique_ptr<SoundDecoder> FromMemory(std::shared_ptr<const std::vector<uint8_t>> bytes);
+  static std::unique_ptr<SoundDecoder> FromMemory(
+      std::shared_ptr<const std::vector<uint8_t>> bytes);
   static std::unique_ptr<SoundDecoder> FromFile(const std::string& hostPath);
   ~SoundDecoder();
   SoundDecoder(const SoundDecoder&) = delete;
@@ -50,12 +51,12 @@ class SoundDecoder {
   SNDFILE* file_ = nullptr;
   int channels_ = 0;
   int rate_ = 0;
-  std::vector<float> raw_;  // interleaved, file channels
-  std::vector<float> src_;  // the same frames in stereo, cut to full scale
-  size_t srcFrames_ = 0;    // frames held in src_
-  size_t srcPos_ = 0;       // the next of them to copy (at 44100 Hz)
+  std::vector<float> raw_;          // interleaved, file channels
+  std::vector<float> src_;          // the same frames in stereo, cut to full scale
+  size_t srcFrames_ = 0;            // frames held in src_
+  size_t srcPos_ = 0;               // the next of them to copy (at 44100 Hz)
   SRC_STATE* resampler_ = nullptr;  // null: the file is at 44100 Hz
-  double ratio_ = 1;        // output frames per source frame
+  double ratio_ = 1;                // output frames per source frame
   bool ended_ = false;
 };
 

@@ -40,7 +40,10 @@ class SoundMixer final : public AudioSource {
   // A CD play: the files of the tracks from `first`, one after the other
   // (an empty path is a missing track and plays nothing). Every file is
   // opened here, so that the audio thread only reads.
-  struct CdTrackFile { int track; std::string hostPath; };
+  struct CdTrackFile {
+    int track;
+    std::string hostPath;
+  };
   void playCd(std::vector<CdTrackFile> tracks);
   void stopCd();
   // The track playing, 0 when none.

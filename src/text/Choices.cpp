@@ -39,8 +39,9 @@ ChoiceTargetResult FollowChoiceTarget(Player& p, std::string target) {
       // "data_%c.dat" with the next character: a digit names one of the
       // ten slots, another character a file of that name.
       if (target.size() < 2) return ChoiceTargetResult::kNotLoaded;
-      const bool loaded = IsDigit(target[1]) ? p.LoadSlot(target[1] - '0')
-                                             : p.LoadSlotFile("data_" + target.substr(1, 1) + ".dat");
+      const bool loaded = IsDigit(target[1])
+                              ? p.LoadSlot(target[1] - '0')
+                              : p.LoadSlotFile("data_" + target.substr(1, 1) + ".dat");
       return loaded ? ChoiceTargetResult::kLoaded : ChoiceTargetResult::kNotLoaded;
     }
     default: return ChoiceTargetResult::kGoOn;

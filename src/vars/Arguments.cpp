@@ -137,7 +137,8 @@ bool IntegerReference(Player& p) {
   auto name = ReadReferenceName(p, "',\n");
   if (!name) return false;
   int i = p.vars().FindInteger(*name);
-  if (i >= 0) ShowValue(p, std::to_string(p.vars().ints[i].value));  // no such variable: nothing shown
+  if (i >= 0)
+    ShowValue(p, std::to_string(p.vars().ints[i].value));  // no such variable: nothing shown
   return true;
 }
 

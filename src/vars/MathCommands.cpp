@@ -23,7 +23,6 @@ constexpr size_t kExpressionMax = 255;
 
 bool LineEnded(char d) { return d == '\n' || d == 0; }
 
-
 // The evaluator of the rewritten text. An error (a stray character, a
 // malformed factor, a division by zero) stops it: every loop ends and the
 // value accumulated so far is the result.
@@ -115,9 +114,12 @@ class Evaluator {
     }
     ++pos_;
     switch (c) {
-      case '(': case ')': case '*': case '+': case '-': case '/':
-        kind_ = c;
-        break;
+      case '(':
+      case ')':
+      case '*':
+      case '+':
+      case '-':
+      case '/': kind_ = c; break;
       default:
         kind_ = kError;
         error_ = true;

@@ -13,9 +13,7 @@ HeadlessPlatform::~HeadlessPlatform() {
   audioOut_.close();
 }
 
-bool HeadlessPlatform::setAudioOut(const std::string& hostPath) {
-  return audioOut_.open(hostPath);
-}
+bool HeadlessPlatform::setAudioOut(const std::string& hostPath) { return audioOut_.open(hostPath); }
 
 MultimediaTimer& HeadlessPlatform::multimediaTimer() {
   if (virtual_) return virtualTimer_;
@@ -132,7 +130,8 @@ std::optional<std::string> HeadlessPlatform::inputDialog(const std::string&, con
   return a;
 }
 
-std::optional<std::string> HeadlessPlatform::saveFileDialog(const std::string&, const std::string&) {
+std::optional<std::string> HeadlessPlatform::saveFileDialog(const std::string&,
+                                                            const std::string&) {
   if (saveFiles.empty()) return std::nullopt;
   std::string a = saveFiles.front();
   saveFiles.pop_front();

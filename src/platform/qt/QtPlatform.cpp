@@ -41,9 +41,7 @@ namespace {
 constexpr int kWidth = kScreenWidth;
 constexpr int kHeight = kScreenHeight;
 
-QString fromCp932(const std::string& s) {
-  return QString::fromStdString(cp932ToUtf8(s));
-}
+QString fromCp932(const std::string& s) { return QString::fromStdString(cp932ToUtf8(s)); }
 
 std::string toCp932(const QString& s) { return utf8ToCp932(s.toStdString()); }
 
@@ -114,9 +112,9 @@ class MainWindow : public QMainWindow {
 };
 
 Qt::WindowFlags windowedFlags() {
-  return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+  return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+         Qt::MSWindowsFixedSizeDialogHint;
 }
 
 }  // namespace
@@ -139,15 +137,13 @@ QtPlatform::QtPlatform(int scale, ScaleFilter filter)
   timer2_->setInterval(100);
   timer2_->setTimerType(Qt::PreciseTimer);
   QObject::connect(timer2_, &QTimer::timeout, window_, [this] { timerTick(); });
-  QObject::connect(qApp, &QCoreApplication::aboutToQuit, window_,
-                   [this] { quitting_ = true; });
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, window_, [this] { quitting_ = true; });
   // The session ending closes the window the way the end-of-game entry does.
   QObject::connect(qApp, &QGuiApplication::commitDataRequest, window_,
                    [this](QSessionManager&) { requestClose(); });
   if (SignalPipeFd() >= 0) {
     signals_ = new QSocketNotifier(SignalPipeFd(), QSocketNotifier::Read, window_);
-    QObject::connect(signals_, &QSocketNotifier::activated, window_,
-                     [this] { signalsArrived(); });
+    QObject::connect(signals_, &QSocketNotifier::activated, window_, [this] { signalsArrived(); });
   }
 
   image_ = QImage(kWidth, kHeight, QImage::Format_RGB32);
@@ -170,8 +166,7 @@ void QtPlatform::setEventHandler(WindowEvents* events) { events_ = events; }
 // ---- dispatch gate ------------------------------------------------------------
 
 void QtPlatform::post(Input in) {
-  if (in.kind == Input::MouseMove && !queue_.empty() &&
-      queue_.back().kind == Input::MouseMove) {
+  if (in.kind == Input::MouseMove && !queue_.empty() && queue_.back().kind == Input::MouseMove) {
     queue_.back() = std::move(in);  // only the latest position matters
   } else {
     queue_.push_back(std::move(in));
@@ -394,9 +389,7 @@ void QtPlatform::setCaption(const std::string& caption) {
   window_->setWindowTitle(fromCp932(caption));
 }
 
-void QtPlatform::setApplicationTitle(const std::string& title) {
-  appTitle_ = fromCp932(title);
-}
+void QtPlatform::setApplicationTitle(const std::string& title) { appTitle_ = fromCp932(title); }
 
 // At its own size the picture is painted at once rather than at the next
 // return to the event loop, so each step of a transition is seen as it is
@@ -420,8 +413,8 @@ void QtPlatform::present(const QImage& screen) {
 
 void QtPlatform::repaintPicture(const QRect& area) {
   const PictureGeometry g = pictureGeometry();
-  const bool unscaled = g.deviceWidth == kWidth && g.deviceHeight == kHeight &&
-                        g.deviceLeft == 0 && g.deviceTop == 0;
+  const bool unscaled =
+      g.deviceWidth == kWidth && g.deviceHeight == kHeight && g.deviceLeft == 0 && g.deviceTop == 0;
   if (unscaled) {
     picture_->repaint(area);
   } else {
@@ -620,8 +613,7 @@ void QtPlatform::layoutPicture() {
   // picture keeps its place on the screen when the bar comes and goes.
   picture_->setMinimumSize(0, 0);
   picture_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  picture_->setGeometry(-container_->x(), -container_->y(), window_->width(),
-                        window_->height());
+  picture_->setGeometry(-container_->x(), -container_->y(), window_->width(), window_->height());
 }
 
 void QtPlatform::setWindowScale(int scale) {
@@ -763,8 +755,7 @@ void QtPlatform::buildMenu(QWidget* parent, const std::vector<MenuEntry>& entrie
   }
 }
 
-void QtPlatform::updateMenu(const std::vector<MenuEntry>& entries,
-                            std::vector<MenuNode>& nodes) {
+void QtPlatform::updateMenu(const std::vector<MenuEntry>& entries, std::vector<MenuNode>& nodes) {
   for (size_t i = 0; i < entries.size(); ++i) {
     applyEntry(entries[i], nodes[i]);
     updateMenu(entries[i].children, nodes[i].children);
@@ -804,8 +795,7 @@ void QtPlatform::menuTriggered(QAction* a) {
 
 void QtPlatform::messageBox(const std::string& text) {
   ++platformDepth_;
-  QMessageBox box(QMessageBox::NoIcon, appTitle_, fromCp932(text), QMessageBox::Ok,
-                  window_);
+  QMessageBox box(QMessageBox::NoIcon, appTitle_, fromCp932(text), QMessageBox::Ok, window_);
   box.exec();
   leavePlatformCall();
 }
@@ -837,9 +827,8 @@ QString QtPlatform::qtFileFilter(const QString& windowsFilter) {
   QStringList parts = windowsFilter.split(QLatin1Char('|'));
   QStringList out;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    QString patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)
-                           .join(QLatin1Char(' '))
-                           .trimmed();
+    QString patterns =
+        parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts).join(QLatin1Char(' ')).trimmed();
     out << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
   }
   if (parts.size() % 2 == 1 && !parts.back().isEmpty()) out << parts.back();
@@ -865,8 +854,7 @@ void QtPlatform::showVolumeDialog(std::unique_ptr<VolumeDialog> dialog) {
 // ---- shell ----------------------------------------------------------------------
 
 void QtPlatform::shellOpen(const std::string& hostPath) {
-  QProcess::startDetached(QStringLiteral("xdg-open"),
-                          {QString::fromStdString(hostPath)});
+  QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdString(hostPath)});
 }
 
 int RunQtEventLoop() {

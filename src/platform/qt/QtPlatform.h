@@ -77,8 +77,7 @@ class QtPlatform : public Platform {
 
   void messageBox(const std::string& text) override;
   bool question(const std::string& text, const std::string& title) override;
-  std::optional<std::string> inputDialog(const std::string& caption,
-                                         const std::string& prompt,
+  std::optional<std::string> inputDialog(const std::string& caption, const std::string& prompt,
                                          const std::string& initial) override;
   std::optional<std::string> saveFileDialog(const std::string& title,
                                             const std::string& filter) override;
@@ -155,8 +154,7 @@ class QtPlatform : public Platform {
   QRect widgetAreaFor(const QRect& pictureRect) const;
   bool paintIntoStore(QPainter& painter, const QRegion& region, const PictureGeometry& g);
 
-  bool sameShape(const std::vector<MenuEntry>& bar,
-                 const std::vector<MenuNode>& nodes) const;
+  bool sameShape(const std::vector<MenuEntry>& bar, const std::vector<MenuNode>& nodes) const;
   void buildMenu(QWidget* parentMenu, const std::vector<MenuEntry>& entries,
                  std::vector<MenuNode>& nodes);
   void updateMenu(const std::vector<MenuEntry>& entries, std::vector<MenuNode>& nodes);
