@@ -445,5 +445,25 @@ TEST_F(Lint, ASelectBeforeBothChoiceColoursIsSaidOnce) {
   EXPECT_EQ(Findings(0), std::vector<std::string>{});
 }
 
+TEST_F(Lint, TextPastTheBoxsRightEdgeIsSaidWithItsLine) {
+  // Size 20 is a 27-pixel em: from x 40, 21 double-byte characters end
+  // at 607, inside the box's right edge at 620; 22 end at 634, past it.
+  const std::string setup = "~BOXSIZE 20,330,620,470\n~TXTPOS 40,350\n~FONTSIZE 20\n~TXTSPR 8\n";
+  std::string fits, wide;
+  for (int i = 0; i < 21; ++i) fits += "あ";
+  wide = fits + "あ";
+  g_.Script(setup + "\"" + fits + "\"\\n\n\"" + wide + "\"\\n\n~EXIT\n");
+  EXPECT_EQ(Findings(), std::vector<std::string>{"start.txt:6:text-too-wide"});
+  // Pieces on one line add up, over several script lines until a break;
+  // a break starts again at the origin; single bytes are half as wide.
+  g_.Script(setup + "\"" + fits + "\"\n\"ab\"\\n\n\"" + fits + "\"\\r\n\"" + fits +
+            "\"\\p\n\"" + std::string(44, 'x') + "\"\\n\n~EXIT\n");
+  EXPECT_EQ(Findings(), (std::vector<std::string>{"start.txt:6:text-too-wide",
+                                                  "start.txt:9:text-too-wide"}));
+  // Without a font size or a box there is nothing to measure against.
+  g_.Script("~TXTPOS 40,350\n~TXTSPR 30\n\"" + wide + wide + "\"\\n\n~EXIT\n");
+  EXPECT_EQ(Findings(0), std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace mirt_test

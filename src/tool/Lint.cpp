@@ -19,6 +19,7 @@
 #include "script/CommandTable.h"
 #include "script/Scenario.h"
 #include "script/StringTok.h"
+#include "text/TextFont.h"
 #include "tool/Tool.h"
 #include "vars/VariableStore.h"
 
@@ -93,6 +94,11 @@ bool LooksNumeric(const std::string& s) {
   size_t i = 0;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
   return i < s.size() && s[i] >= '0' && s[i] <= '9';
+}
+
+int NumberOr(const std::string& s, int fallback) {
+  if (!LooksNumeric(s)) return fallback;
+  return std::atoi(s.c_str());
 }
 
 class Linter {
@@ -227,6 +233,8 @@ class Linter {
     // with the pieces tells the author nothing more.
     if (!CheckLineEnds(file_, bytes)) return;
     lines_ = SplitLines(bytes);
+    penX_ = originX_;
+    wideLine_ = -1;
     labels_.clear();
     for (const Line& l : lines_) labels_.insert(l.text);
     for (index_ = 0; index_ < lines_.size(); ++index_) {
@@ -256,12 +264,14 @@ class Linter {
             Here("unclosed-quote", "text without a closing quote");
             return;
           }
+          Text(t);
           break;
         case '\\': {
           tok_.SetDelimiters("n,N,r,R,p,P,w,W");
           char e = tok_.ReadToken(t, kTokenMax, true);
           if (e == 'w' || e == 'W' || e == ',') break;
           if (e == 'n' || e == 'N' || e == 'r' || e == 'R') LineBreak();
+          if (e != 0) penX_ = originX_;
           return;  // a wait, a break or the line's end: the rest is not read
         }
         case '~':
@@ -275,6 +285,30 @@ class Linter {
   // The font size is 0 until a FONTSIZE, so a line break moves the pen
   // down by the line spacing alone: without either, the next line lands on
   // this one. Said once, at the first break the game reaches.
+  // Text is drawn on from the pen and never wrapped: work out its width
+  // (the story font is fixed pitch: a double-byte character is one em of
+  // the font's pixel size, a single byte half of it, rounded up) and say
+  // when a line runs past the message box's right edge. Variables' values
+  // are not known here and count for nothing.
+  void Text(const std::string& text) {
+    if (fontSize_ <= 0 || boxRight_ < 0) return;
+    const int em = FontPixelSize(fontSize_, 96);
+    for (size_t i = 0; i < text.size(); ++i) {
+      const auto b = static_cast<uint8_t>(text[i]);
+      const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+      penX_ += lead ? em : (em + 1) / 2;
+      if (lead) ++i;
+    }
+    // A quarter em of slack: the blank side of a line's last glyph may
+    // cross the edge unseen.
+    if (penX_ - em / 4 > boxRight_ && wideLine_ != line_) {
+      wideLine_ = line_;
+      Here("text-too-wide", "the text runs to about x " + std::to_string(penX_) +
+                                ", past the message box's right edge at " +
+                                std::to_string(boxRight_) + "; break the line");
+    }
+  }
+
   void LineBreak() {
     if (lineStepSet_ || lineStepReported_) return;
     lineStepReported_ = true;
@@ -360,6 +394,11 @@ class Linter {
     // FONTCOLOR r,g,b,target: targets 1 and 2 colour the choices.
     if (upper == "FONTCOLOR" && ints_.size() == 4 && (ints_[3] == "1" || ints_[3] == "2"))
       choiceColourSet_[ints_[3] == "1" ? 0 : 1] = true;
+    // What the width of a line depends on, where the values are written out.
+    if (upper == "FONTSIZE" && ints_.size() == 1) fontSize_ = NumberOr(ints_[0], 0);
+    if (upper == "BOXSIZE" && ints_.size() == 4) boxRight_ = NumberOr(ints_[2], -1);
+    if (upper == "TXTPOS" && ints_.size() == 2) penX_ = originX_ = NumberOr(ints_[0], 0);
+    if (upper == "SELECT") penX_ = originX_;  // the choices clear the window
     // A choice block has moved the reader on to the lines after it.
     if (shape == "S" || shape == "C") return false;
     return CommandKeepsLine(keyword) && d != 0;
@@ -630,6 +669,7 @@ class Linter {
   // Variables, in reading order.
   std::set<std::string> assignedInts_, assignedStrings_, reportedUses_;
   bool lineStepSet_ = false, lineStepReported_ = false;
+  int fontSize_ = 0, boxRight_ = -1, originX_ = 0, wideLine_ = -1, penX_ = 0;
   bool choiceColourSet_[2] = {false, false}, choiceColourReported_ = false;
   std::vector<std::string> ints_;  // the last command's integer arguments as written
   std::vector<Use> uses_;
