@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
+#include <QStandardPaths>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +15,7 @@
 
 #include <unistd.h>
 
+#include "platform/GameCopy.h"
 #include "platform/HostFiles.h"
 #include "platform/ShutdownSignals.h"
 #include "platform/SingleInstance.h"
@@ -107,6 +110,10 @@ int main(int argc, char** argv) {
       std::vector<std::string> recent;
       for (const std::string& g : prefs.recentGames)
         if (HasInitDef(g)) recent.push_back(g);
+      // The demo that comes with mirt is always offered.
+      const std::string demo = mirt::InstalledDemoFolder(ExecutableDir());
+      if (!demo.empty() && std::find(recent.begin(), recent.end(), demo) == recent.end())
+        recent.push_back(demo);
       const std::string chosen =
           mirt::EndSignalled() ? "" : mirt::ChooseGameFolder(recent, HasInitDef);
       if (chosen.empty() || mirt::EndSignalled()) return 0;
@@ -114,6 +121,22 @@ int main(int argc, char** argv) {
     }
   }
   if (mirt::EndSignalled()) return 0;
+  {
+    // The installed demo cannot keep saves: a copy of the reader's own is played.
+    const std::string demo = mirt::InstalledDemoFolder(ExecutableDir());
+    const std::string copy =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString() +
+        "/mirt/demo";
+    const std::string playable = mirt::PlayableGameFolder(
+        gameDir, demo, copy, [](const std::string& d) { return access(d.c_str(), W_OK) == 0; });
+    if (playable.empty()) {
+      std::fprintf(stderr, "mirt: cannot copy the demo to %s; its saves will not be kept\n",
+                   copy.c_str());
+    } else if (playable != gameDir) {
+      std::fprintf(stderr, "mirt: playing the demo's copy in %s\n", playable.c_str());
+      opt.gameDir = gameDir = playable;
+    }
+  }
   if (HasInitDef(gameDir)) {
     const std::vector<std::string> before = prefs.recentGames;
     mirt::AddRecentGame(&prefs, gameDir);

@@ -22,7 +22,8 @@ class Chooser : public QDialog {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(
         recent.empty() ? QStringLiteral("Choose the folder of a game (it holds init.def).")
-                       : QStringLiteral("Recently played games:")));
+                       : QStringLiteral("Games played lately, or open another game's "
+                                        "folder (it holds init.def):")));
     list_ = new QListWidget;
     for (const std::string& g : recent) {
       auto* item = new QListWidgetItem(QString::fromLocal8Bit(g.c_str()), list_);
