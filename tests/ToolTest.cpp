@@ -456,10 +456,10 @@ TEST_F(Lint, TextPastTheBoxsRightEdgeIsSaidWithItsLine) {
   EXPECT_EQ(Findings(), std::vector<std::string>{"start.txt:6:text-too-wide"});
   // Pieces on one line add up, over several script lines until a break;
   // a break starts again at the origin; single bytes are half as wide.
-  g_.Script(setup + "\"" + fits + "\"\n\"ab\"\\n\n\"" + fits + "\"\\r\n\"" + fits +
-            "\"\\p\n\"" + std::string(44, 'x') + "\"\\n\n~EXIT\n");
-  EXPECT_EQ(Findings(), (std::vector<std::string>{"start.txt:6:text-too-wide",
-                                                  "start.txt:9:text-too-wide"}));
+  g_.Script(setup + "\"" + fits + "\"\n\"ab\"\\n\n\"" + fits + "\"\\r\n\"" + fits + "\"\\p\n\"" +
+            std::string(44, 'x') + "\"\\n\n~EXIT\n");
+  EXPECT_EQ(Findings(),
+            (std::vector<std::string>{"start.txt:6:text-too-wide", "start.txt:9:text-too-wide"}));
   // Without a font size or a box there is nothing to measure against.
   g_.Script("~TXTPOS 40,350\n~TXTSPR 30\n\"" + wide + wide + "\"\\n\n~EXIT\n");
   EXPECT_EQ(Findings(0), std::vector<std::string>{});
