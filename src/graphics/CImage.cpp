@@ -7,6 +7,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "common/BlendBytes.h"
+
 namespace mirt {
 
 CImage::CImage() : pixels_(new uint32_t[kPixels]) { std::fill_n(Pixels(), kPixels, 0u); }
@@ -73,24 +75,13 @@ void CrossFadeStepPortable(uint32_t* w, const uint32_t* s, uint32_t* out, uint32
 
 void CrossFadeStep(uint32_t* w, const uint32_t* s, uint32_t* out, uint32_t d) {
 #if defined(__SSE2__)
-  // Eight 16-bit lanes: a channel times d plus a channel times 256 - d is at
-  // most 255 * 256, so every lane holds its sum exactly.
-  const __m128i zero = _mm_setzero_si128();
   const __m128i vd = _mm_set1_epi16(int16_t(d)), ve = _mm_set1_epi16(int16_t(256 - d));
   const __m128i opaque = _mm_set1_epi32(int32_t(0xFF000000u));
   static_assert(CImage::kPixels % 4 == 0);
   for (int i = 0; i < CImage::kPixels; i += 4) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + i));
-    const __m128i lo =
-        _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(a, zero), vd),
-                                     _mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), ve)),
-                       8);
-    const __m128i hi =
-        _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(a, zero), vd),
-                                     _mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), ve)),
-                       8);
-    const __m128i r = _mm_packus_epi16(lo, hi);
+    const __m128i r = BlendBytes(a, b, vd, ve);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(w + i), r);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(r, opaque));
   }

@@ -19,6 +19,7 @@
 #define MIRT_AVX2_PATH 1
 #endif
 
+#include "common/BlendBytes.h"
 #include "common/Screen.h"
 
 namespace mirt {
@@ -310,7 +311,6 @@ void BlendRows(const uint8_t* a8, const uint8_t* b8, uint32_t w, size_t bytes, u
   const uint16_t wb = uint16_t(w), wa = uint16_t(256 - w);
   size_t i = 0;
 #ifdef __SSE2__
-  const __m128i zero = _mm_setzero_si128();
   const __m128i va = _mm_set1_epi16(short(wa)), vb = _mm_set1_epi16(short(wb));
 #ifdef MIRT_AVX2_PATH
   const uintptr_t align = HasAvx2() ? 31 : 15;
@@ -325,15 +325,8 @@ void BlendRows(const uint8_t* a8, const uint8_t* b8, uint32_t w, size_t bytes, u
   for (; i + 16 <= bytes; i += 16) {
     const __m128i pa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a8 + i));
     const __m128i pb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b8 + i));
-    const __m128i lo =
-        _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(pa, zero), va),
-                                     _mm_mullo_epi16(_mm_unpacklo_epi8(pb, zero), vb)),
-                       8);
-    const __m128i hi =
-        _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(pa, zero), va),
-                                     _mm_mullo_epi16(_mm_unpackhi_epi8(pb, zero), vb)),
-                       8);
-    _mm_stream_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));  // as StoreRow
+    _mm_stream_si128(reinterpret_cast<__m128i*>(out + i),
+                     BlendBytes(pa, pb, va, vb));  // as StoreRow
   }
 #endif
   for (; i < bytes; ++i) out[i] = uint8_t((a8[i] * wa + b8[i] * wb) >> 8);
