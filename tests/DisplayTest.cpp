@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+#include "PictureFixture.h"
 #include "platform/PictureGeometry.h"
 
 using mirt::PictureGeometry;
@@ -167,16 +168,7 @@ TEST(Display, SmoothFilterBlendsBetweenNeighboursOnly) {
 
 namespace {
 
-QImage Noise(uint32_t seed) {
-  QImage img(640, 480, QImage::Format_RGB32);
-  uint32_t s = seed;
-  for (int y = 0; y < 480; ++y)
-    for (int x = 0; x < 640; ++x) {
-      s = s * 1664525u + 1013904223u;
-      img.setPixel(x, y, 0xFF000000u | (s >> 8));
-    }
-  return img;
-}
+using mirt_test::Noise;
 
 uint64_t Fnv(const QImage& f) {
   uint64_t h = 1469598103934665603ull;

@@ -14,6 +14,18 @@
 
 namespace mirt_test {
 
+// A 640 x 480 picture of pseudo-random colours, the same for a seed.
+inline QImage Noise(uint32_t seed) {
+  QImage img(640, 480, QImage::Format_RGB32);
+  uint32_t s = seed;
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) {
+      s = s * 1664525u + 1013904223u;
+      img.setPixel(x, y, 0xFF000000u | (s >> 8));
+    }
+  return img;
+}
+
 inline QImage Solid(int w, int h, QRgb colour) {
   QImage img(w, h, QImage::Format_RGB32);
   img.fill(colour);

@@ -9,11 +9,13 @@
 #include <string>
 
 #include "GameFixture.h"
+#include "PictureFixture.h"
 #include "StepPlatform.h"
 #include "graphics/CImage.h"
 #include "graphics/Transitions.h"
 
 using mirt_test::NewPicture;
+using mirt_test::Noise;
 using mirt_test::OldPicture;
 using mirt_test::StepPlayer;
 
@@ -190,21 +192,6 @@ TEST(Transition, ReverseTwinsAndRowWipesCoverTheWholeWindow) {
 }
 
 // ---- the cross-fade --------------------------------------------------------
-
-namespace {
-
-QImage Noise(uint32_t seed) {
-  QImage img(640, 480, QImage::Format_RGB32);
-  uint32_t s = seed;
-  for (int y = 0; y < 480; ++y)
-    for (int x = 0; x < 640; ++x) {
-      s = s * 1664525u + 1013904223u;
-      img.setPixel(x, y, qRgb(s >> 24, (s >> 16) & 255, (s >> 8) & 255));
-    }
-  return img;
-}
-
-}  // namespace
 
 TEST(CrossFade, EachStepBlendsTheCurrentWindowTowardsTheSource) {
   const QImage oldPic = Noise(1), newPic = Noise(2);
