@@ -327,8 +327,7 @@ TEST(Cursor, SetCursorShowsTheFileAndAMalformedOneLeavesTheArrow) {
     g.WriteBytes("busy.ani", Text(ani));
     g.Script("~SETCURSOR \"busy.ani\"\n\"x\"\\n\n");
     mirt::HeadlessPlatform platform(true);
-    const std::string folder = mirt::GameFolder();
-    mirt::SetGameFolder(g.Path(""));
+    const GameFolderScope inFolder(g.Path(""));
     {
       mirt::Player player(platform);
       platform.setEventHandler(&player);
@@ -336,7 +335,6 @@ TEST(Cursor, SetCursorShowsTheFileAndAMalformedOneLeavesTheArrow) {
       player.timer2Timer();
       player.FormDestroy();
     }
-    mirt::SetGameFolder(folder);
     ASSERT_FALSE(platform.cursorImage.isNull());
     EXPECT_EQ(platform.cursorImage.size(), QSize(3, 3));
     EXPECT_EQ(platform.cursorImage.pixel(1, 1), 0xFF0000FFu);
@@ -396,8 +394,7 @@ TEST(Cursor, ARestoredStateShowsItsCursorOnlyWhenItsFlagSaysSo) {
   GameDir g;
   g.WriteBytes("hand.cur", Text(SmallCursor(3, 0)));
   mirt::HeadlessPlatform platform(true);
-  const std::string folder = mirt::GameFolder();
-  mirt::SetGameFolder(g.Path(""));
+  const GameFolderScope inFolder(g.Path(""));
   {
     mirt::Player player(platform);
     mirt::CopyField(player.state().cursorName, sizeof player.state().cursorName, "hand.cur");
@@ -409,5 +406,4 @@ TEST(Cursor, ARestoredStateShowsItsCursorOnlyWhenItsFlagSaysSo) {
     EXPECT_EQ(platform.cursorImage.size(), QSize(4, 2));
     EXPECT_EQ(platform.cursorHotX, 3);
   }
-  mirt::SetGameFolder(folder);
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/Encoding.h"
+#include "platform/HostFiles.h"
 #include "shell/Automation.h"
 
 // Failures show JSON values as JSON text.
@@ -103,6 +104,20 @@ inline QJsonValue Var(const QJsonObject& dump, const std::string& name) {
         return v.toObject().value("value");
   return QJsonValue(QJsonValue::Undefined);
 }
+
+// Points the file layer at a game folder for a scope, and back after it.
+class GameFolderScope {
+ public:
+  explicit GameFolderScope(const std::string& dir) : old_(mirt::GameFolder()) {
+    mirt::SetGameFolder(dir);
+  }
+  ~GameFolderScope() { mirt::SetGameFolder(old_); }
+  GameFolderScope(const GameFolderScope&) = delete;
+  GameFolderScope& operator=(const GameFolderScope&) = delete;
+
+ private:
+  std::string old_;
+};
 
 class GameDir {
  public:

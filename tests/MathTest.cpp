@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "GameFixture.h"
-#include "platform/HostFiles.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "script/Commands.h"
 #include "shell/Player.h"
@@ -128,8 +127,7 @@ TEST(MathRandom, OnTheVirtualClockTheSeedIsTheSameEveryRun) {
   GameDir g;
   g.Script("\"x\"\\n\n");
   mirt::HeadlessPlatform platform(true);
-  const std::string folder = mirt::GameFolder();
-  mirt::SetGameFolder(g.Path(""));
+  const GameFolderScope inFolder(g.Path(""));
   {
     mirt::Player player(platform);
     platform.setEventHandler(&player);
@@ -139,7 +137,6 @@ TEST(MathRandom, OnTheVirtualClockTheSeedIsTheSameEveryRun) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(player.random().Next(), expected.Next());
     player.FormDestroy();
   }
-  mirt::SetGameFolder(folder);
 }
 
 TEST(MathTrig, EngineFactorAndCosMessage) {

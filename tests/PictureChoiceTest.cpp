@@ -127,8 +127,7 @@ TEST(PictureChoices, AClickOnAButtonPressesItFor300MsThenFollowsItsTarget) {
       if (shown.empty() || shown.back().second != c) shown.push_back({tickCount(), c});
     }
   } platform;
-  const std::string folder = mirt::GameFolder();
-  mirt::SetGameFolder(g.Path(""));
+  const GameFolderScope inFolder(g.Path(""));
   {
     mirt::Player player(platform);
     platform.setEventHandler(&player);
@@ -141,7 +140,6 @@ TEST(PictureChoices, AClickOnAButtonPressesItFor300MsThenFollowsItsTarget) {
     player.formClick();
     player.FormDestroy();
   }
-  mirt::SetGameFolder(folder);
   const QRgb white = qRgb(255, 255, 255) & 0xFFFFFF, red = qRgb(255, 0, 0) & 0xFFFFFF;
   size_t pressed = 0;
   while (pressed < platform.shown.size() && platform.shown[pressed].second != white) ++pressed;
