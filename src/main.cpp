@@ -98,6 +98,7 @@ int main(int argc, char** argv) {
   // Our own settings; the command line overrides them for this run.
   mirt::Preferences prefs;
   mirt::ReadPreferences(mirt::PreferencesPath(), &prefs);
+  const std::string demo = mirt::InstalledDemoFolder(ExecutableDir());
   {
     StartupSignalWatch watch;
     if (!mirt::AcquireSingleInstanceLock()) {
@@ -111,7 +112,6 @@ int main(int argc, char** argv) {
       for (const std::string& g : prefs.recentGames)
         if (HasInitDef(g)) recent.push_back(g);
       // The demo that comes with mirt is always offered.
-      const std::string demo = mirt::InstalledDemoFolder(ExecutableDir());
       if (!demo.empty() && std::find(recent.begin(), recent.end(), demo) == recent.end())
         recent.push_back(demo);
       const std::string chosen =
@@ -123,7 +123,6 @@ int main(int argc, char** argv) {
   if (mirt::EndSignalled()) return 0;
   {
     // The installed demo cannot keep saves: a copy of the reader's own is played.
-    const std::string demo = mirt::InstalledDemoFolder(ExecutableDir());
     const std::string copy =
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString() +
         "/mirt/demo";
