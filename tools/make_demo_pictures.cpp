@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "common/LittleEndian.h"
+#include "graphics/BmpDecoder.h"
 #include "graphics/JpegDecoder.h"
 #include "graphics/PackedPicture.h"
 #include "platform/HostFiles.h"
@@ -399,34 +400,6 @@ QImage Wand() {
   return img;
 }
 
-// A 24-bit BMP file, rows bottom up, each padded to four bytes.
-Bytes TrueColourBmp(const QImage& src) {
-  const QImage img = src.convertToFormat(QImage::Format_RGB32);
-  const int w = img.width(), h = img.height();
-  const int stride = (w * 3 + 3) / 4 * 4;
-  Bytes f(54, 0);
-  f[0] = 'B';
-  f[1] = 'M';
-  WriteLe32(f.data() + 10, 54);
-  WriteLe32(f.data() + 14, 40);
-  WriteLe32(f.data() + 18, uint32_t(w));
-  WriteLe32(f.data() + 22, uint32_t(h));
-  WriteLe16(f.data() + 26, 1);
-  WriteLe16(f.data() + 28, 24);
-  WriteLe32(f.data() + 34, uint32_t(stride * h));
-  WriteLe32(f.data() + 38, 2835);  // 72 dots per inch
-  WriteLe32(f.data() + 42, 2835);
-  for (int y = h - 1; y >= 0; --y) {
-    for (int x = 0; x < w; ++x) {
-      const QRgb c = img.pixel(x, y);
-      f.insert(f.end(), {uint8_t(qBlue(c)), uint8_t(qGreen(c)), uint8_t(qRed(c))});
-    }
-    f.insert(f.end(), size_t(stride - w * 3), 0);
-  }
-  WriteLe32(f.data() + 2, uint32_t(f.size()));
-  return f;
-}
-
 // The wait indicators, 16 x 16 on magenta: the line wait a white arrow
 // pointing down, the page wait a gold square.
 QImage Indicator(bool page) {
@@ -475,8 +448,8 @@ int main(int argc, char** argv) {
   };
   bool ok = true;
   for (const auto& [name, bytes] : files) ok &= Write(dir + "/" + name, bytes);
-  ok &= Write(dir + "/icon1.bmp", TrueColourBmp(Indicator(false)));
-  ok &= Write(dir + "/icon2.bmp", TrueColourBmp(Indicator(true)));
+  ok &= Write(dir + "/icon1.bmp", mirt::EncodeBmp24(Indicator(false)));
+  ok &= Write(dir + "/icon2.bmp", mirt::EncodeBmp24(Indicator(true)));
   ok &= Write(dir + "/wand.cur", CursorFile(Wand(), 2, 2));
   return ok ? 0 : 1;
 }
