@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
-#include <QStandardPaths>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -15,12 +14,13 @@
 
 #include <unistd.h>
 
-#include "platform/GameCopy.h"
 #include "platform/HostFiles.h"
+#include "platform/SaveFolder.h"
 #include "platform/ShutdownSignals.h"
 #include "platform/SingleInstance.h"
 #include "platform/qt/GameChooser.h"
 #include "platform/qt/QtPlatform.h"
+#include "save/GameFiles.h"
 #include "shell/Automation.h"
 #include "shell/CommandLine.h"
 #include "shell/Player.h"
@@ -46,6 +46,21 @@ std::string AbsoluteDir(const std::string& dir) {
   std::string s = r;
   free(r);
   return s;
+}
+
+// Decides, once at start, where the game's writes go: its own folder when
+// it takes them, else a folder of the reader's own named after the game.
+// The installed demo's saves from the copy of it that older versions
+// played come along the first time.
+void ChooseSaveFolder(const std::string& gameDir, const std::string& demo) {
+  mirt::SetGameFolder(gameDir);
+  mirt::SetSaveFolder("");
+  const std::string label = gameDir.substr(gameDir.rfind('/') + 1);
+  const std::string save = mirt::SaveFolderFor(gameDir, mirt::FolderTakesWrites, label,
+                                               mirt::GameContent(), mirt::UserDataHome());
+  if (!save.empty() && !demo.empty() && gameDir == demo)
+    mirt::CarryOverWrites(mirt::UserDataHome() + "/mirt/demo", gameDir, save);
+  mirt::SetSaveFolder(save);
 }
 
 // Until the window's platform watches the signal pipe itself, an end
@@ -80,12 +95,16 @@ int main(int argc, char** argv) {
   gameDir = AbsoluteDir(gameDir);
   // No game named and none found: the window asks for one.
   const bool choose = opt.gameDir.empty() && !HasInitDef(gameDir) && !headless;
-  if (!HasInitDef(gameDir) && !choose)
+  if (!HasInitDef(gameDir) && !choose) {
     std::fprintf(stderr, "mirt: no init.def in %s\n", gameDir.c_str());
+    return 1;
+  }
   opt.gameDir = gameDir;
   mirt::InstallShutdownSignals();  // before the lock: a second start may signal us
+  const std::string demo = mirt::InstalledDemoFolder(ExecutableDir());
 
   if (headless) {
+    ChooseSaveFolder(gameDir, demo);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
     std::string error;
@@ -98,7 +117,6 @@ int main(int argc, char** argv) {
   // Our own settings; the command line overrides them for this run.
   mirt::Preferences prefs;
   mirt::ReadPreferences(mirt::PreferencesPath(), &prefs);
-  const std::string demo = mirt::InstalledDemoFolder(ExecutableDir());
   {
     StartupSignalWatch watch;
     if (!mirt::AcquireSingleInstanceLock()) {
@@ -121,21 +139,9 @@ int main(int argc, char** argv) {
     }
   }
   if (mirt::EndSignalled()) return 0;
-  {
-    // The installed demo cannot keep saves: a copy of the reader's own is played.
-    const std::string copy =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString() +
-        "/mirt/demo";
-    const std::string playable = mirt::PlayableGameFolder(
-        gameDir, demo, copy, [](const std::string& d) { return access(d.c_str(), W_OK) == 0; });
-    if (playable.empty()) {
-      std::fprintf(stderr, "mirt: cannot copy the demo to %s; its saves will not be kept\n",
-                   copy.c_str());
-    } else if (playable != gameDir) {
-      std::fprintf(stderr, "mirt: playing the demo's copy in %s\n", playable.c_str());
-      opt.gameDir = gameDir = playable;
-    }
-  }
+  // The installed demo too is played where it lies; its writes go to a
+  // folder of the reader's own.
+  ChooseSaveFolder(gameDir, demo);
   if (HasInitDef(gameDir)) {
     const std::vector<std::string> before = prefs.recentGames;
     mirt::AddRecentGame(&prefs, gameDir);

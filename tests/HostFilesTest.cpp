@@ -1,12 +1,17 @@
 // Game file names on a case-sensitive file system.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <thread>
 
 #include "ArchiveFixture.h"
 #include "platform/Encoding.h"
@@ -105,6 +110,41 @@ TEST_F(HostFiles, ReadOnlyFilesStillOpenAndWritesAreAtomic) {
   EXPECT_FALSE(fs::exists("MIRT.INI"));
   for (auto& e : fs::directory_iterator("."))
     EXPECT_EQ(e.path().string().find(".tmp-"), std::string::npos);
+}
+
+// Writers killed mid-write, again and again, leave at most one aside file,
+// which the next write takes over; the file itself is always whole. The
+// asides of an older version's dead writers go at the next write of their
+// file.
+TEST_F(HostFiles, AsideFilesOfKilledWritersDoNotPileUp) {
+  const std::string whole(4 << 20, 's');
+  for (int i = 0; i < 12; ++i) {
+    const pid_t writer = fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+      for (;;) mirt::WriteFileAtomically("data_1.dat", whole.data(), whole.size());
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 + 7 * i));
+    kill(writer, SIGKILL);
+    waitpid(writer, nullptr, 0);
+    if (fs::exists("data_1.dat")) {
+      EXPECT_EQ(fs::file_size("data_1.dat"), whole.size());
+    }
+  }
+  std::set<std::string> left;
+  for (auto& e : fs::directory_iterator(".")) left.insert(e.path().filename().string());
+  EXPECT_TRUE(left.size() <= 2 &&
+              left.count("data_1.dat") + left.count("data_1.dat.tmp") == left.size());
+
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  Write("data_1.dat.tmp-" + std::to_string(gone), "old");
+  Write("data_2.dat.tmp-" + std::to_string(gone), "another file's");
+  ASSERT_TRUE(mirt::WriteFileAtomically("DATA_1.DAT", "new", 3));
+  left.clear();
+  for (auto& e : fs::directory_iterator(".")) left.insert(e.path().filename().string());
+  EXPECT_EQ(left, (std::set<std::string>{"data_1.dat", "data_2.dat.tmp-" + std::to_string(gone)}));
 }
 
 TEST_F(HostFiles, IdentityTellsVersionsOfAFileApart) {

@@ -2,11 +2,16 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "common/Ascii.h"
@@ -78,6 +83,11 @@ std::string& GameFolderRoot() {
   return root;
 }
 
+std::string& SaveFolderRoot() {
+  static std::string root;
+  return root;
+}
+
 std::string Resolve(const std::string& folder, const std::string& name, bool forCreate) {
   if (name.empty()) return "";
   std::vector<std::string> parts = SplitComponents(name);
@@ -94,6 +104,69 @@ std::string Resolve(const std::string& folder, const std::string& name, bool for
     dir = m;
   }
   return dir;
+}
+
+// Where a relative name is created while a save folder is set: in the save
+// folder, which is made first. A sub-folder it lacks is made there when the
+// game folder has one of that name (so a game that saves into a folder of its
+// own still can); otherwise, as in the game folder, the name cannot be made.
+std::string ResolveForCreateInSaveFolder(const std::string& save, const std::string& name) {
+  std::error_code ec;
+  std::filesystem::create_directories(save, ec);
+  if (ec) return "";
+  const std::vector<std::string> parts = SplitComponents(name);
+  std::string dir = save, gameName;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const bool last = i + 1 == parts.size();
+    if (parts[i].empty() && !last) continue;
+    if (!gameName.empty()) gameName += '/';
+    gameName += parts[i];
+    std::string m = MatchComponent(dir, parts[i]);
+    if (m.empty() && last) return Join(dir, cp932ToUtf8(parts[i]));
+    if (m.empty()) {
+      const std::string inGame = Resolve(GameFolderRoot(), gameName, false);
+      struct stat st;
+      if (inGame.empty() || ::stat(inGame.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "";
+      m = Join(dir, inGame.substr(inGame.rfind('/') + 1));
+      if (::mkdir(m.c_str(), 0755) != 0 && errno != EEXIST) return "";
+    }
+    dir = m;
+  }
+  return dir;
+}
+
+// Old writers named their aside files "<name>.tmp-PID". Those of processes
+// that are gone are removed beside a target that has just been written.
+void SweepOldAsideFiles(const std::string& target) {
+  const size_t slash = target.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+  const std::string prefix =
+      (slash == std::string::npos ? target : target.substr(slash + 1)) + ".tmp-";
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return;
+  std::vector<std::string> stale;
+  while (dirent* e = ::readdir(d)) {
+    const std::string n = e->d_name;
+    if (n.size() <= prefix.size() || n.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string digits = n.substr(prefix.size());
+    if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9) continue;
+    const pid_t pid = static_cast<pid_t>(std::atol(digits.c_str()));
+    if (pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH) stale.push_back(n);
+  }
+  ::closedir(d);
+  for (const std::string& n : stale) ::unlink((slash == std::string::npos ? n : dir + n).c_str());
+}
+
+// Flushes the folder that holds path, so that a rename in it is on the disk.
+void FlushFolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string dir = slash == std::string::npos ? "."
+                          : slash == 0               ? "/"
+                                                     : path.substr(0, slash);
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
 }
 
 }  // namespace
@@ -122,10 +195,26 @@ std::string InGameFolder(const std::string& hostName) {
   return hostName == "." ? root : Join(root, hostName);
 }
 
+void SetSaveFolder(const std::string& hostPath) {
+  std::string& root = SaveFolderRoot();
+  root = hostPath;
+  while (root.size() > 1 && root.back() == '/') root.pop_back();
+}
+
+const std::string& SaveFolder() { return SaveFolderRoot(); }
+
 std::string ResolveExisting(const std::string& cp932Name) {
+  const std::string& save = SaveFolderRoot();
+  if (!save.empty() && !cp932Name.empty() && cp932Name[0] != '/') {
+    std::string inSave = Resolve(save, cp932Name, false);
+    if (!inSave.empty()) return inSave;
+  }
   return Resolve(GameFolderRoot(), cp932Name, false);
 }
 std::string ResolveForCreate(const std::string& cp932Name) {
+  const std::string& save = SaveFolderRoot();
+  if (!save.empty() && !cp932Name.empty() && cp932Name[0] != '/')
+    return ResolveForCreateInSaveFolder(save, cp932Name);
   return Resolve(GameFolderRoot(), cp932Name, true);
 }
 std::string ResolveExistingIn(const std::string& hostFolder, const std::string& cp932Name) {
@@ -210,15 +299,39 @@ bool WriteFileAtomically(const std::string& cp932Name, const void* data, size_t 
 
 bool WriteHostFileAtomically(const std::string& target, const void* data, size_t n) {
   if (target.empty()) return false;
-  std::string tmp = target + ".tmp-" + std::to_string(::getpid());
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const std::string aside = target + ".tmp";
+  // The aside file is locked while it is written. A writer that waited for
+  // the lock finds the file renamed into place (or removed) by the one
+  // before it and starts again with a new one. On a file system without
+  // locks it is written unlocked.
+  int fd = -1;
+  for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
+    fd = ::open(aside.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    // An aside file left that cannot be opened (read-only, a link) is removed first.
+    if (fd < 0 && attempt == 0 && errno != ENOENT && ::unlink(aside.c_str()) == 0) continue;
+    if (fd < 0) return false;
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    struct stat held, named;
+    if (::fstat(fd, &held) != 0 || ::stat(aside.c_str(), &named) != 0 ||
+        held.st_ino != named.st_ino || held.st_dev != named.st_dev) {
+      ::close(fd);
+      fd = -1;
+    }
+  }
   if (fd < 0) return false;
-  bool ok = HostWrite(fd, data, n) == static_cast<long>(n) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok || ::rename(tmp.c_str(), target.c_str()) != 0) {
-    ::unlink(tmp.c_str());
+  bool ok =
+      ::ftruncate(fd, 0) == 0 && HostWrite(fd, data, n) == static_cast<long>(n) && ::fsync(fd) == 0;
+  if (!ok || ::rename(aside.c_str(), target.c_str()) != 0) {
+    const int error = errno;  // what the caller reports
+    ::unlink(aside.c_str());
+    ::close(fd);
+    errno = error;
     return false;
   }
+  ::close(fd);
+  FlushFolderOf(target);
+  SweepOldAsideFiles(target);
   return true;
 }
 

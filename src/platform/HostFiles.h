@@ -20,18 +20,28 @@ const std::string& GameFolder();
 // A host path under the game folder, as it is spelt ("." is the folder).
 std::string InGameFolder(const std::string& hostName);
 
+// The folder the game's writes go to when its own folder cannot take them;
+// "" (the default) means the game folder itself. While one is set, the
+// relative names a game creates are made there (with the sub-folders the
+// game folder has), and every relative name is looked for there first, then
+// in the game folder, so files written before, here or in the game, are found.
+void SetSaveFolder(const std::string& hostPath);
+const std::string& SaveFolder();
+
 // Whether a game name stays inside the game folder: not empty, not
 // absolute (a leading slash, backslash or drive letter), and no component "..". Files a game writes
 // (and the variable files it reads) must pass this, so that a game cannot reach a reader's own
 // files.
 bool NameStaysInGameFolder(const std::string& cp932Name);
 
-// Host path of an existing file or folder, or "" when nothing matches.
+// Host path of an existing file or folder, or "" when nothing matches (the
+// save folder first, when there is one).
 std::string ResolveExisting(const std::string& cp932Name);
 // The same, resolved against another folder than the game's.
 std::string ResolveExistingIn(const std::string& hostFolder, const std::string& cp932Name);
 // Host path to create: an existing match if there is one, else the name
 // converted to UTF-8 under the resolved folder. "" when the folder is missing.
+// With a save folder, the path is in it; the save folder is made as needed.
 std::string ResolveForCreate(const std::string& cp932Name);
 
 // Thin POSIX wrappers; fd < 0 means none.
@@ -62,8 +72,10 @@ struct FileIdentity {
 // is false, and the rest zero, when there is nothing there.
 FileIdentity HostFileIdentity(const std::string& hostPath);
 
-// Writes bytes to the file aside, flushes, then renames it over the target,
-// so a crash mid-write never destroys the previous file.
+// Writes bytes to the file aside, flushes, renames it over the target and
+// flushes the folder, so a crash mid-write never destroys the previous file.
+// Each target has one aside file, "<target>.tmp", which the next write of it
+// takes over: a writer killed mid-write leaves at most that one behind.
 bool WriteFileAtomically(const std::string& cp932Name, const void* data, size_t n);
 // The same for a host path, such as a file dialog's answer.
 bool WriteHostFileAtomically(const std::string& hostPath, const void* data, size_t n);

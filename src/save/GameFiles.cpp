@@ -2,6 +2,7 @@
 
 #include "platform/HostFiles.h"
 #include "script/CFile.h"
+#include "script/Scenario.h"
 
 namespace mirt {
 
@@ -17,6 +18,16 @@ std::optional<std::vector<uint8_t>> ReadGameFile(const std::string& cp932Name, s
   std::vector<uint8_t> bytes(maxBytes, 0);
   bytes.resize(f.Read(bytes.data(), static_cast<uint32_t>(maxBytes)));
   return bytes;
+}
+
+std::vector<std::vector<uint8_t>> GameContent() {
+  std::vector<uint8_t> initDef = ReadWholeFile("init.def").value_or(std::vector<uint8_t>{});
+  StartupDefinitions defs;
+  ParseStartupDefinitions(initDef, defs);
+  std::vector<uint8_t> scenario;
+  if (!defs.scenarioSource.empty())
+    scenario = ReadWholeFile(defs.scenarioSource).value_or(std::vector<uint8_t>{});
+  return {std::move(initDef), std::move(scenario)};
 }
 
 }  // namespace mirt

@@ -19,4 +19,9 @@ bool WriteGameFile(const std::string& cp932Name, const std::vector<uint8_t>& byt
 // nothing when it cannot be opened.
 std::optional<std::vector<uint8_t>> ReadGameFile(const std::string& cp932Name, size_t maxBytes);
 
+// What tells one game from another wherever it lies (a folder, a copy, a
+// disc): the bytes of init.def and of the first scenario it names (the
+// text, or the whole archive). A file that cannot be read gives no bytes.
+std::vector<std::vector<uint8_t>> GameContent();
+
 }  // namespace mirt

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/HostFiles.h"
 #include "save/GameFiles.h"
 #include "save/SlotFile.h"
 #include "script/Commands.h"
@@ -76,9 +77,11 @@ int CmdDATALOG(Player& p) {
 
 int CmdPSAVE(Player& p) {
   const std::string name = ReadQuotedName(p);
-  // Nothing is reported when the file cannot be written.
+  // A file that cannot be written is reported; a name that leaves the game
+  // folder is refused without a word, as the game's own mistake.
   const bool ok = WriteGameFile(name, EncodeVariableFile(p.vars()));
   p.TraceEvent("psave", JsonObject().Str("file", name).Bool("ok", ok));
+  if (!ok && NameStaysInGameFolder(name)) p.Message(Sjis("データを保存できませんでした。"));
   return 1;
 }
 

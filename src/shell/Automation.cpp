@@ -242,6 +242,10 @@ QJsonObject DumpState(Player& p) {
                      .json());
   }
   o.Arr("characters", chars);
+  // Where the game's writes go: its own folder, or the reader's save folder.
+  o.Utf8("saveFolder", Absolute(!SaveFolder().empty()   ? SaveFolder()
+                                : !GameFolder().empty() ? GameFolder()
+                                                        : "."));
   o.Obj("box", JsonObject()
                    .Int("opacity", p.state().boxOpacity)
                    .Arr("colour", IntArray(p.state().boxColour))

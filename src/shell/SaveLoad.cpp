@@ -35,10 +35,12 @@ bool Player::SaveSlot(int slot) {
   const std::string caption = SaveSlots::FormatCaption(
       slot, local, FieldString(state().saveLabel, sizeof state().saveLabel));
   const std::string file = SaveSlots::FileName(slot);
-  // A file that cannot be written is not reported; the old one stays whole.
+  // A file that cannot be written leaves the old one whole, and the reader
+  // is told.
   const bool ok = WriteGameFile(file, EncodeSlotFile(caption, record_.savePoint(), vars_));
   TraceEvent("save", JsonObject().Int("slot", slot).Str("file", file).Bool("ok", ok));
   RefreshSlotCaptions();
+  if (!ok) Message(Sjis("セーブできませんでした。"));
   return ok;
 }
 

@@ -100,7 +100,7 @@ void Player::ReadSettings() {
 void Player::WriteSettings() {
   int32_t v[5] = {settings_.fullScreen() ? 1 : 0, settings_.pageMode() ? 1 : 0,
                   platform_.windowTop(), platform_.windowLeft(), state().speedIndex};
-  WriteFileAtomically("mirt.ini", v, sizeof v);
+  if (!WriteFileAtomically("mirt.ini", v, sizeof v)) Message(Sjis("設定を保存できませんでした。"));
 }
 
 void Player::FormDestroy() {
