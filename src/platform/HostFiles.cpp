@@ -206,8 +206,9 @@ const std::string& SaveFolder() { return SaveFolderRoot(); }
 std::string ResolveExisting(const std::string& cp932Name) {
   const std::string& save = SaveFolderRoot();
   if (!save.empty() && !cp932Name.empty() && cp932Name[0] != '/') {
+    // "." and ".." match without a look; what they name must be there.
     std::string inSave = Resolve(save, cp932Name, false);
-    if (!inSave.empty()) return inSave;
+    if (!inSave.empty() && Exists(inSave)) return inSave;
   }
   return Resolve(GameFolderRoot(), cp932Name, false);
 }
