@@ -229,3 +229,16 @@ TEST(SavePlace, TheInstalledDemoFindsItsOldCopysSavesOnce) {
   EXPECT_EQ(Names(Tree(saves)), Strings{"data_1.dat"});
   EXPECT_EQ(root.Read("old/data_1.dat"), "save");
 }
+
+// A disc's label or a folder's name becomes one readable file name, however
+// it is spelt.
+TEST(SavePlace, LabelsBecomeOneReadableFileName) {
+  EXPECT_EQ(mirt::SafeFolderName("My Game"), "My Game");
+  EXPECT_EQ(mirt::SafeFolderName("../a/b\\c:\x01"), "_a_b_c__");
+  EXPECT_EQ(mirt::SafeFolderName(mirt::utf8ToCp932("ゲーム")), "ゲーム");
+  EXPECT_EQ(mirt::SafeFolderName(". ."), "game");
+  std::string kana;
+  for (int i = 0; i < 30; ++i) kana += "あ";  // three bytes each
+  EXPECT_EQ(mirt::SafeFolderName("a" + kana), "a" + kana.substr(0, 63));
+  EXPECT_EQ(mirt::SafeFolderName("ab" + kana), "ab" + kana.substr(0, 60));
+}
