@@ -13,9 +13,11 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/GameCopy.h"
+#include "platform/GameSource.h"
 #include "platform/HostFiles.h"
 #include "platform/ShutdownSignals.h"
 #include "platform/SingleInstance.h"
@@ -36,8 +38,36 @@ std::string ExecutableDir() {
   return p.substr(0, p.rfind('/'));
 }
 
+// A game folder, a mounted disc's folder, or an .iso or .cue image with a
+// game in it.
 bool HasInitDef(const std::string& dir) {
+  if (mirt::IsImagePath(dir)) return mirt::OpenGameSource(dir, nullptr) != nullptr;
   return !mirt::ResolveExistingIn(dir, "init.def").empty();
+}
+
+// What is wrong with a path as a game, "" when it is one.
+std::string GameProblem(const std::string& path) {
+  std::string why;
+  return mirt::OpenGameSource(path, &why) ? "" : why;
+}
+
+// The game's files: an image is opened (and, with several games on it, the
+// reader picks one); a folder is named as the game folder.
+bool UseGameSource(const std::string& path) {
+  if (!mirt::IsImagePath(path)) {
+    mirt::SetGameFolder(path);
+    return true;
+  }
+  std::string why;
+  std::shared_ptr<mirt::GameSource> source = mirt::OpenGameSource(path, &why);
+  if (!source) {
+    std::fprintf(stderr, "mirt: %s\n", why.c_str());
+    return false;
+  }
+  auto* img = static_cast<mirt::ImageSource*>(source.get());
+  if (img->gameFolders().size() > 1 && !mirt::ChooseGameOnDisc(img)) return false;
+  mirt::SetGameSource(source);
+  return true;
 }
 
 std::string AbsoluteDir(const std::string& dir) {
@@ -80,8 +110,14 @@ int main(int argc, char** argv) {
   gameDir = AbsoluteDir(gameDir);
   // No game named and none found: the window asks for one.
   const bool choose = opt.gameDir.empty() && !HasInitDef(gameDir) && !headless;
-  if (!HasInitDef(gameDir) && !choose)
+  if (!HasInitDef(gameDir) && !choose) {
+    struct stat st;
+    if (mirt::IsImagePath(gameDir) || (::stat(gameDir.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))) {
+      std::fprintf(stderr, "mirt: %s\n", GameProblem(gameDir).c_str());
+      return 1;
+    }
     std::fprintf(stderr, "mirt: no init.def in %s\n", gameDir.c_str());
+  }
   opt.gameDir = gameDir;
   mirt::InstallShutdownSignals();  // before the lock: a second start may signal us
 
@@ -115,7 +151,7 @@ int main(int argc, char** argv) {
       if (!demo.empty() && std::find(recent.begin(), recent.end(), demo) == recent.end())
         recent.push_back(demo);
       const std::string chosen =
-          mirt::EndSignalled() ? "" : mirt::ChooseGameFolder(recent, HasInitDef);
+          mirt::EndSignalled() ? "" : mirt::ChooseGameFolder(recent, GameProblem);
       if (chosen.empty() || mirt::EndSignalled()) return 0;
       opt.gameDir = gameDir = AbsoluteDir(chosen);
     }
@@ -150,7 +186,7 @@ int main(int argc, char** argv) {
   player.sound().setOptions(opt.sound);
   platform.setEventHandler(&player);
   if (!opt.traceFile.empty()) player.trace().Open(opt.traceFile);
-  mirt::SetGameFolder(gameDir);
+  if (!UseGameSource(gameDir)) return 1;
   player.FormCreate();
   if (!player.closed()) mirt::RunQtEventLoop();
   player.FormDestroy();

@@ -11,6 +11,7 @@
 
 #include "common/Ascii.h"
 #include "platform/Encoding.h"
+#include "platform/GameSource.h"
 
 namespace mirt {
 namespace {
@@ -109,6 +110,7 @@ bool NameStaysInGameFolder(const std::string& cp932Name) {
 }
 
 void SetGameFolder(const std::string& hostPath) {
+  DropGameImage();
   std::string& root = GameFolderRoot();
   root = hostPath;
   while (root.size() > 1 && root.back() == '/') root.pop_back();
@@ -122,10 +124,13 @@ std::string InGameFolder(const std::string& hostName) {
   return hostName == "." ? root : Join(root, hostName);
 }
 
+// An image has no host path for its files: CFile reads them from it.
 std::string ResolveExisting(const std::string& cp932Name) {
+  if (CurrentImage()) return "";
   return Resolve(GameFolderRoot(), cp932Name, false);
 }
 std::string ResolveForCreate(const std::string& cp932Name) {
+  if (CurrentImage()) return "";
   return Resolve(GameFolderRoot(), cp932Name, true);
 }
 std::string ResolveExistingIn(const std::string& hostFolder, const std::string& cp932Name) {
