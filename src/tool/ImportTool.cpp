@@ -122,7 +122,8 @@ int Import(const Args& args, std::ostream& out, std::ostream& err) {
           img->chooseGameFolder(i);
     } else if (img->gameFolders().size() > 1) {
       err << "mirt-tool: " << from << " holds " << img->gameFolders().size() << " games; importing "
-          << cp932ToUtf8(img->gameFolder()) << " (--game chooses)\n";
+          << (img->gameFolder().empty() ? "/" : cp932ToUtf8(img->gameFolder()))
+          << " (--game chooses)\n";
     }
     for (const auto& [name, ref] : img->AllGameFiles()) {
       std::vector<uint8_t> bytes(ref.size);
