@@ -106,6 +106,12 @@ struct Disc {
     WriteScript(game + "init.def", "10\n20\n30\n40\n50\nstart.txt\n\n\n\n");
     WriteScript(game + "start.txt", "~CDPLAY 2,0\n\"DiscOne\"\\n\n~GOTO !Next.txt\n");
     WriteScript(game + "next.txt", "\"DiscTwo\"\\n\n");
+    // Enough names that the folder spans sectors (NEXT.TXT in a later one),
+    // and a file of several sectors.
+    for (int i = 0; i < 80; ++i) WriteBytes(game + "f" + std::to_string(i) + ".dat", "x");
+    std::string big;
+    for (int i = 0; i < 3000; ++i) big += char(i * 7);
+    WriteBytes(game + "big.dat", big);
     iso = dir.Path("plain.iso");
     isoBytes = MakeIso(dir.Path("src"), iso, false);
     const size_t gap = 150, tone = 3 * 75;
@@ -238,11 +244,19 @@ void SetBoth32(std::string& b, size_t at, uint32_t v) {
   }
 }
 
-// The offset of the record named name in the directory at the extent.
-size_t FindRecord(const std::string& iso, uint32_t extent, const std::string& name) {
-  for (size_t at = size_t(extent) * kBlock; uint8_t(iso[at]) != 0; at += uint8_t(iso[at]))
-    if (iso.compare(at + 33, name.size(), name) == 0 && uint8_t(iso[at + 32]) == name.size())
+// The offset of the record named name in the directory whose own record
+// is at dir (records do not cross sectors; zeros pad each sector's end).
+size_t FindRecord(const std::string& iso, size_t dir, const std::string& name) {
+  const size_t start = size_t(Le32(iso, dir + 2)) * kBlock, end = start + Le32(iso, dir + 10);
+  for (size_t at = start; at < end;) {
+    if (uint8_t(iso[at]) == 0) {
+      at = (at / kBlock + 1) * kBlock;
+      continue;
+    }
+    if (uint8_t(iso[at + 32]) == name.size() && iso.compare(at + 33, name.size(), name) == 0)
       return at;
+    at += uint8_t(iso[at]);
+  }
   ADD_FAILURE() << name << " not found";
   return 0;
 }
@@ -252,8 +266,8 @@ TEST(DiscImage, BrokenImagesEndTheRunWithOneLineNamingTheFileAndWhatIsWrong) {
   GameDir g;
   const std::string& iso = disc.isoBytes;
   const uint32_t root = Le32(iso, 16 * kBlock + 156 + 2);
-  const size_t gameDir = FindRecord(iso, root, "GAME");
-  const size_t initDef = FindRecord(iso, Le32(iso, gameDir + 2), "INIT.DEF;1");
+  const size_t gameDir = FindRecord(iso, 16 * kBlock + 156, "GAME");
+  const size_t initDef = FindRecord(iso, gameDir, "INIT.DEF;1");
   std::string loop = iso, past = iso, huge = iso, empty = iso;
   SetBoth32(loop, gameDir + 2, root);  // GAME is the top again
   SetBoth32(past, initDef + 2, uint32_t(iso.size() / kBlock) + 5);
@@ -302,6 +316,7 @@ TEST(DiscImage, ImportCopiesTheGameOutWithItsMusicAsFlac) {
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(ReadBytes(dest + "/INIT.DEF"), ReadBytes(disc.dir.Path("src/GAME/init.def")));
   EXPECT_EQ(ReadBytes(dest + "/NEXT.TXT"), ReadBytes(disc.dir.Path("src/GAME/next.txt")));
+  EXPECT_EQ(ReadBytes(dest + "/BIG.DAT"), ReadBytes(disc.dir.Path("src/GAME/big.dat")));
   // The music, sample for sample, without its pregap.
   SF_INFO info{};
   SNDFILE* f = sf_open((dest + "/cd/track02.flac").c_str(), SFM_READ, &info);

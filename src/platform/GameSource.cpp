@@ -81,10 +81,49 @@ std::shared_ptr<GameSource>& Current() {
 
 }  // namespace
 
+// The file system of the data track. A plain ISO (and a 2048-byte data
+// track) is read by libiso9660 from the file; a raw 2352-byte track goes
+// through libcdio's BIN/CUE driver, which takes the 2048 bytes of data out
+// of each sector (libiso9660 on the file itself reads several sectors as
+// one run of bytes, headers and all).
 struct ImageSource::Iso {
   iso9660_t* p = nullptr;
+  CdIo_t* cd = nullptr;
+  std::string sheet;  // the one-track sheet written for the driver
   ~Iso() {
     if (p) iso9660_close(p);
+    if (cd) cdio_destroy(cd);
+    if (!sheet.empty()) {
+      std::error_code ec;
+      std::filesystem::remove_all(std::filesystem::path(sheet).parent_path(), ec);
+    }
+  }
+  // The raw data BIN as a disc of one data track.
+  bool OpenRaw(const std::string& bin, bool mode2) {
+    char tmpl[] = "/tmp/mirt-disc-XXXXXX";
+    if (!::mkdtemp(tmpl)) return false;
+    // The driver reads the BIN named as its sheet, whatever the sheet's FILE
+    // line says: the BIN is linked in beside the sheet.
+    sheet = std::string(tmpl) + "/data.cue";
+    const std::string absolute = std::filesystem::absolute(bin).string();
+    if (::symlink(absolute.c_str(), (std::string(tmpl) + "/data.bin").c_str()) != 0) return false;
+    std::ofstream(sheet) << "FILE \"data.bin\" BINARY\n  TRACK 01 "
+                         << (mode2 ? "MODE2/2352" : "MODE1/2352") << "\n    INDEX 01 00:00:00\n";
+    cd = cdio_open_bincue(sheet.c_str());
+    return cd && iso9660_fs_read_superblock(cd, ISO_EXTENSION_ALL);
+  }
+  bool ReadPvd(iso9660_pvd_t* pvd) const {
+    return p ? iso9660_ifs_read_pvd(p, pvd) : iso9660_fs_read_pvd(cd, pvd);
+  }
+  iso9660_stat_t* Stat(const char* path) const {
+    return p ? iso9660_ifs_stat(p, path) : iso9660_fs_stat(cd, path);
+  }
+  CdioList_t* ReadDir(const char* path) const {
+    return p ? iso9660_ifs_readdir(p, path) : iso9660_fs_readdir(cd, path);
+  }
+  bool Read(void* buf, uint32_t lsn, uint32_t blocks) const {
+    if (p) return iso9660_iso_seek_read(p, buf, lsn, long(blocks)) == long(blocks) * long(kBlock);
+    return cdio_read_data_sectors(cd, buf, lsn_t(lsn), kBlock, blocks) == DRIVER_OP_SUCCESS;
   }
 };
 
@@ -148,6 +187,7 @@ std::unique_ptr<ImageSource> ImageSource::Open(const std::string& hostPath, std:
   std::string dataName;  // the BIN's name in messages, "" for an .iso
   uint64_t dataBytes = 0;
   uint32_t sectorBytes = kBlock;
+  bool dataMode2 = false;
   if (EndsWithIgnoringCase(hostPath, ".cue")) {
     const int64_t cueSize = HostFileSize(hostPath);
     if (cueSize < 0) return fail("cannot be read");
@@ -203,15 +243,17 @@ std::unique_ptr<ImageSource> ImageSource::Open(const std::string& hostPath, std:
         dataName = sheet->files[t.file];
         dataBytes = end[i] - start[i];
         sectorBytes = CueSectorBytes(t.mode);
+        dataMode2 = t.mode == CueTrackMode::kMode2_2352;
       }
     }
     if (dataName.empty()) return fail("the sheet has no data track");
     img->trackCount_ = int(n);
     img->iso_ = std::make_unique<Iso>();
-    img->iso_->p = sectorBytes == kBlock
-                       ? iso9660_open_ext(dataFile.c_str(), ISO_EXTENSION_ALL)
-                       : iso9660_open_fuzzy_ext(dataFile.c_str(), ISO_EXTENSION_ALL, 16);
-    if (!img->iso_->p) return fail("no ISO 9660 file system in the data track");
+    if (sectorBytes == kBlock)
+      img->iso_->p = iso9660_open_ext(dataFile.c_str(), ISO_EXTENSION_ALL);
+    else
+      img->iso_->OpenRaw(dataFile, dataMode2);
+    if (!img->iso_->p && !img->iso_->cd) return fail("no ISO 9660 file system in the data track");
   } else {
     const int64_t size = HostFileSize(hostPath);
     if (size < 0) return fail("cannot be read");
@@ -221,7 +263,7 @@ std::unique_ptr<ImageSource> ImageSource::Open(const std::string& hostPath, std:
     if (!img->iso_->p) return fail("no ISO 9660 file system");
   }
   iso9660_pvd_t pvd;
-  if (!iso9660_ifs_read_pvd(img->iso_->p, &pvd)) return fail("no ISO 9660 file system");
+  if (!img->iso_->ReadPvd(&pvd)) return fail("no ISO 9660 file system");
   const int blocks = iso9660_get_pvd_space_size(&pvd);
   if (blocks <= 0) return fail("the file system has no size");
   img->volumeBlocks_ = uint32_t(blocks);
@@ -232,13 +274,12 @@ std::unique_ptr<ImageSource> ImageSource::Open(const std::string& hostPath, std:
                 " sectors, " + std::to_string(dataBytes / sectorBytes) + " there)");
   }
   if (!img->Index(error)) return nullptr;
-  char* id = nullptr;
-  if (iso9660_ifs_get_volume_id(img->iso_->p, &id) && id) {
+  if (char* id = iso9660_get_volume_id(&pvd)) {
     std::string label = id;
     while (!label.empty() && label.back() == ' ') label.pop_back();
     img->label_ = label;
+    free(id);
   }
-  free(id);
   if (img->label_.empty()) img->label_ = std::filesystem::path(hostPath).stem().string();
   // The game: the top when it holds init.def, and every folder just under
   // the top that holds one.
@@ -259,8 +300,7 @@ bool ImageSource::Index(std::string* error) {
     if (error) *error = what;
     return false;
   };
-  iso9660_t* p = iso_->p;
-  iso9660_stat_t* root = iso9660_ifs_stat(p, "/");
+  iso9660_stat_t* root = iso_->Stat("/");
   if (!root) return fail("the directory tree is broken (no top folder)");
   const auto rootLsn = static_cast<uint32_t>(root->lsn);
   const bool rootOk = root->size <= kMaxDirectoryBytes && rootLsn < volumeBlocks_;
@@ -275,7 +315,7 @@ bool ImageSource::Index(std::string* error) {
   while (!todo.empty()) {
     const Dir d = todo.back();
     todo.pop_back();
-    CdioList_t* list = iso9660_ifs_readdir(p, d.isoPath.c_str());
+    CdioList_t* list = iso_->ReadDir(d.isoPath.c_str());
     if (!list) return fail("the directory tree is broken (a folder cannot be read)");
     std::string problem;
     for (CdioListNode_t* node = _cdio_list_begin(list); node && problem.empty();
@@ -338,9 +378,7 @@ uint32_t ImageSource::ReadAt(const ImageFileRef& f, uint32_t offset, void* buf, 
   n = std::min(n, f.size - offset);
   const uint32_t first = offset / kBlock, last = (offset + n - 1) / kBlock;
   std::vector<uint8_t> blocks(size_t(last - first + 1) * kBlock);
-  const long got =
-      iso9660_iso_seek_read(iso_->p, blocks.data(), f.lsn + first, long(last - first + 1));
-  if (got < long(blocks.size())) return 0;
+  if (!iso_->Read(blocks.data(), f.lsn + first, last - first + 1)) return 0;
   std::memcpy(buf, blocks.data() + offset % kBlock, n);
   return n;
 }
