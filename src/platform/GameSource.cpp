@@ -27,6 +27,9 @@ constexpr size_t kMaxEntries = 100000;
 constexpr int kMaxDepth = 16;
 constexpr uint32_t kMaxDirectoryBytes = 1 << 20;
 constexpr uint64_t kMaxCueBytes = 256 * 1024;
+// Level-1 and Joliet names; Rock Ridge is left out (the discs of these games
+// have none, and its parser is where broken records do harm).
+constexpr iso_extension_mask_t kExtensions = ISO_EXTENSION_JOLIET;
 
 bool EndsWithIgnoringCase(const std::string& s, const std::string& end) {
   return s.size() >= end.size() && EqualsIgnoringAsciiCase(s.substr(s.size() - end.size()), end);
@@ -110,7 +113,7 @@ struct ImageSource::Iso {
     std::ofstream(sheet) << "FILE \"data.bin\" BINARY\n  TRACK 01 "
                          << (mode2 ? "MODE2/2352" : "MODE1/2352") << "\n    INDEX 01 00:00:00\n";
     cd = cdio_open_bincue(sheet.c_str());
-    return cd && iso9660_fs_read_superblock(cd, ISO_EXTENSION_ALL);
+    return cd && iso9660_fs_read_superblock(cd, kExtensions);
   }
   bool ReadPvd(iso9660_pvd_t* pvd) const {
     return p ? iso9660_ifs_read_pvd(p, pvd) : iso9660_fs_read_pvd(cd, pvd);
@@ -250,7 +253,7 @@ std::unique_ptr<ImageSource> ImageSource::Open(const std::string& hostPath, std:
     img->trackCount_ = int(n);
     img->iso_ = std::make_unique<Iso>();
     if (sectorBytes == kBlock)
-      img->iso_->p = iso9660_open_ext(dataFile.c_str(), ISO_EXTENSION_ALL);
+      img->iso_->p = iso9660_open_ext(dataFile.c_str(), kExtensions);
     else
       img->iso_->OpenRaw(dataFile, dataMode2);
     if (!img->iso_->p && !img->iso_->cd) return fail("no ISO 9660 file system in the data track");
@@ -259,7 +262,7 @@ std::unique_ptr<ImageSource> ImageSource::Open(const std::string& hostPath, std:
     if (size < 0) return fail("cannot be read");
     dataBytes = uint64_t(size);
     img->iso_ = std::make_unique<Iso>();
-    img->iso_->p = iso9660_open_ext(hostPath.c_str(), ISO_EXTENSION_ALL);
+    img->iso_->p = iso9660_open_ext(hostPath.c_str(), kExtensions);
     if (!img->iso_->p) return fail("no ISO 9660 file system");
   }
   iso9660_pvd_t pvd;
@@ -295,6 +298,25 @@ std::unique_ptr<ImageSource> ImageSource::Open(const std::string& hostPath, std:
   return img;
 }
 
+// Whether a folder's records lie within their sectors with their names
+// inside them. libiso9660 trusts the lengths it reads; a folder is checked
+// before it is read.
+bool ImageSource::SoundFolder(uint32_t lsn, uint32_t size) const {
+  const uint32_t blocks = (size + kBlock - 1) / kBlock;
+  std::vector<uint8_t> b(size_t(blocks) * kBlock);
+  if (blocks == 0 || !iso_->Read(b.data(), lsn, blocks)) return false;
+  for (size_t at = 0; at < b.size();) {
+    const size_t len = b[at];
+    if (len == 0) {
+      at = (at / kBlock + 1) * kBlock;
+      continue;
+    }
+    if (len < 34 || at % kBlock + len > kBlock || 33 + size_t(b[at + 32]) > len) return false;
+    at += len;
+  }
+  return true;
+}
+
 bool ImageSource::Index(std::string* error) {
   auto fail = [&](const std::string& what) {
     if (error) *error = what;
@@ -303,6 +325,7 @@ bool ImageSource::Index(std::string* error) {
   iso9660_stat_t* root = iso_->Stat("/");
   if (!root) return fail("the directory tree is broken (no top folder)");
   const auto rootLsn = static_cast<uint32_t>(root->lsn);
+  const uint32_t rootSize = root->size;
   const bool rootOk = root->size <= kMaxDirectoryBytes && rootLsn < volumeBlocks_;
   std::set<uint32_t> seen = {rootLsn};
   iso9660_stat_free(root);
@@ -310,11 +333,14 @@ bool ImageSource::Index(std::string* error) {
   struct Dir {
     std::string isoPath, key;
     int depth;
+    uint32_t lsn, size;
   };
-  std::vector<Dir> todo = {{"/", "", 0}};
+  std::vector<Dir> todo = {{"/", "", 0, rootLsn, rootSize}};
   while (!todo.empty()) {
     const Dir d = todo.back();
     todo.pop_back();
+    if (!SoundFolder(d.lsn, d.size))
+      return fail("the directory tree is broken (a folder's records)");
     CdioList_t* list = iso_->ReadDir(d.isoPath.c_str());
     if (!list) return fail("the directory tree is broken (a folder cannot be read)");
     std::string problem;
@@ -341,7 +367,7 @@ bool ImageSource::Index(std::string* error) {
         else if (!seen.insert(lsn).second)
           problem = "the directory tree loops";
         else
-          todo.push_back({d.isoPath + raw + "/", key, d.depth + 1});
+          todo.push_back({d.isoPath + raw + "/", key, d.depth + 1, lsn, st->size});
       }
       entries_[key] = Entry{name, {lsn, st->size}, dir};
       if (entries_.size() > kMaxEntries) problem = "too many files";

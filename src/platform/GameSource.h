@@ -109,6 +109,7 @@ class ImageSource : public GameSource {
     bool dir = false;
   };
   bool Index(std::string* error);
+  bool SoundFolder(uint32_t lsn, uint32_t size) const;
 
   struct Iso;
   std::unique_ptr<Iso> iso_;
