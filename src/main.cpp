@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/GameSource.h"
 #include "platform/HostFiles.h"
 #include "platform/SaveFolder.h"
 #include "platform/ShutdownSignals.h"
@@ -36,8 +38,36 @@ std::string ExecutableDir() {
   return p.substr(0, p.rfind('/'));
 }
 
+// A game folder, a mounted disc's folder, or an .iso or .cue image with a
+// game in it.
 bool HasInitDef(const std::string& dir) {
+  if (mirt::IsImagePath(dir)) return mirt::OpenGameSource(dir, nullptr) != nullptr;
   return !mirt::ResolveExistingIn(dir, "init.def").empty();
+}
+
+// What is wrong with a path as a game, "" when it is one.
+std::string GameProblem(const std::string& path) {
+  std::string why;
+  return mirt::OpenGameSource(path, &why) ? "" : why;
+}
+
+// The game's files: an image is opened (and, with several games on it, the
+// reader picks one); a folder is named as the game folder.
+bool UseGameSource(const std::string& path) {
+  if (!mirt::IsImagePath(path)) {
+    mirt::SetGameFolder(path);
+    return true;
+  }
+  std::string why;
+  std::shared_ptr<mirt::GameSource> source = mirt::OpenGameSource(path, &why);
+  if (!source) {
+    std::fprintf(stderr, "mirt: %s\n", why.c_str());
+    return false;
+  }
+  auto* img = static_cast<mirt::ImageSource*>(source.get());
+  if (img->gameFolders().size() > 1 && !mirt::ChooseGameOnDisc(img)) return false;
+  mirt::SetGameSource(source);
+  return true;
 }
 
 std::string AbsoluteDir(const std::string& dir) {
@@ -46,21 +76,6 @@ std::string AbsoluteDir(const std::string& dir) {
   std::string s = r;
   free(r);
   return s;
-}
-
-// Decides, once at start, where the game's writes go: its own folder when
-// it takes them, else a folder of the reader's own named after the game.
-// The installed demo's saves from the copy of it that older versions
-// played come along the first time.
-void ChooseSaveFolder(const std::string& gameDir, const std::string& demo) {
-  mirt::SetGameFolder(gameDir);
-  mirt::SetSaveFolder("");
-  const std::string label = gameDir.substr(gameDir.rfind('/') + 1);
-  const std::string save = mirt::SaveFolderFor(gameDir, mirt::FolderTakesWrites, label,
-                                               mirt::GameContent(), mirt::UserDataHome());
-  if (!save.empty() && !demo.empty() && gameDir == demo)
-    mirt::CarryOverWrites(mirt::UserDataHome() + "/mirt/demo", gameDir, save);
-  mirt::SetSaveFolder(save);
 }
 
 // Until the window's platform watches the signal pipe itself, an end
@@ -96,7 +111,11 @@ int main(int argc, char** argv) {
   // No game named and none found: the window asks for one.
   const bool choose = opt.gameDir.empty() && !HasInitDef(gameDir) && !headless;
   if (!HasInitDef(gameDir) && !choose) {
-    std::fprintf(stderr, "mirt: no init.def in %s\n", gameDir.c_str());
+    struct stat st;
+    if (mirt::IsImagePath(gameDir) || (::stat(gameDir.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)))
+      std::fprintf(stderr, "mirt: %s\n", GameProblem(gameDir).c_str());
+    else
+      std::fprintf(stderr, "mirt: no init.def in %s\n", gameDir.c_str());
     return 1;
   }
   opt.gameDir = gameDir;
@@ -104,7 +123,7 @@ int main(int argc, char** argv) {
   const std::string demo = mirt::InstalledDemoFolder(ExecutableDir());
 
   if (headless) {
-    ChooseSaveFolder(gameDir, demo);
+    opt.installedDemo = demo;
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
     std::string error;
@@ -133,15 +152,12 @@ int main(int argc, char** argv) {
       if (!demo.empty() && std::find(recent.begin(), recent.end(), demo) == recent.end())
         recent.push_back(demo);
       const std::string chosen =
-          mirt::EndSignalled() ? "" : mirt::ChooseGameFolder(recent, HasInitDef);
+          mirt::EndSignalled() ? "" : mirt::ChooseGameFolder(recent, GameProblem);
       if (chosen.empty() || mirt::EndSignalled()) return 0;
       opt.gameDir = gameDir = AbsoluteDir(chosen);
     }
   }
   if (mirt::EndSignalled()) return 0;
-  // The installed demo too is played where it lies; its writes go to a
-  // folder of the reader's own.
-  ChooseSaveFolder(gameDir, demo);
   if (HasInitDef(gameDir)) {
     const std::vector<std::string> before = prefs.recentGames;
     mirt::AddRecentGame(&prefs, gameDir);
@@ -156,7 +172,10 @@ int main(int argc, char** argv) {
   player.sound().setOptions(opt.sound);
   platform.setEventHandler(&player);
   if (!opt.traceFile.empty()) player.trace().Open(opt.traceFile);
-  mirt::SetGameFolder(gameDir);
+  if (!UseGameSource(gameDir)) return 1;
+  // The installed demo too is played where it lies; its writes go to a
+  // folder of the reader's own, as a read-only game's or a disc's do.
+  mirt::ChooseSaveFolder(gameDir, demo);
   player.FormCreate();
   if (!player.closed()) mirt::RunQtEventLoop();
   player.FormDestroy();

@@ -16,6 +16,7 @@
 
 #include "common/Ascii.h"
 #include "platform/Encoding.h"
+#include "platform/GameSource.h"
 
 namespace mirt {
 namespace {
@@ -182,6 +183,7 @@ bool NameStaysInGameFolder(const std::string& cp932Name) {
 }
 
 void SetGameFolder(const std::string& hostPath) {
+  DropGameImage();
   std::string& root = GameFolderRoot();
   root = hostPath;
   while (root.size() > 1 && root.back() == '/') root.pop_back();
@@ -203,6 +205,8 @@ void SetSaveFolder(const std::string& hostPath) {
 
 const std::string& SaveFolder() { return SaveFolderRoot(); }
 
+// The save folder is looked in first; an image has no host path for its own
+// files, which CFile reads from it.
 std::string ResolveExisting(const std::string& cp932Name) {
   const std::string& save = SaveFolderRoot();
   if (!save.empty() && !cp932Name.empty() && cp932Name[0] != '/') {
@@ -210,12 +214,14 @@ std::string ResolveExisting(const std::string& cp932Name) {
     std::string inSave = Resolve(save, cp932Name, false);
     if (!inSave.empty() && Exists(inSave)) return inSave;
   }
+  if (CurrentImage()) return "";
   return Resolve(GameFolderRoot(), cp932Name, false);
 }
 std::string ResolveForCreate(const std::string& cp932Name) {
   const std::string& save = SaveFolderRoot();
   if (!save.empty() && !cp932Name.empty() && cp932Name[0] != '/')
     return ResolveForCreateInSaveFolder(save, cp932Name);
+  if (CurrentImage()) return "";
   return Resolve(GameFolderRoot(), cp932Name, true);
 }
 std::string ResolveExistingIn(const std::string& hostFolder, const std::string& cp932Name) {

@@ -1,6 +1,8 @@
 #include "save/GameFiles.h"
 
+#include "platform/GameSource.h"
 #include "platform/HostFiles.h"
+#include "platform/SaveFolder.h"
 #include "script/CFile.h"
 #include "script/Scenario.h"
 
@@ -28,6 +30,20 @@ std::vector<std::vector<uint8_t>> GameContent() {
   if (!defs.scenarioSource.empty())
     scenario = ReadWholeFile(defs.scenarioSource).value_or(std::vector<uint8_t>{});
   return {std::move(initDef), std::move(scenario)};
+}
+
+void ChooseSaveFolder(const std::string& gameFolder, const std::string& installedDemo) {
+  SetSaveFolder("");
+  const ImageSource* image = CurrentImage();
+  const std::string label = image ? image->label() : gameFolder.substr(gameFolder.rfind('/') + 1);
+  auto writable = [image](const std::string& folder) {
+    return !image && FolderTakesWrites(folder);
+  };
+  const std::string save =
+      SaveFolderFor(gameFolder, writable, label, GameContent(), UserDataHome());
+  if (!save.empty() && !installedDemo.empty() && gameFolder == installedDemo)
+    CarryOverWrites(UserDataHome() + "/mirt/demo", gameFolder, save);
+  SetSaveFolder(save);
 }
 
 }  // namespace mirt

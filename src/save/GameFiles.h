@@ -24,4 +24,11 @@ std::optional<std::vector<uint8_t>> ReadGameFile(const std::string& cp932Name, s
 // text, or the whole archive). A file that cannot be read gives no bytes.
 std::vector<std::vector<uint8_t>> GameContent();
 
+// Decides, once the game's files are named (a folder or a disc image), where
+// the game's writes go: its own folder when it takes them, else a folder of
+// the reader's own named after the game (the image's volume label or the
+// folder's name) and its content. The installed demo's saves from the copy
+// of it that older versions played come along the first time.
+void ChooseSaveFolder(const std::string& gameFolder, const std::string& installedDemo);
+
 }  // namespace mirt

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/GameSource.h"
+
 namespace mirt {
 
 class CFile {
@@ -21,7 +23,7 @@ class CFile {
   // installed read-only still plays (writes then fail).
   bool Open(const std::string& cp932Name, int mode);
   void Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_ >= 0 || inImage_; }
   uint32_t Read(void* buf, uint32_t n);
   uint32_t Write(const void* buf, uint32_t n);
   uint32_t Size();
@@ -31,6 +33,10 @@ class CFile {
 
  private:
   int fd_ = -1;
+  // A file of the current disc image, read in place (read-only).
+  bool inImage_ = false;
+  ImageFileRef image_;
+  uint32_t imagePos_ = 0;
 };
 
 // True when the file can be opened for reading.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/Encoding.h"
+#include "platform/GameSource.h"
 #include "platform/HostFiles.h"
 #include "script/Commands.h"
 #include "shell/Player.h"
@@ -52,6 +53,8 @@ int CmdRUN(Player& p) {
   ReadStringArgument(p, name);
   p.TraceEvent("run", JsonObject().Str("target", name));
   std::string path = ResolveExisting(name);
+  // A document on a disc image is opened from a copy of it.
+  if (path.empty() && CurrentImage()) path = CurrentImage()->HostPathFor(name);
   if (path.empty()) path = cp932ToUtf8(name);  // a URL or a program on the PATH
   if (!path.empty()) p.platform().shellOpen(path);
   return 1;

@@ -2,14 +2,17 @@
 
 #include <QJsonDocument>
 #include <array>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "platform/Encoding.h"
+#include "platform/GameSource.h"
 #include "platform/HostFiles.h"
 #include "platform/ShutdownSignals.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "save/GameFiles.h"
 #include "save/GameStateJson.h"
 #include "shell/Player.h"
 #include "shell/Volume.h"
@@ -92,6 +95,12 @@ QJsonObject DumpState(Player& p) {
   JsonObject o;
   o.Str("scenario", FieldString(p.state().scenarioName, 80));
   o.Int("position", p.script().scenario().position());
+  {
+    const ImageSource* img = CurrentImage();
+    o.Obj("gameSource", JsonObject()
+                            .Utf8("kind", img ? "image" : "folder")
+                            .Utf8("path", img ? img->path() : GameFolder()));
+  }
   QJsonArray ints, strs;
   for (int i = 0; i < p.state().intCount && i < kIntVarCount; ++i)
     ints.append(
@@ -347,6 +356,15 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
     actions.push_back(a);
   }
 
+  // A disc image is opened before anything plays: one that cannot be read
+  // ends the run with what is wrong with it.
+  std::shared_ptr<GameSource> image;
+  if (!opt.gameDir.empty() && IsImagePath(opt.gameDir)) {
+    std::string why;
+    image = OpenGameSource(opt.gameDir, &why);
+    if (!image) return fail(why);
+  }
+
   HeadlessPlatform platform(opt.virtualTime);
   if (opt.maxTime) platform.setTimeLimit(*opt.maxTime);
   if (!opt.audioOut.empty() && !platform.setAudioOut(Absolute(opt.audioOut)))
@@ -358,9 +376,32 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
   // The run names the game folder for its own length and gives the caller's back.
   struct FolderScope {
     std::string saved = GameFolder();
-    ~FolderScope() { SetGameFolder(saved); }
+    std::string savedSaveFolder = SaveFolder();
+    std::shared_ptr<GameSource> savedSource = CurrentGameSource();
+    ~FolderScope() {
+      SetGameFolder(saved);
+      SetSaveFolder(savedSaveFolder);
+      if (savedSource && savedSource->kind() == GameSource::Kind::kImage)
+        SetGameSource(savedSource);
+    }
   } folderScope;
-  if (!opt.gameDir.empty()) SetGameFolder(opt.gameDir);
+  if (image) {
+    // With several games on the disc the run plays the first and says so.
+    auto* img = static_cast<ImageSource*>(image.get());
+    if (img->gameFolders().size() > 1) {
+      std::fprintf(stderr, "mirt: %s holds %zu games; playing the one in %s\n", opt.gameDir.c_str(),
+                   img->gameFolders().size(),
+                   img->gameFolder().empty() ? "/" : cp932ToUtf8(img->gameFolder()).c_str());
+      player.TraceEvent("gameChoice", JsonObject()
+                                          .Utf8("path", opt.gameDir)
+                                          .Str("folder", img->gameFolder())
+                                          .Int("games", int(img->gameFolders().size())));
+    }
+    SetGameSource(image);
+  } else if (!opt.gameDir.empty()) {
+    SetGameFolder(opt.gameDir);
+  }
+  if (!opt.gameDir.empty()) ChooseSaveFolder(opt.gameDir, opt.installedDemo);
   Driver d{platform, player};
 
   int code = 0;

@@ -24,6 +24,9 @@ struct AutomationOptions {
   std::optional<uint32_t> maxTime;
   SoundOptions sound;    // --soundfont, --midi-out
   std::string audioOut;  // --audio-out: host path of the WAVE render, or ""
+  // The demo installed beside the program, whose old copy's saves a run of
+  // it carries over; "" when none.
+  std::string installedDemo;
 };
 
 // Returns the process exit code: 0 normally, 3 when --max-time ended the

@@ -4,6 +4,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/GameSource.h"
 #include "platform/HostFiles.h"
 #include "platform/HostFolder.h"
 
@@ -40,15 +41,21 @@ const char* CommandName(uint32_t msg) {
 
 }  // namespace
 
-std::map<int, std::string> CdAudio::ScanTracks() {
-  std::map<int, std::string> tracks;
+std::map<int, SoundMixer::CdTrackFile> CdAudio::ScanTracks() {
+  std::map<int, SoundMixer::CdTrackFile> tracks;
+  if (const ImageSource* img = CurrentImage()) {
+    for (int t = 1; t <= img->trackCount(); ++t) tracks[t] = {t, ""};
+    for (const ImageAudioTrack& a : img->audioTracks())
+      tracks[a.number] = {a.number, a.hostPath, a.offset, a.bytes};
+    return tracks;
+  }
   // Files in cd/ first; a TrackNN file beside init.def fills only the gaps.
   for (const std::string dir : {"cd", "CD", "."}) {
     for (const HostFolderFile& f : ListFolderFiles(InGameFolder(dir))) {
       int t = TrackNumber(f.name);
       if (t == 0) continue;
       if (dir == "." && f.name[0] != 'T') continue;  // TrackNN at the top
-      tracks.emplace(t, f.hostPath);
+      tracks.emplace(t, SoundMixer::CdTrackFile{t, f.hostPath});
     }
   }
   return tracks;
@@ -77,7 +84,7 @@ uint32_t CdAudio::sendCommand(uint32_t device, uint32_t msg, uint32_t flags, voi
     if (!p || !(flags & MCI_STATUS_ITEM)) {
       result = MCIERR_UNRECOGNIZED_COMMAND;
     } else {
-      std::map<int, std::string> tracks = ScanTracks();
+      std::map<int, SoundMixer::CdTrackFile> tracks = ScanTracks();
       if (p->item == MCI_STATUS_NUMBER_OF_TRACKS)
         p->returnValue = tracks.empty() ? 0 : uint32_t(tracks.rbegin()->first);
       else if (p->item == MCI_STATUS_CURRENT_TRACK)
@@ -107,7 +114,7 @@ uint32_t CdAudio::sendCommand(uint32_t device, uint32_t msg, uint32_t flags, voi
 }
 
 uint32_t CdAudio::play(uint32_t from, uint32_t to, bool hasTo) {
-  std::map<int, std::string> tracks = ScanTracks();
+  std::map<int, SoundMixer::CdTrackFile> tracks = ScanTracks();
   int count = tracks.empty() ? 0 : tracks.rbegin()->first;
   if (count == 0 || from < 1 || int(from) > count) return MCIERR_OUTOFRANGE;
   // To the end of the disc when no end is given, and also when the end lies
@@ -117,7 +124,7 @@ uint32_t CdAudio::play(uint32_t from, uint32_t to, bool hasTo) {
   std::vector<SoundMixer::CdTrackFile> list;
   for (int k = int(from); k <= last; ++k) {
     auto it = tracks.find(k);
-    list.push_back({k, it == tracks.end() ? std::string() : it->second});
+    list.push_back(it == tracks.end() ? SoundMixer::CdTrackFile{k, ""} : it->second);
   }
   mixer_.playCd(std::move(list));
   return 0;
@@ -139,7 +146,7 @@ uint32_t CdAudio::sendString(const std::string& command, std::string* reply) {
     return 0;
   }
   if (verb == "status" && w.size() >= 4 && w[2] == "number" && w[3] == "of") {
-    std::map<int, std::string> tracks = ScanTracks();
+    std::map<int, SoundMixer::CdTrackFile> tracks = ScanTracks();
     if (reply) *reply = std::to_string(tracks.empty() ? 0 : tracks.rbegin()->first);
     return 0;
   }

@@ -1,7 +1,8 @@
 // The CD audio device, driven through media-control commands and strings
 // as the CD commands send them. There is no drive: the disc is the set of
 // track files in the game folder, cd/trackNN.EXT or TrackNN.EXT (NN two
-// digits, any format libsndfile reads). The number of tracks is the highest
+// digits, any format libsndfile reads), or the audio tracks of the disc
+// image the game is played from. The number of tracks is the highest
 // NN; the current track is the track playing (0 when none); play from one
 // track to another plays the tracks in between and stops at the second.
 // Positions are read as tracks (TMSF with the minutes, seconds and frames
@@ -61,8 +62,9 @@ class CdAudio {
   bool isOpen() const { return open_; }
 
  private:
-  // The track files found now (track number -> host path).
-  static std::map<int, std::string> ScanTracks();
+  // The tracks found now: the track files of a game folder, or the audio
+  // tracks of a disc image (its data track 1 plays nothing).
+  static std::map<int, SoundMixer::CdTrackFile> ScanTracks();
   uint32_t play(uint32_t from, uint32_t to, bool hasTo);
   static constexpr uint32_t kDeviceId = 1;
 

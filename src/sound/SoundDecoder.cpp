@@ -7,6 +7,9 @@
 #include <cmath>
 #include <cstring>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "platform/HostFolder.h"
 #include "platform/Platform.h"
 
@@ -40,6 +43,30 @@ sf_count_t MemWrite(const void*, sf_count_t, void*) { return 0; }
 
 sf_count_t MemTell(void* user) { return static_cast<Memory*>(user)->pos; }
 
+using Region = SoundDecoder::Region;
+
+sf_count_t RegionLength(void* user) { return static_cast<Region*>(user)->size; }
+
+sf_count_t RegionSeek(sf_count_t offset, int whence, void* user) {
+  auto* r = static_cast<Region*>(user);
+  int64_t base = whence == SEEK_CUR ? r->pos : whence == SEEK_END ? r->size : 0;
+  int64_t to = base + offset;
+  if (to < 0) return -1;
+  r->pos = std::min(to, r->size);
+  return r->pos;
+}
+
+sf_count_t RegionRead(void* ptr, sf_count_t count, void* user) {
+  auto* r = static_cast<Region*>(user);
+  int64_t n = std::clamp<int64_t>(r->size - r->pos, 0, std::max<sf_count_t>(count, 0));
+  ssize_t got = n > 0 ? ::pread(r->fd, ptr, size_t(n), r->offset + r->pos) : 0;
+  if (got <= 0) return 0;
+  r->pos += got;
+  return got;
+}
+
+sf_count_t RegionTell(void* user) { return static_cast<Region*>(user)->pos; }
+
 constexpr size_t kChunk = 1024;  // source frames decoded at a time
 
 }  // namespace
@@ -66,6 +93,24 @@ std::unique_ptr<SoundDecoder> SoundDecoder::FromFile(const std::string& hostPath
   return Opened(std::move(d), info);
 }
 
+std::unique_ptr<SoundDecoder> SoundDecoder::FromCdAudio(const std::string& hostPath,
+                                                        uint64_t offset, uint64_t bytes) {
+  std::unique_ptr<SoundDecoder> d(new SoundDecoder);
+  d->region_ = std::make_unique<Region>();
+  d->region_->fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (d->region_->fd < 0) return nullptr;
+  d->region_->offset = int64_t(offset);
+  d->region_->size = int64_t(bytes);
+  posix_fadvise(d->region_->fd, off_t(offset), off_t(bytes), POSIX_FADV_WILLNEED);
+  static SF_VIRTUAL_IO io = {RegionLength, RegionSeek, RegionRead, MemWrite, RegionTell};
+  SF_INFO info{};
+  info.samplerate = kAudioRate;
+  info.channels = 2;
+  info.format = SF_FORMAT_RAW | SF_FORMAT_PCM_16 | SF_ENDIAN_LITTLE;
+  d->file_ = sf_open_virtual(&io, SFM_READ, &info, d->region_.get());
+  return Opened(std::move(d), info);
+}
+
 std::unique_ptr<SoundDecoder> SoundDecoder::Opened(std::unique_ptr<SoundDecoder> d,
                                                    const SF_INFO& info) {
   if (!d->file_) return nullptr;
@@ -78,6 +123,7 @@ std::unique_ptr<SoundDecoder> SoundDecoder::Opened(std::unique_ptr<SoundDecoder>
 SoundDecoder::~SoundDecoder() {
   if (resampler_) src_delete(resampler_);
   if (file_) sf_close(file_);
+  if (region_ && region_->fd >= 0) ::close(region_->fd);
 }
 
 bool SoundDecoder::init() {

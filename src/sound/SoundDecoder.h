@@ -24,6 +24,10 @@ class SoundDecoder {
   static std::unique_ptr<SoundDecoder> FromMemory(
       std::shared_ptr<const std::vector<uint8_t>> bytes);
   static std::unique_ptr<SoundDecoder> FromFile(const std::string& hostPath);
+  // CD audio in a disc image: raw 16-bit stereo 44100 Hz little-endian
+  // samples, bytes of them from offset in the file.
+  static std::unique_ptr<SoundDecoder> FromCdAudio(const std::string& hostPath, uint64_t offset,
+                                                   uint64_t bytes);
   ~SoundDecoder();
   SoundDecoder(const SoundDecoder&) = delete;
   SoundDecoder& operator=(const SoundDecoder&) = delete;
@@ -38,6 +42,11 @@ class SoundDecoder {
     std::shared_ptr<const std::vector<uint8_t>> bytes;
     int64_t pos = 0;
   };
+  // The region of a file the CD-audio reader reads (pread on fd).
+  struct Region {
+    int fd = -1;
+    int64_t offset = 0, size = 0, pos = 0;
+  };
 
  private:
   SoundDecoder() = default;
@@ -48,6 +57,7 @@ class SoundDecoder {
   static long resamplerInput(void* self, float** data);
 
   std::unique_ptr<Memory> memory_;
+  std::unique_ptr<Region> region_;
   SNDFILE* file_ = nullptr;
   int channels_ = 0;
   int rate_ = 0;

@@ -95,7 +95,10 @@ void SoundMixer::playCd(std::vector<CdTrackFile> tracks) {
   std::vector<CdVoice> voices;
   for (const CdTrackFile& t : tracks) {
     std::unique_ptr<SoundDecoder> d;
-    if (!t.hostPath.empty()) d = SoundDecoder::FromFile(t.hostPath);
+    if (!t.hostPath.empty() && t.rawBytes > 0)
+      d = SoundDecoder::FromCdAudio(t.hostPath, t.rawOffset, t.rawBytes);
+    else if (!t.hostPath.empty())
+      d = SoundDecoder::FromFile(t.hostPath);
     if (voices.empty() && !d) break;
     voices.push_back({t.track, std::move(d)});
   }

@@ -43,6 +43,10 @@ class SoundMixer final : public AudioSource {
   struct CdTrackFile {
     int track;
     std::string hostPath;
+    // rawBytes > 0: a disc image's audio track, raw 16-bit stereo 44100 Hz
+    // little-endian samples at rawOffset in the file.
+    uint64_t rawOffset = 0;
+    uint64_t rawBytes = 0;
   };
   void playCd(std::vector<CdTrackFile> tracks);
   void stopCd();

@@ -25,6 +25,7 @@ int Encode(const Args& args, std::ostream& out, std::ostream& err);
 int Decode(const Args& args, std::ostream& out, std::ostream& err);
 int Convert(const Args& args, std::ostream& out, std::ostream& err);
 int Lint(const Args& args, std::ostream& out, std::ostream& err);
+int Import(const Args& args, std::ostream& out, std::ostream& err);
 
 // Host files, whole.
 std::optional<std::vector<uint8_t>> ReadHostFile(const std::string& path);

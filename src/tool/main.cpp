@@ -55,6 +55,13 @@ const std::map<std::string, Command>& Commands() {
         "than their fields; more than ten choices; variables used before they are\n"
         "assigned. --json prints the findings as a JSON array. Exit status: 0 clean,\n"
         "1 findings, 2 usage.\n"}},
+      {"import",
+       {mirt::tool::Import, "import [--game FOLDER] IMAGE|DISC_FOLDER DEST",
+        "Copies the game out of a disc image (.iso, or .cue with its BIN files) or a\n"
+        "mounted disc's folder into DEST, a new or empty folder, and writes the image's\n"
+        "CD-audio tracks as DEST/cd/trackNN.flac (numbered as on the disc: the data\n"
+        "track is 1). When the disc holds several games, --game names the folder of\n"
+        "the one to copy (else the first is taken). Prints the files written.\n"}},
   };
   return commands;
 }

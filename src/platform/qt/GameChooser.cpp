@@ -4,11 +4,16 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+
+#include "platform/Encoding.h"
+#include "platform/GameSource.h"
 
 namespace mirt {
 namespace {
@@ -16,14 +21,15 @@ namespace {
 class Chooser : public QDialog {
  public:
   Chooser(const std::vector<std::string>& recent,
-          const std::function<bool(const std::string&)>& isGame)
-      : isGame_(isGame) {
+          const std::function<std::string(const std::string&)>& problem)
+      : problem_(problem) {
     setWindowTitle(QStringLiteral("Mirt"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(
-        recent.empty() ? QStringLiteral("Choose the folder of a game (it holds init.def).")
+        recent.empty() ? QStringLiteral("Choose the folder of a game (it holds init.def), "
+                                        "or a disc image (.iso, .cue).")
                        : QStringLiteral("Games played lately, or open another game's "
-                                        "folder (it holds init.def):")));
+                                        "folder (it holds init.def) or disc image:")));
     list_ = new QListWidget;
     for (const std::string& g : recent) {
       auto* item = new QListWidgetItem(QString::fromLocal8Bit(g.c_str()), list_);
@@ -35,11 +41,14 @@ class Chooser : public QDialog {
     auto* buttons = new QDialogButtonBox;
     QPushButton* browse =
         buttons->addButton(QStringLiteral("Open a folder…"), QDialogButtonBox::ActionRole);
+    QPushButton* browseImage =
+        buttons->addButton(QStringLiteral("Open a disc image…"), QDialogButtonBox::ActionRole);
     play_ = buttons->addButton(QStringLiteral("Play"), QDialogButtonBox::AcceptRole);
     play_->setEnabled(!recent.empty());
     buttons->addButton(QDialogButtonBox::Cancel);
     layout->addWidget(buttons);
     connect(browse, &QPushButton::clicked, this, [this] { Browse(); });
+    connect(browseImage, &QPushButton::clicked, this, [this] { BrowseImage(); });
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { TakeSelected(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(list_, &QListWidget::itemActivated, this, [this] { TakeSelected(); });
@@ -58,19 +67,26 @@ class Chooser : public QDialog {
                                                           QDir::homePath());
     if (!dir.isEmpty()) Take(dir.toLocal8Bit().toStdString());
   }
+  void BrowseImage() {
+    const QString file = QFileDialog::getOpenFileName(
+        this, QStringLiteral("The game's disc image"), QDir::homePath(),
+        QStringLiteral("Disc images (*.iso *.cue *.ISO *.CUE)"));
+    if (!file.isEmpty()) Take(file.toLocal8Bit().toStdString());
+  }
   void Take(const std::string& folder) {
-    if (!isGame_(folder)) {
+    const std::string problem = problem_(folder);
+    if (!problem.empty()) {
       QMessageBox::warning(this, QStringLiteral("Mirt"),
-                           QStringLiteral("%1 holds no init.def, so it is not a game folder. "
-                                          "Choose the folder that holds the game's init.def.")
-                               .arg(QString::fromLocal8Bit(folder.c_str())));
+                           QStringLiteral("%1\n\nChoose the folder that holds the game's "
+                                          "init.def, or the game's .iso or .cue image.")
+                               .arg(QString::fromLocal8Bit(problem.c_str())));
       return;  // the chooser stays
     }
     chosen_ = folder;
     accept();
   }
 
-  std::function<bool(const std::string&)> isGame_;
+  std::function<std::string(const std::string&)> problem_;
   QListWidget* list_ = nullptr;
   QPushButton* play_ = nullptr;
   std::string chosen_;
@@ -79,9 +95,23 @@ class Chooser : public QDialog {
 }  // namespace
 
 std::string ChooseGameFolder(const std::vector<std::string>& recent,
-                             const std::function<bool(const std::string&)>& isGame) {
-  Chooser c(recent, isGame);
+                             const std::function<std::string(const std::string&)>& problem) {
+  Chooser c(recent, problem);
   return c.exec() == QDialog::Accepted ? c.chosen() : "";
+}
+
+bool ChooseGameOnDisc(ImageSource* image) {
+  QStringList folders;
+  for (const std::string& f : image->gameFolders())
+    folders << (f.empty() ? QStringLiteral("/") : QString::fromStdString(cp932ToUtf8(f)));
+  bool ok = false;
+  const QString taken = QInputDialog::getItem(
+      nullptr, QStringLiteral("Mirt"),
+      QStringLiteral("This disc holds several games. Which one do you want to play?"), folders, 0,
+      false, &ok);
+  if (!ok) return false;
+  image->chooseGameFolder(size_t(std::max<qsizetype>(0, folders.indexOf(taken))));
+  return true;
 }
 
 }  // namespace mirt

@@ -8,10 +8,17 @@
 
 namespace mirt {
 
-// Shows the chooser over the recent games (host paths) and returns the
-// folder taken, or "" when the reader cancels. A folder that isGame refuses
-// is answered with a message and the chooser stays open.
+class ImageSource;
+
+// Shows the chooser over the recent games (host paths: folders and disc
+// images) and returns the one taken, or "" when the reader cancels. A path
+// for which problem answers a text (what is wrong with it) is answered
+// with a message and the chooser stays open.
 std::string ChooseGameFolder(const std::vector<std::string>& recent,
-                             const std::function<bool(const std::string&)>& isGame);
+                             const std::function<std::string(const std::string&)>& problem);
+
+// Asks which of the games on a disc image to play; false when the reader
+// cancels.
+bool ChooseGameOnDisc(ImageSource* image);
 
 }  // namespace mirt
