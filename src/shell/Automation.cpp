@@ -401,7 +401,9 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
   } else if (!opt.gameDir.empty()) {
     SetGameFolder(opt.gameDir);
   }
-  if (!opt.gameDir.empty()) ChooseSaveFolder(opt.gameDir, opt.installedDemo);
+  // A save folder the caller has named already stays.
+  if (!opt.gameDir.empty() && SaveFolder().empty())
+    ChooseSaveFolder(opt.gameDir, opt.installedDemo);
   Driver d{platform, player};
 
   int code = 0;
