@@ -5,6 +5,8 @@
 # when the text is drawn and presented), the part of it before the player's
 # start ("start" event, t = 0) and the resident memory one second after the
 # first text, with where it goes (/proc/PID/smaps_rollup, /proc/PID/smaps).
+# The CPU time to the first text and the time spent runnable but waiting for
+# a processor (schedstat) tell a slow start from a busy machine.
 #
 #   bench/startup.sh [-n RUNS] [-b BUILD_DIR] [GAME_DIR]
 #
@@ -53,6 +55,19 @@ def rss_breakdown(pid):
                 per[name] = per.get(name, 0) + int(head[1])
     return out, per
 
+def cpu_and_wait(pid):
+    # Over the live threads, from /proc/PID/task/*/schedstat: ms on a
+    # processor and ms runnable but waiting for one (the machine's load).
+    run = wait = 0
+    for t in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{t}/schedstat") as f:
+                a, b, _ = f.read().split()
+            run += int(a); wait += int(b)
+        except (OSError, ValueError):
+            pass
+    return run / 1e6, wait / 1e6
+
 def run_once(i):
     d = os.path.join(work, f"run{i}")
     home = os.path.join(d, "home")
@@ -75,7 +90,8 @@ def run_once(i):
             with open(trace) as f:
                 for line in f:
                     if '"ev":"text"' in line:
-                        first = (time.monotonic_ns() - t0) / 1e6, json.loads(line)["t"]
+                        first = ((time.monotonic_ns() - t0) / 1e6, json.loads(line)["t"],
+                                 *cpu_and_wait(p.pid))
                         break
         except FileNotFoundError:
             pass
@@ -97,20 +113,22 @@ def run_once(i):
 run_once(0)  # warm-up, not counted
 rows = []
 for i in range(1, runs + 1):
-    (ms, t), (roll, per) = run_once(i)
+    (ms, t, cpu, wait), (roll, per) = run_once(i)
     rows.append((ms, ms - t, t, roll["Rss"] / 1024, roll.get("Anonymous", 0) / 1024,
-                 roll.get("Pss", 0) / 1024, per))
+                 roll.get("Pss", 0) / 1024, cpu, wait, per))
     print(f"run {i}: first text {ms:6.1f} ms after exec (exec to start {ms - t:6.1f}, "
-          f"start to text {t:4d}); RSS {roll['Rss'] / 1024:5.1f} MB "
+          f"start to text {t:4d}; CPU {cpu:5.1f}, waiting for a CPU {wait:5.1f}); RSS {roll['Rss'] / 1024:5.1f} MB "
           f"(anonymous {roll.get('Anonymous', 0) / 1024:5.1f} MB, "
           f"PSS {roll.get('Pss', 0) / 1024:5.1f} MB)", flush=True)
 med = lambda k: statistics.median(r[k] for r in rows)
 print(f"median of {runs}: first text {med(0):.1f} ms after exec (exec to start {med(1):.1f}, "
-      f"start to text {med(2):.0f}); RSS {med(3):.1f} MB, anonymous {med(4):.1f} MB, "
+      f"start to text {med(2):.0f}; CPU {med(6):.1f}, waiting for a CPU {med(7):.1f}); "
+      f"less the wait {statistics.median(r[0] - r[7] for r in rows):.1f} ms; "
+      f"RSS {med(3):.1f} MB, anonymous {med(4):.1f} MB, "
       f"PSS {med(5):.1f} MB")
 with open("/proc/loadavg") as f:
     print("load average while measuring:", f.read().split()[0])
-per = rows[-1][6]
+per = rows[-1][8]
 print("resident memory of the last run by mapping, MB:")
 for name, kb in sorted(per.items(), key=lambda x: -x[1])[:16]:
     print(f"  {kb / 1024:6.1f}  {name}")
