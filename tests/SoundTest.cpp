@@ -27,6 +27,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/Automation.h"
 #include "shell/Player.h"
+#include "sound/CDxMusic.h"
 #include "sound/CdAudio.h"
 #include "sound/SoundMixer.h"
 
@@ -477,6 +478,53 @@ TEST(MidiSynth, RenderingGoesOnWhileASoundFontLoads) {
   if (writer >= 0) ::close(writer);  // end of file: the load fails and everything finishes
   audio.join();
   opener.join();
+}
+
+TEST(MidiSynth, ASongStartedWhileTheSoundFontLoadsIsHeardFromItsStart) {
+  // The window's synthesizer loads its sound font in the background, from
+  // the first play on. A song started meanwhile holds at its start: a wood
+  // block at 0 ms and another at 500 ms (division 480, 400000 us a quarter)
+  // are both heard, 500 ms apart, the first at once when the font is ready,
+  // however long the song's timer ran before.
+  mirt::FluidSynthMidiOut synth;
+  uint64_t frame = 0;  // where the next rendered block starts
+  synth.setClock([&] { return frame; });
+  synth.loadInBackground([] { return true; });
+  mirt::ManualTimer timer;
+  mirt::CDxMusic music(synth, timer);
+  const std::vector<uint8_t> track = {0x00, 0x99, 76,   127,  0x0A, 0x89, 76,   0,
+                                      0x84, 0x4E, 0x99, 76,   127,  0x0A, 0x89, 76,
+                                      0,    0x00, 0xFF, 0x2F, 0x00};  // 0x84 0x4E: 590 ticks
+  std::vector<uint8_t> smf = {'M', 'T',  'h',  'd', 0,   0,   0,   6, 0, 0, 0,
+                              1,   0x01, 0xE0, 'M', 'T', 'r', 'k', 0, 0, 0, uint8_t(track.size())};
+  smf.insert(smf.end(), track.begin(), track.end());
+  music.loadImage(smf.data(), smf.size());
+  ASSERT_EQ(music.play(), 1);  // starts the load without waiting for it
+  EXPECT_FALSE(synth.ready());
+  timer.advance(300);  // the song's timer runs while the font loads
+  EXPECT_FALSE(synth.ready());
+  for (int k = 0; k < 10000 && !synth.ready(); ++k)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(synth.ready());
+  std::vector<float> block(2 * 441), left;
+  for (int ms = 0; ms < 800; ms += 10) {
+    timer.advance(10);
+    synth.render(block.data(), 441, frame);
+    frame += 441;
+    for (size_t i = 0; i < 441; ++i) left.push_back(block[2 * i]);
+  }
+  auto onsetFrom = [&](size_t from) {
+    for (size_t i = from; i < left.size(); ++i)
+      if (std::fabs(left[i]) > 0.05f) return long(i);
+    return -1L;
+  };
+  long first = onsetFrom(0);
+  ASSERT_GE(first, 0) << "the first note was lost";
+  EXPECT_LT(first, kRate * 20 / 1000);
+  long second = onsetFrom(size_t(first) + kRate * 300 / 1000);
+  ASSERT_GE(second, 0) << "the second note was lost";
+  EXPECT_NEAR(double(second - first) * 1000 / kRate, 500, 20);
+  music.stop();
 }
 
 TEST(MidiSynth, MessagesSoundAtTheirOffsetWhateverTheBlockSize) {

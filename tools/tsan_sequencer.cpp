@@ -115,6 +115,9 @@ int main() {
     NullAudioOutput audio(64);
     FluidSynthMidiOut synth;
     synth.setClock([&audio] { return audio.clock(); });
+    // As in the window: the first play starts the sound font's load on a
+    // thread of its own, and songs hold at their start until it has loaded.
+    synth.loadInBackground([] { return true; });
     mixer.setSynth(&synth);
     audio.setSource(&mixer);
     CDxMusic music(synth, timer2);

@@ -19,6 +19,7 @@ FluidSynthMidiOut::FluidSynthMidiOut(std::string soundFont, double sampleRate)
 }
 
 FluidSynthMidiOut::~FluidSynthMidiOut() {
+  if (loader_.joinable()) loader_.join();
   if (synth_) delete_fluid_synth(synth_);
   if (settings_) delete_fluid_settings(settings_);
 }
@@ -68,15 +69,32 @@ bool FluidSynthMidiOut::createSynth() {
   return false;
 }
 
+void FluidSynthMidiOut::loadInBackground(std::function<bool()> outputReady) {
+  outputReady_ = std::move(outputReady);
+  background_ = true;
+}
+
+bool FluidSynthMidiOut::ready() { return !loading_.load() && (!outputReady_ || outputReady_()); }
+
 bool FluidSynthMidiOut::open() {
+  bool loading;
   {
     std::lock_guard<std::mutex> l(mutex_);
     if (open_) return true;
+    if (background_ && !loader_.joinable()) {
+      loading_ = true;
+      loader_ = std::thread([this] {
+        createSynth();
+        loading_ = false;
+      });
+    }
+    loading = loading_.load();
   }
-  if (!createSynth()) return false;
+  // While the sound font loads, the messages wait in the queue for it
+  // rather than the caller.
+  if (!loading && !createSynth()) return false;
   {
     std::lock_guard<std::mutex> l(mutex_);
-    if (open_) return true;
     open_ = true;
   }
   post({0, kOpenDevice, 0, {}});
@@ -173,7 +191,10 @@ void FluidSynthMidiOut::render(float* out, size_t frames, uint64_t start) {
     std::lock_guard<std::mutex> l(mutex_);
     synth = synth_;
     size_t n = 0;
-    while (n < queue_.size() && queue_[n].frame < start + frames) ++n;
+    if (synth)
+      while (n < queue_.size() && queue_[n].frame < start + frames) ++n;
+    else if (!loading_.load())
+      queue_.clear();  // no sound font: nothing will play them
     if (n) {
       due_.insert(due_.end(), std::make_move_iterator(queue_.begin()),
                   std::make_move_iterator(queue_.begin() + n));

@@ -7,11 +7,13 @@
 // within the block, so timing does not depend on the audio block size.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/MidiDevice.h"
@@ -34,7 +36,15 @@ class FluidSynthMidiOut final : public MidiOut, public AudioSource {
   // Without one, messages apply at the start of the next rendered block.
   void setClock(std::function<uint64_t()> clock) { clock_ = std::move(clock); }
 
-  bool open() override;  // false when no sound font can be loaded
+  // From now on the sound font loads on a thread of its own, which the
+  // first open() starts without waiting for it: ready() is false until the
+  // load has ended (loaded or not) and outputReady(), when given, is true.
+  void loadInBackground(std::function<bool()> outputReady = nullptr);
+
+  // False when no sound font can be loaded; in the background only when it
+  // has already failed to load.
+  bool open() override;
+  bool ready() override;
   void shortMsg(uint32_t msg) override;
   void longMsg(const uint8_t* data, size_t length) override;
   void reset() override;
@@ -69,6 +79,10 @@ class FluidSynthMidiOut final : public MidiOut, public AudioSource {
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;           // made once, kept until destruction
   std::mutex createMutex_;                   // one sound-font load at a time
+  bool background_ = false;                  // loadInBackground() was called
+  std::function<bool()> outputReady_;        // set before the loader starts
+  std::thread loader_;                       // the background load; under mutex_
+  std::atomic<bool> loading_{false};         // the background load has not ended
   mutable std::mutex mutex_;                 // guards the queue, the open flag, synth_
   std::vector<Pending> queue_;               // in arrival order, frames non-decreasing
   std::vector<Pending> due_;                 // render's working copy

@@ -13,13 +13,15 @@ constexpr int64_t kMs = 1000000;
 }  // namespace
 
 std::unique_ptr<MidiOut> OpenMidiOut(const MidiOutOptions& options,
-                                     std::function<uint64_t()> audioClock) {
+                                     std::function<uint64_t()> audioClock,
+                                     std::function<bool()> outputReady) {
   if (options.midiOut.rfind("alsa", 0) == 0) {
     std::string dest = options.midiOut.size() > 5 ? options.midiOut.substr(5) : "";
     return std::make_unique<AlsaSeqMidiOut>(dest);
   }
   auto synth = std::make_unique<FluidSynthMidiOut>(options.soundFont, double(kAudioRate));
   synth->setClock(std::move(audioClock));
+  if (outputReady) synth->loadInBackground(std::move(outputReady));
   return synth;
 }
 

@@ -24,6 +24,10 @@ class MidiOut {
   virtual void longMsg(const uint8_t* data, size_t length) = 0;
   virtual void reset() = 0;
   virtual void close() = 0;
+  // False while the output is still getting ready to sound after open()
+  // (a sound font loading, the audio device opening): a song holds at its
+  // start until then instead of losing its first notes. Any thread.
+  virtual bool ready() { return true; }
   // A software synthesizer's samples, which the owner mixes into the audio
   // stream; null for an output that sounds by itself (a port, a device).
   virtual AudioSource* synthesizer() { return nullptr; }
@@ -37,9 +41,13 @@ struct MidiOutOptions {
 
 // The output the options choose: FluidSynth, whose messages are stamped
 // with audioClock (the output frame at which a message sent now is heard),
-// or an ALSA sequencer port.
+// or an ALSA sequencer port. The sound font loads at the first open(): with
+// outputReady on a thread of its own, the synthesizer being ready() when it
+// has loaded and outputReady() says the audio output pulls it; without, in
+// open() itself.
 std::unique_ptr<MidiOut> OpenMidiOut(const MidiOutOptions& options,
-                                     std::function<uint64_t()> audioClock);
+                                     std::function<uint64_t()> audioClock,
+                                     std::function<bool()> outputReady = nullptr);
 
 // The bytes of a short message, status first, and how many of them count:
 // program change and channel pressure carry one data byte, the others two.

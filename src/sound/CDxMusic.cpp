@@ -171,7 +171,9 @@ void CDxMusic::timerCallback(uint32_t id, uint32_t, uintptr_t user, uintptr_t, u
     self->busy_.store(0);
     return;
   }
-  if (id != self->timer_.currentId()) {
+  // A song started while its output is still getting ready (a sound font
+  // loading) holds at its start: the firing is not counted.
+  if (id != self->timer_.currentId() || !self->device_.ready()) {
     self->busy_.store(0);
     return;
   }

@@ -34,6 +34,7 @@ class CMidiDevice {
   bool open(uint32_t id);
   bool close();
   bool isOpen() const { return open_; }
+  bool ready() { return out_.ready(); }
   bool shortMessage(uint32_t word);
   bool longMessage(const CMdExclusive* x);
 

@@ -35,6 +35,7 @@ class TracingMidiOut final : public MidiOut {
   }
   void reset() override { out_.reset(); }
   void close() override { out_.close(); }
+  bool ready() override { return out_.ready(); }
 
  private:
   // Called on the timer thread: formatting allocates, so only when recorded.

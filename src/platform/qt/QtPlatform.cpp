@@ -157,6 +157,7 @@ QtPlatform::QtPlatform(int scale, ScaleFilter filter)
 }
 
 QtPlatform::~QtPlatform() {
+  if (audioOpener_.joinable()) audioOpener_.join();
   events_ = nullptr;
   delete window_;
 }
@@ -870,15 +871,30 @@ MultimediaTimer& QtPlatform::multimediaTimer() {
 }
 
 void QtPlatform::openAudio(AudioSource* source) {
-  if (!source && !audio_) return;
-  if (!audio_) audio_ = OpenDefaultAudioOutput(audioDevice_);
+  if (!audio_ && !audioOpener_.joinable()) {
+    if (!source) return;
+    // Opening the device can take a while (SDL tries its back ends in turn,
+    // a sound server may be slow to answer), so it opens on a thread of its
+    // own and pulls the source from then on; the window does not wait.
+    audioOpener_ = std::thread([this, source] {
+      std::unique_ptr<AudioOutput> out = OpenDefaultAudioOutput(audioDevice_);
+      out->setSource(source);
+      audio_ = std::move(out);
+      audioOpen_ = true;
+    });
+    return;
+  }
+  if (audioOpener_.joinable()) audioOpener_.join();
   audio_->setSource(source);
 }
 
-uint64_t QtPlatform::audioClock() { return audio_ ? audio_->clock() : 0; }
+uint64_t QtPlatform::audioClock() { return audioOpen_.load() ? audio_->clock() : 0; }
 
+// The synthesizer loads its sound font in the background; a song waits for
+// it and for the audio device.
 std::unique_ptr<MidiOut> QtPlatform::openMidiOut(const MidiOutOptions& options) {
-  return OpenMidiOut(options, [this] { return audioClock(); });
+  return OpenMidiOut(
+      options, [this] { return audioClock(); }, [this] { return audioOpen_.load(); });
 }
 
 }  // namespace mirt

@@ -15,9 +15,11 @@
 #include <QRegion>
 #include <QString>
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/AudioOutput.h"
@@ -209,7 +211,11 @@ class QtPlatform : public Platform {
   QTimer* cursorTimer_ = nullptr;
 
   std::unique_ptr<MultimediaTimer> mmTimer_;
-  std::unique_ptr<AudioOutput> audio_;  // SDL2, else the null output
+  // SDL2, else the null output; set by audioOpener_, read by other threads
+  // only once audioOpen_ is true.
+  std::unique_ptr<AudioOutput> audio_;
+  std::thread audioOpener_;
+  std::atomic<bool> audioOpen_{false};
 };
 
 // Runs the Qt event loop until the main window has closed; the exit code.
