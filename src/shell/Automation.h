@@ -24,6 +24,10 @@ struct AutomationOptions {
   std::optional<uint32_t> maxTime;
   SoundOptions sound;    // --soundfont, --midi-out
   std::string audioOut;  // --audio-out: host path of the WAVE render, or ""
+  // --text-hook (on --text-hook-port) and --self-voicing.
+  bool textHook = false;
+  uint16_t textHookPort = 0;  // 0: the default, 6677
+  bool selfVoicing = false;
 };
 
 // Returns the process exit code: 0 normally, 3 when --max-time ended the
