@@ -54,7 +54,7 @@ struct Client {
 TEST(TextHook, AClientGetsTheLineOnScreenThenEachLineJoinedAndTheChoiceSets) {
   GameDir g;
   // Quoted text loses its ASCII spaces; a full-width one stays.
-  g.Script("&who:\"Alice\"\n\"Hello,　\"%who%\"!\"\\n\n\"二行目\"\\n\n\"Pick　one\"\n"
+  g.Script("&who:\"Alice\"\n\"Hello,　\"%who%\"!\"\\n\n\"二行目\"\\r\n\"続き\"\\n\n\"Pick　one\"\n"
            "~SELECT\n{\n\"yes\"@y\n\"no\"@n\n}\n*y\n\"Y\"\\n\n*n\n\"N\"\\n\n");
   GameFolderScope folder(g.Path(""));
   mirt::HeadlessPlatform platform(true);
@@ -77,12 +77,13 @@ TEST(TextHook, AClientGetsTheLineOnScreenThenEachLineJoinedAndTheChoiceSets) {
   {
     Client late(port);
     ASSERT_TRUE(late.WaitFor(1));
-    EXPECT_EQ(late.got, Strings({"二行目"}));
+    EXPECT_EQ(late.got, Strings({"二行目\n続き"}));
   }
   // The question and then its choice set, each choice on its own line.
   player.formClick();
   ASSERT_TRUE(early.WaitFor(4));
-  const Strings lines = {"Hello,　Alice!", "二行目", "Pick　one", "yes\nno"};
+  // A line break that does not wait stays in its line as a line feed.
+  const Strings lines = {"Hello,　Alice!", "二行目\n続き", "Pick　one", "yes\nno"};
   EXPECT_EQ(early.got, lines);
   player.menuActivated("N5");
   player.FormDestroy();
