@@ -176,13 +176,35 @@ int main(int argc, char** argv) {
   // The installed demo too is played where it lies; its writes go to a
   // folder of the reader's own, as a read-only game's or a disc's do.
   mirt::ChooseSaveFolder(gameDir, demo);
+  // The reading aids: the settings file's, or the command line's for this run.
+  mirt::TextOutlets& outlets = player.outlets();
+  outlets.SetTextHookPort(
+      static_cast<uint16_t>(opt.textHookPort ? opt.textHookPort : prefs.textHookPort));
+  outlets.SetCopyText(prefs.copyText);
+  outlets.SetSpeechSettings(prefs.speech);
+  outlets.OpenSpeech();
+  outlets.SetSelfVoicing(prefs.selfVoicing || opt.selfVoicing);
   player.FormCreate();
+  if (!player.closed() && (prefs.textHook || opt.textHook)) {
+    outlets.StartTextHook(outlets.textHookPort());
+    player.MenuChanged();
+  }
+  const bool hookAsStarted = outlets.textHook(), voicingAsStarted = outlets.selfVoicing();
   if (!player.closed()) mirt::RunQtEventLoop();
   player.FormDestroy();
-  // The scale chosen in the menu is kept; the rest stays as the file had it.
-  if (player.settings().windowScale() != scale) {
-    prefs.scale = player.settings().windowScale();
-    mirt::WritePreferences(mirt::PreferencesPath(), prefs);
-  }
+  // What the reader changed in the menu is kept; the rest stays as the
+  // file had it (an option of this run only is not).
+  mirt::Preferences kept = prefs;
+  kept.scale =
+      player.settings().windowScale() != scale ? player.settings().windowScale() : prefs.scale;
+  if (outlets.textHook() != hookAsStarted) kept.textHook = outlets.textHook();
+  if (outlets.selfVoicing() != voicingAsStarted) kept.selfVoicing = outlets.selfVoicing();
+  kept.copyText = outlets.copyText();
+  kept.speech = outlets.speechSettings();
+  if (kept.scale != prefs.scale || kept.textHook != prefs.textHook ||
+      kept.selfVoicing != prefs.selfVoicing || kept.copyText != prefs.copyText ||
+      kept.speech.voice != prefs.speech.voice || kept.speech.rate != prefs.speech.rate ||
+      kept.speech.volume != prefs.speech.volume)
+    mirt::WritePreferences(mirt::PreferencesPath(), kept);
   return 0;
 }

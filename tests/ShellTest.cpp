@@ -73,7 +73,13 @@ TEST(Shell, MenuModelHoldsEveryEntryWithItsCaptionAndMarks) {
                         "Config/volume 音量設定(&V)",
                         "Config/N3 常に手前で表示 [x] (hidden)",
                         "Help ヘルプ(&H)",
-                        "Help/About1 バージョン情報"})
+                        "Help/About1 バージョン情報",
+                        "Reading 読書(&R)",
+                        "Reading/TextHook テキストを外部へ送る(&T)",
+                        "Reading/CopyText 行をクリップボードへ(&C)",
+                        "Reading/ReadingSep1 -",
+                        "Reading/SelfVoicing 読み上げ(&V)",
+                        "Reading/SpeechSettings 読み上げの設定(&S)..."})
     want.push_back(s);
   EXPECT_EQ(got, want);
 
@@ -87,6 +93,16 @@ TEST(Shell, MenuModelHoldsEveryEntryWithItsCaptionAndMarks) {
     EXPECT_TRUE(mirt::FindMenuEntry(bar, on)->checked) << on;
   for (const char* off : {"WindowMode", "vol3", "Scale1"})
     EXPECT_FALSE(mirt::FindMenuEntry(bar, off)->checked) << off;
+
+  // Without a speech engine its entries are greyed out and say why.
+  view.reading.speechMissing = "音声合成エンジンがありません";
+  const auto mute = mirt::BuildMenuBar(view);
+  for (const char* item : {"SelfVoicing", "SpeechSettings"}) {
+    const mirt::MenuEntry* e = mirt::FindMenuEntry(mute, item);
+    EXPECT_FALSE(e->enabled) << item;
+    EXPECT_EQ(mirt::cp932ToUtf8(e->tooltip), "音声合成エンジンがありません") << item;
+  }
+  EXPECT_TRUE(mirt::FindMenuEntry(mute, "TextHook")->enabled);
 }
 
 TEST(Shell, ReturnToTitleKeepsTheChosenSpeedInForce) {

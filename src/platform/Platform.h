@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,7 +26,9 @@ namespace mirt {
 class MidiOut;
 class VolumeDialog;
 class MultimediaTimer;
+class Speech;
 struct MidiOutOptions;
+struct SpeechSettings;
 
 // Output sample rate of the one audio stream (stereo, float).
 constexpr int kAudioRate = 44100;
@@ -72,6 +75,8 @@ struct MenuEntry {
   bool checked = false;
   bool enabled = true;
   bool visible = true;
+  bool checkable = false;  // a check item, shown as one also while unchecked
+  std::string tooltip;     // CP932; why a disabled item is off
   std::vector<MenuEntry> children;
 };
 
@@ -150,8 +155,22 @@ class Platform {
   // for the harness's actions until they close it.
   virtual void showVolumeDialog(std::unique_ptr<VolumeDialog> dialog) = 0;
 
+  // The speech dialog: voice, rate and volume, handed to apply when the
+  // reader confirms them. The headless platform has none.
+  virtual void showSpeechDialog(Speech& speech,
+                                const std::function<void(const SpeechSettings&)>& apply) {
+    (void)speech, (void)apply;
+  }
+
   // ---- shell -------------------------------------------------------------
   virtual void shellOpen(const std::string& hostPath) = 0;
+
+  // ---- reading aids ------------------------------------------------------
+  // The text the window's accessible description carries (the current line).
+  virtual void setAccessibleText(const std::string& cp932) { (void)cp932; }
+  // Sockets are open (the text hook): a platform without an event loop of
+  // its own handles their events while the player waits.
+  virtual void setNetworkActive(bool on) { (void)on; }
 
   // ---- audio, MIDI timing ------------------------------------------------
   // The periodic multimedia timer (timeSetEvent semantics) the sequencer

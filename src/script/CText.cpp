@@ -69,6 +69,7 @@ int CText::RunLines() {
       case Next::Wait:
         p_.StartTimer2();
         p_.TraceEvent("wait");
+        p_.textOut().Wait(p_.choices());
         return 1;
       case Next::Stop: return 0;
     }

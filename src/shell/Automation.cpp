@@ -163,6 +163,9 @@ QJsonObject DumpState(Player& p) {
           .Arr("hotspot", IntArray(std::array{headless->cursorHotX, headless->cursorHotY}));
     }
     o.Obj("cursor", cursor);
+    // What a screen reader is told: the window's accessible description.
+    if (auto* headless = dynamic_cast<HeadlessPlatform*>(&p.platform()))
+      o.Str("accessibleText", headless->accessibleText);
   }
   o.Bool("pageMode", p.settings().pageMode()).Int("charDelay", p.message().speed().delay());
   o.Arr("speeds", IntArray(p.script().scenario().defs().speeds));
@@ -373,6 +376,11 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
   player.sound().setOptions(opt.sound);
   platform.setEventHandler(&player);
   if (!trace.empty()) player.trace().Open(trace);
+  // The story plays on without a hook whose port is taken.
+  if (opt.textHook && !player.outlets().StartTextHook(
+                          opt.textHookPort ? opt.textHookPort : player.outlets().textHookPort()))
+    std::fprintf(stderr, "mirt: %s\n", player.outlets().textHookError().c_str());
+  player.outlets().SetSelfVoicing(opt.selfVoicing);
   // The run names the game folder for its own length and gives the caller's back.
   struct FolderScope {
     std::string saved = GameFolder();

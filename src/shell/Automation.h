@@ -27,6 +27,10 @@ struct AutomationOptions {
   // The demo installed beside the program, whose old copy's saves a run of
   // it carries over; "" when none.
   std::string installedDemo;
+  // --text-hook (on --text-hook-port) and --self-voicing.
+  bool textHook = false;
+  uint16_t textHookPort = 0;  // 0: the default, 6677
+  bool selfVoicing = false;
 };
 
 // Returns the process exit code: 0 normally, 3 when --max-time ended the

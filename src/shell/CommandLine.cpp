@@ -85,8 +85,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       QStringLiteral("scale-filter"),
       QStringLiteral("how scales that are no whole number are drawn (default smooth)"),
       QStringLiteral("nearest|smooth"));
+  const QCommandLineOption textHook(
+      QStringLiteral("text-hook"),
+      QStringLiteral("send each line to WebSocket clients on 127.0.0.1 (reading pages, "
+                     "texthooker-style)"));
+  const QCommandLineOption textHookPort(
+      QStringLiteral("text-hook-port"),
+      QStringLiteral("the text hook's port (default 6677); implies --text-hook"),
+      QStringLiteral("N"));
+  const QCommandLineOption selfVoicing(QStringLiteral("self-voicing"),
+                                       QStringLiteral("read each line aloud"));
   parser.addOptions({headless, virtualTime, input, trace, maxTime, soundFont, midiOut, audioOut,
-                     scale, scaleFilter});
+                     scale, scaleFilter, textHook, textHookPort, selfVoicing});
   parser.addPositionalArgument(
       QStringLiteral("GAME_DIR"),
       QStringLiteral("the game's folder; by default the program's folder when it holds "
@@ -145,6 +155,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       return Fail(r, "--scale-filter takes nearest or smooth, not '" + v + "'");
     r.scaleFilter = f;
   }
+  opt.textHook = parser.isSet(textHook);
+  for (const QString& q : parser.values(textHookPort)) {
+    const std::string v = ToBytes(q);
+    char* end = nullptr;
+    const long port = std::strtol(v.c_str(), &end, 10);
+    if (v.empty() || *end || port < 1 || port > 65535)
+      return Fail(r, "--text-hook-port takes a port 1..65535, not '" + v + "'");
+    opt.textHookPort = static_cast<uint16_t>(port);
+    opt.textHook = true;
+  }
+  opt.selfVoicing = parser.isSet(selfVoicing);
   for (const QString& q : parser.positionalArguments()) {
     if (!opt.gameDir.empty()) return Fail(r, "only one GAME_DIR may be given", HelpText(parser));
     opt.gameDir = ToBytes(q);

@@ -10,6 +10,7 @@ void Player::TakeSavePoint() {
 
 void Player::Advance() {
   if (script_.running()) return;  // never from inside a run (a pumped event)
+  textOut_.Advanced();
   message_.EraseWaitIndicator();
   if (storyState_ == StoryState::BoxHidden) {
     screen_.ShowSavedWindow();
@@ -96,6 +97,11 @@ void Player::formMouseMove(int x, int y) {
 }
 
 void Player::formKeyDown(int key) {
+  // V switches self-voicing in any state; it is no key of the story's.
+  if (key == 'V') {
+    ReadingMenuActivated("SelfVoicing");
+    return;
+  }
   if (skipMode_) {
     skipMode_ = false;
     return;

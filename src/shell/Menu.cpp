@@ -14,6 +14,32 @@ MenuEntry Item(const std::string& name, const char* captionUtf8, bool checked = 
   return e;
 }
 
+MenuEntry CheckItem(const std::string& name, const char* captionUtf8, bool checked) {
+  MenuEntry e = Item(name, captionUtf8, checked);
+  e.checkable = true;
+  return e;
+}
+
+// The reader's menu, after the game's own ones: reading aids that are
+// ours. An entry is one line here.
+MenuEntry ReadingMenu(const ReadingMenuView& v) {
+  MenuEntry reading = Item("Reading", "読書(&R)");
+  reading.children.push_back(CheckItem("TextHook", "テキストを外部へ送る(&T)", v.textHook));
+  reading.children.push_back(CheckItem("CopyText", "行をクリップボードへ(&C)", v.copyText));
+  reading.children.push_back(Item("ReadingSep1", "-"));
+  MenuEntry voicing = CheckItem("SelfVoicing", "読み上げ(&V)", v.selfVoicing);
+  MenuEntry voice = Item("SpeechSettings", "読み上げの設定(&S)...");
+  if (!v.speechMissing.empty()) {
+    for (MenuEntry* e : {&voicing, &voice}) {
+      e->enabled = false;
+      e->tooltip = utf8ToCp932(v.speechMissing);
+    }
+  }
+  reading.children.push_back(voicing);
+  reading.children.push_back(voice);
+  return reading;
+}
+
 const MenuEntry* FindIn(const std::vector<MenuEntry>& list, const std::string& name) {
   for (const MenuEntry& e : list) {
     if (e.name == name) return &e;
@@ -80,6 +106,8 @@ std::vector<MenuEntry> BuildMenuBar(const MenuView& view) {
   MenuEntry help = Item("Help", "ヘルプ(&H)");
   help.children.push_back(Item("About1", "バージョン情報"));
   bar.push_back(help);
+
+  bar.push_back(ReadingMenu(view.reading));
   return bar;
 }
 

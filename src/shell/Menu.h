@@ -11,6 +11,15 @@ namespace mirt {
 
 class SaveSlots;
 
+// The reader's own menu "読書(&R)": its check marks, and whether speech is
+// there (why not, UTF-8, for the tooltip).
+struct ReadingMenuView {
+  bool textHook = false;
+  bool copyText = false;
+  bool selfVoicing = false;
+  std::string speechMissing;  // "" when speech is there
+};
+
 // What the menu shows besides its fixed captions.
 struct MenuView {
   bool fullScreen = false;
@@ -18,6 +27,7 @@ struct MenuView {
   int speed = 0;                         // the checked speed entry, 1..5, or 0
   int windowScale = 1;                   // window display's scale, 1..3
   const SaveSlots* saveSlots = nullptr;  // null: no slot saved
+  ReadingMenuView reading;
 };
 
 std::vector<MenuEntry> BuildMenuBar(const MenuView& view);

@@ -77,7 +77,29 @@ void Player::CaptureScreen() {
   Message(ok ? Sjis("保存完了しました。") : Sjis("画面の保存に失敗しました。"));
 }
 
+bool Player::ReadingMenuActivated(const std::string& item) {
+  if (item == "TextHook") {
+    if (outlets_.textHook())
+      outlets_.StopTextHook();
+    else
+      outlets_.StartTextHook(outlets_.textHookPort());
+  } else if (item == "CopyText") {
+    outlets_.SetCopyText(!outlets_.copyText());
+  } else if (item == "SelfVoicing") {
+    outlets_.SetSelfVoicing(!outlets_.selfVoicing());
+  } else if (item == "SpeechSettings") {
+    if (Speech* speech = outlets_.speech(); speech && speech->available())
+      platform_.showSpeechDialog(
+          *speech, [this](const SpeechSettings& s) { outlets_.SetSpeechSettings(s); });
+  } else {
+    return false;
+  }
+  MenuChanged();
+  return true;
+}
+
 void Player::menuActivated(const std::string& item) {
+  if (ReadingMenuActivated(item)) return;
   if (item == "N5") {
     RequestClose();
   } else if (item == "N1") {

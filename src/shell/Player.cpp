@@ -10,6 +10,7 @@ std::string Sjis(const char* utf8) { return utf8ToCp932(utf8); }
 Player::Player(Platform& platform)
     : platform_(platform), script_(*this), message_(*this), screen_(platform) {
   startTick_ = platform_.tickCount();
+  textOut_.SetSink(&outlets_);
 }
 
 Player::~Player() = default;
@@ -73,6 +74,10 @@ std::vector<MenuEntry> Player::MenuBar() const {
   view.speed = message_.speed().chosen();
   view.windowScale = settings_.windowScale();
   view.saveSlots = &slots_;
+  view.reading.textHook = outlets_.textHook();
+  view.reading.copyText = outlets_.copyText();
+  view.reading.selfVoicing = outlets_.selfVoicing();
+  view.reading.speechMissing = outlets_.speechUnavailableReason();
   return BuildMenuBar(view);
 }
 

@@ -15,6 +15,8 @@
 //   screen()    the layers, the window's picture, pictures and transitions
 //   sound()     MIDI, WAVE and CD
 //   settings()  the reader's settings: page mode, full screen
+//   textOut()   the story's lines as they are shown; outlets() where they go
+//               (text hook, clipboard, speech, accessibility)
 #pragma once
 
 #include <cstdint>
@@ -28,12 +30,14 @@
 #include "save/GameRecord.h"
 #include "save/SaveSlots.h"
 #include "script/CText.h"
+#include "shell/TextOutlets.h"
 #include "shell/Trace.h"
 #include "sound/Sound.h"
 #include "text/Choices.h"
 #include "text/History.h"
 #include "text/HistoryViewer.h"
 #include "text/MessageWindow.h"
+#include "text/TextOut.h"
 #include "vars/Random.h"
 #include "vars/VariableStore.h"
 
@@ -135,6 +139,9 @@ class Player : public WindowEvents {
   const Screen& screen() const { return screen_; }
   ReaderSettings& settings() { return settings_; }
   const ReaderSettings& settings() const { return settings_; }
+  TextOut& textOut() { return textOut_; }
+  TextOutlets& outlets() { return outlets_; }
+  const TextOutlets& outlets() const { return outlets_; }
 
   // The music, WAVE and CD sound; its devices start with FormCreate.
   Sound& sound() { return sound_; }
@@ -152,6 +159,8 @@ class Player : public WindowEvents {
   void OpenVolumeDialog();  // volumeClick
   void ReturnToTitle();
   void CaptureScreen();  // the screen to a 24-bit BMP file
+  // The menu "読書(&R)"; false for an item that is not one of its.
+  bool ReadingMenuActivated(const std::string& item);
 
   Platform& platform_;
   Trace trace_;
@@ -166,6 +175,10 @@ class Player : public WindowEvents {
   SaveSlots slots_;
   Screen screen_;
   ReaderSettings settings_;
+  TextOut textOut_;
+  TextOutlets outlets_{platform_,
+                       [this](const char* ev, const JsonObject& o) { TraceEvent(ev, o); },
+                       [this](const std::string& cp932) { Message(cp932); }};
 
   // Input state of the advance cycle.
   StoryState storyState_ = StoryState::Shown;

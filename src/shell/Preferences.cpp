@@ -42,6 +42,14 @@ bool ReadPreferences(const std::string& hostPath, Preferences* out) {
         std::find(list.begin(), list.end(), g) == list.end())
       list.push_back(g);
   }
+  out->textHook = o.value("textHook").toBool(false);
+  const int port = o.value("textHookPort").toInt(0);
+  if (port >= 1 && port <= 65535) out->textHookPort = port;
+  out->copyText = o.value("copyText").toBool(false);
+  out->selfVoicing = o.value("selfVoicing").toBool(false);
+  out->speech.voice = o.value("speechVoice").toString().toStdString();
+  out->speech.rate = std::clamp(o.value("speechRate").toDouble(0.0), -1.0, 1.0);
+  out->speech.volume = std::clamp(o.value("speechVolume").toDouble(1.0), 0.0, 1.0);
   return true;
 }
 
@@ -62,6 +70,13 @@ bool WritePreferences(const std::string& hostPath, const Preferences& prefs) {
   QJsonArray recent;
   for (const std::string& g : prefs.recentGames) recent.append(QString::fromStdString(g));
   o.insert("recentGames", recent);
+  o.insert("textHook", prefs.textHook);
+  o.insert("textHookPort", prefs.textHookPort);
+  o.insert("copyText", prefs.copyText);
+  o.insert("selfVoicing", prefs.selfVoicing);
+  o.insert("speechVoice", QString::fromStdString(prefs.speech.voice));
+  o.insert("speechRate", prefs.speech.rate);
+  o.insert("speechVolume", prefs.speech.volume);
   const QByteArray text = QJsonDocument(o).toJson(QJsonDocument::Indented);
   const QString dir = QFileInfo(QString::fromStdString(hostPath)).absolutePath();
   if (!QDir().mkpath(dir)) return false;

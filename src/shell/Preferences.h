@@ -1,8 +1,8 @@
 // The player's own options beyond the 20-byte mirt.ini: the window scale,
 // the filter for scales that are no whole number, the sound font, the
-// audio device and the games played lately (offered when mirt starts
-// without a game). They live in one small JSON file under the user's
-// configuration folder ($XDG_CONFIG_HOME/mirt/mirt.json, by default
+// audio device, the games played lately (offered when mirt starts
+// without a game) and the reading aids with the speech voice. They live in one small JSON file
+// under the user's configuration folder ($XDG_CONFIG_HOME/mirt/mirt.json, by default
 // ~/.config/mirt/mirt.json); mirt.ini keeps exactly its five fields.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/PictureGeometry.h"
+#include "platform/Speech.h"
 
 namespace mirt {
 
@@ -19,6 +20,12 @@ struct Preferences {
   std::string soundFont;                     // host path, "" for the default
   std::string audioDevice;                   // the output's name, "" for the default
   std::vector<std::string> recentGames;      // host paths of game folders, the latest first
+  // The menu "読書(&R)": the text hook and its port, the clipboard, speech.
+  bool textHook = false;
+  int textHookPort = 6677;  // 1..65535
+  bool copyText = false;
+  bool selfVoicing = false;
+  SpeechSettings speech;
 };
 
 constexpr size_t kRecentGamesMax = 8;

@@ -108,6 +108,7 @@ void Choices::Draw(Player& p, int j, bool highlight) const {
 }
 
 bool Choices::MouseMove(Player& p, int x, int y) {
+  const int before = hovered_ ? selected_ : -1;
   hovered_ = false;
   for (int j = 0; j < kMax; ++j) {
     if (positions_[j].y < 0) continue;
@@ -121,6 +122,7 @@ bool Choices::MouseMove(Player& p, int x, int y) {
     Draw(p, j, on);
   }
   p.screen().Repaint();
+  if (pending_ && hovered_ && selected_ != before) p.textOut().Highlighted(texts_[selected_]);
   return hovered_;
 }
 
@@ -131,6 +133,7 @@ void Choices::MoveHighlight(Player& p, int step) {
   if (selected_ < 0) selected_ = count_ - 1;
   for (int j = 0; j < count_; ++j) Draw(p, j, j == selected_);
   p.screen().Repaint();
+  p.textOut().Highlighted(texts_[selected_]);
 }
 
 void Choices::Take(Player& p) {

@@ -127,6 +127,7 @@ void HistoryViewer::DrawPage() {
   }
   p_.screen().Present();
   rendered_ = window.copy();
+  p_.textOut().HistoryPage(history, viewPage_);
 }
 
 void HistoryViewer::DrawArrow(const char* utf8, int x, int y, bool highlighted) {

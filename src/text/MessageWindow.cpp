@@ -94,6 +94,7 @@ int32_t MessageWindow::LineStep() const {
 void MessageWindow::NewLine() {
   penX_ = p_.state().textOriginX;
   penY_ = WrapAdd(penY_, LineStep());
+  p_.textOut().Break();
 }
 
 void MessageWindow::EndPage() {
@@ -103,6 +104,7 @@ void MessageWindow::EndPage() {
 
 void MessageWindow::DrawText(const std::string& piece) {
   p_.TraceEvent("text", JsonObject().Int("x", penX_).Int("y", penY_).Str("text", piece));
+  p_.textOut().Piece(piece);
   Layers& layers = p_.screen().layers();
   QImage& window = p_.screen().window();
   const QFont& storyFont = font();

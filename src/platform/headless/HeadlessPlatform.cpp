@@ -2,6 +2,9 @@
 
 #include <sched.h>
 
+#include <algorithm>
+
+#include <QCoreApplication>
 #include <QPainter>
 
 namespace mirt {
@@ -66,10 +69,24 @@ void HeadlessPlatform::checkLimit() {
   if (limit_ && tickCount() >= *limit_) throw TimeLimitReached();
 }
 
+void HeadlessPlatform::pumpNetwork() {
+  if (network_ && QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
 void HeadlessPlatform::advanceTo(uint32_t to) {
   if (limit_ && to > *limit_) to = *limit_;
   if (virtual_) {
+    pumpNetwork();
     while (static_cast<int32_t>(to - now_) > 0) stepMs();
+  } else if (network_) {
+    // The sockets' events are handled every millisecond or so of the wait.
+    for (;;) {
+      pumpNetwork();
+      const int64_t elapsed = (MonotonicNs() - startNs_) / 1000000;
+      const int32_t left = static_cast<int32_t>(to - static_cast<uint32_t>(elapsed));
+      if (left <= 0) break;
+      SleepUntilNs(startNs_ + (elapsed + std::min<int32_t>(left, 1)) * 1000000);
+    }
   } else {
     // Sleep to the moment the tick counter reaches `to`, not in steps of a
     // whole millisecond, so the wait ends as the tick comes. Nothing can
@@ -87,6 +104,7 @@ void HeadlessPlatform::yieldCpu() {
   if (virtual_) {
     if (++yields_ % 100 == 0) stepMs();
   } else {
+    pumpNetwork();
     sched_yield();
   }
   checkLimit();

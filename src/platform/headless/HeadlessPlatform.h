@@ -55,6 +55,7 @@ class HeadlessPlatform : public Platform {
   int cursorHotX = 0, cursorHotY = 0;
   std::vector<uint32_t> cursorStepMs;
   int windowScale = 1;
+  std::string accessibleText;  // CP932
   // The volume dialog while it is open (the harness's volume action), else null.
   VolumeDialog* volumeDialog() { return volume_.get(); }
   void closeVolumeDialog() { volume_.reset(); }
@@ -70,7 +71,10 @@ class HeadlessPlatform : public Platform {
   void yieldCpu() override;
   bool sleepUnlessLeftDown(uint32_t ms) override;
   bool leftButtonDown() override { return leftDown_; }
-  bool pumpOneMessage() override { return !closeWanted_; }
+  bool pumpOneMessage() override {
+    pumpNetwork();
+    return !closeWanted_;
+  }
   void setCaption(const std::string& c) override { caption = c; }
   void setApplicationTitle(const std::string&) override {}
   void present(const QImage& screen) override { window_ = screen; }
@@ -107,6 +111,10 @@ class HeadlessPlatform : public Platform {
     volume_ = std::move(dialog);
   }
   void shellOpen(const std::string&) override {}
+  void setAccessibleText(const std::string& cp932) override { accessibleText = cp932; }
+  // While sockets are open their events are handled in every wait; on the
+  // virtual clock that takes no virtual time.
+  void setNetworkActive(bool on) override { network_ = on; }
   // On the virtual clock the multimedia timer fires once per virtual
   // millisecond and the mix is rendered as time passes, all on the caller's
   // thread; in real time a timer thread and a null audio output.
@@ -117,6 +125,8 @@ class HeadlessPlatform : public Platform {
 
  private:
   void checkLimit();
+  void pumpNetwork();
+  bool network_ = false;
   void stepMs();  // one virtual millisecond: timers, then the mix
   static uint64_t FrameAt(uint32_t ms) { return uint64_t(ms) * kAudioRate / 1000; }
   bool virtual_;

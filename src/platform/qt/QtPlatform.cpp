@@ -1,5 +1,6 @@
 #include "platform/qt/QtPlatform.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -33,6 +34,7 @@
 #include "common/Screen.h"
 #include "platform/Encoding.h"
 #include "platform/ShutdownSignals.h"
+#include "platform/qt/SpeechWindow.h"
 #include "platform/qt/VolumeWindow.h"
 
 namespace mirt {
@@ -718,7 +720,8 @@ void QtPlatform::applyEntry(const MenuEntry& e, MenuNode& node) {
     if (node.menu) node.menu->setTitle(text);
     a->setText(text);
     if (!node.menu) {
-      a->setCheckable(e.checked);
+      a->setCheckable(e.checked || e.checkable);
+      a->setToolTip(fromCp932(e.tooltip));
       a->setChecked(e.checked);
       a->setProperty("mirtChecked", e.checked);
     }
@@ -737,6 +740,7 @@ void QtPlatform::buildMenu(QWidget* parent, const std::vector<MenuEntry>& entrie
     node.name = e.name;
     if (!e.children.empty()) {
       auto* sub = new QMenu(fromCp932(e.caption), parent);
+      sub->setToolTipsVisible(true);  // why an item is disabled
       node.menu = sub;
       node.action = sub->menuAction();
       parent->addAction(node.action);
@@ -850,6 +854,24 @@ void QtPlatform::showVolumeDialog(std::unique_ptr<VolumeDialog> dialog) {
   ++platformDepth_;
   RunVolumeWindow(*dialog, window_);
   leavePlatformCall();
+}
+
+void QtPlatform::showSpeechDialog(Speech& speech,
+                                  const std::function<void(const SpeechSettings&)>& apply) {
+  ++platformDepth_;
+  RunSpeechWindow(speech, apply, window_);
+  leavePlatformCall();
+}
+
+void QtPlatform::setAccessibleText(const std::string& cp932) {
+  // Screen readers (Orca through AT-SPI) read the change of description.
+  const QString text = fromCp932(cp932);
+  for (QWidget* w : {static_cast<QWidget*>(window_), picture_}) {
+    if (!w || w->accessibleDescription() == text) continue;
+    w->setAccessibleDescription(text);
+    QAccessibleEvent event(w, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+  }
 }
 
 // ---- shell ----------------------------------------------------------------------

@@ -84,6 +84,9 @@ class QtPlatform : public Platform {
   std::optional<std::string> saveFileDialog(const std::string& title,
                                             const std::string& filter) override;
   void showVolumeDialog(std::unique_ptr<VolumeDialog> dialog) override;
+  void showSpeechDialog(Speech& speech,
+                        const std::function<void(const SpeechSettings&)>& apply) override;
+  void setAccessibleText(const std::string& cp932) override;
 
   void shellOpen(const std::string& hostPath) override;
 
