@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "ArchiveFixture.h"
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 #include "platform/HostFiles.h"
 #include "script/Archive.h"
 #include "script/CFile.h"

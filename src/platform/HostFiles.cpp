@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/Ascii.h"
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 
 namespace mirt {
 namespace {

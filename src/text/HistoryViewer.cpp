@@ -7,10 +7,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/Screen.h"
+#include "common/Encoding.h"
+#include "common/ScreenSize.h"
 #include "graphics/Composition.h"
-#include "platform/Encoding.h"
-#include "shell/Player.h"
+#include "graphics/Screen.h"
+#include "graphics/Stage.h"
+#include "script/GameState.h"
+#include "script/StoryHost.h"
+#include "text/History.h"
 
 namespace mirt {
 namespace {
@@ -82,7 +86,7 @@ const QFont& HistoryViewer::font() {
 }
 
 void HistoryViewer::Open(int x, int y) {
-  viewPage_ = std::max(0, p_.history().page() - 1);
+  viewPage_ = std::max(0, history_.page() - 1);
   QImage& window = p_.screen().window();
   const QImage& shown = window.isNull() ? p_.screen().layers().screen : window;
   saved_ = shown.copy();
@@ -104,7 +108,7 @@ void HistoryViewer::Open(int x, int y) {
 }
 
 void HistoryViewer::DrawPage() {
-  const CThink& history = p_.history();
+  const CThink& history = history_;
   viewPage_ = std::clamp(viewPage_, 0, history.page());
   QImage& window = p_.screen().window();
   window = panel_.copy();
@@ -161,7 +165,7 @@ void HistoryViewer::MouseMove(int x, int y) {
 }
 
 bool HistoryViewer::Click() {
-  const int newest = std::max(0, p_.history().page() - 1);
+  const int newest = std::max(0, history_.page() - 1);
   switch (hover_) {
     case kOnUp:
       viewPage_ = std::max(0, viewPage_ - 1);
@@ -169,7 +173,7 @@ bool HistoryViewer::Click() {
       return false;
     case kOnDown:
       // Never past the last finished page.
-      viewPage_ = viewPage_ + 1 >= p_.history().page() ? newest : viewPage_ + 1;
+      viewPage_ = viewPage_ + 1 >= history_.page() ? newest : viewPage_ + 1;
       DrawPage();
       return false;
     default:

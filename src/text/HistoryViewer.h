@@ -11,14 +11,15 @@
 
 namespace mirt {
 
-class Player;
+class CThink;
+class Stage;
 
 class HistoryViewer {
  public:
   // Where the pointer is: on the up arrow, on the down arrow, elsewhere.
   enum Hover { kOnUp = 0, kOnDown = 1, kElsewhere = 2 };
 
-  explicit HistoryViewer(Player& p) : p_(p) {}
+  HistoryViewer(Stage& stage, const CThink& history) : p_(stage), history_(history) {}
 
   // Opens on the last finished page, the pointer at (x, y).
   void Open(int x, int y);
@@ -38,7 +39,8 @@ class HistoryViewer {
   void DrawArrow(const char* utf8, int x, int y, bool highlighted);
   const QFont& font();
 
-  Player& p_;
+  Stage& p_;
+  const CThink& history_;
   int viewPage_ = 0;
   int hover_ = kElsewhere;
   QImage saved_;     // the window as it was when the viewer opened

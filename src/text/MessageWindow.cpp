@@ -7,15 +7,18 @@
 #include <algorithm>
 
 #include "common/Ascii.h"
+#include "common/Encoding.h"
 #include "graphics/Composition.h"
-#include "platform/Encoding.h"
+#include "graphics/Screen.h"
+#include "graphics/Stage.h"
 #include "script/CFile.h"
-#include "shell/Player.h"
+#include "script/GameState.h"
+#include "script/StoryHost.h"
 #include "text/MessageWindow.h"
 
+#include "common/TextUnits.h"
 #include "common/Wrap.h"
 #include "text/TextFont.h"
-#include "text/TextUnits.h"
 
 namespace mirt {
 namespace {
@@ -102,7 +105,7 @@ void MessageWindow::EndPage() {
 }
 
 void MessageWindow::DrawText(const std::string& piece) {
-  p_.TraceEvent("text", JsonObject().Int("x", penX_).Int("y", penY_).Str("text", piece));
+  p_.host().TraceEvent("text", JsonObject().Int("x", penX_).Int("y", penY_).Str("text", piece));
   Layers& layers = p_.screen().layers();
   QImage& window = p_.screen().window();
   const QFont& storyFont = font();
@@ -132,7 +135,7 @@ void MessageWindow::DrawText(const std::string& piece) {
       p_.screen().PresentRect(cell.x(), cell.y(), cell.width(), cell.height());
       x += advance;
       i += n;
-      if (!p_.settings().pageMode()) p_.WaitOrClick(delay);
+      if (!p_.host().pageMode()) p_.host().WaitOrClick(delay);
     }
     window = layers.screen;  // the same pixels: share them again
   } else {
@@ -171,7 +174,7 @@ void MessageWindow::EraseWaitIndicator() {
   if (!p_.state().indicatorEnabled) return;
   Layers& layers = p_.screen().layers();
   CopyFromBox(layers.box, layers.screen, WaitIndicatorRect());
-  if (p_.storyState() != StoryState::BoxHidden) p_.screen().Repaint();
+  if (p_.host().storyState() != StoryState::BoxHidden) p_.screen().Repaint();
 }
 
 void MessageWindow::EraseIndicatorAtBoxBottom() {
@@ -186,8 +189,8 @@ void MessageWindow::EraseIndicatorAtBoxBottom() {
 
 void MessageWindow::BlinkStep() {
   const GameState& s = p_.state();
-  if (!s.indicatorEnabled || p_.storyState() != StoryState::Shown) return;
-  if (p_.choices().anyPending()) return;
+  if (!s.indicatorEnabled || p_.host().storyState() != StoryState::Shown) return;
+  if (p_.host().ChoicePending()) return;
   if (++blinkCounter_ * 100 < s.indicatorPeriod) return;
   blinkCounter_ = 0;
   blinkPhase_ = !blinkPhase_;
