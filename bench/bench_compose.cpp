@@ -46,7 +46,7 @@ struct Game {
     p.state().boxColour[2] = 96;
     p.screen().layers().text.fill(qRgb(255, 0, 0));
     p.state().SetBackgroundName("room.jpg");
-    mirt::LoadBackground(p);
+    mirt::LoadBackground(p.stage());
     for (int i = 0; i < 10; ++i) {
       p.state().SetCharName(i, kSlots[i].name);
       p.state().charX[i] = kSlots[i].x;
@@ -62,8 +62,8 @@ void ComposePresent(benchmark::State& state) {
   Game g;
   g.p.screen().pictures().enabled = state.range(0) != 0;
   for (auto _ : state) {
-    mirt::ComposeScene(g.p, false);
-    mirt::PresentFrame(g.p);
+    mirt::ComposeScene(g.p.stage(), false);
+    mirt::PresentFrame(g.p.stage());
     benchmark::DoNotOptimize(g.p.screen().layers().screen.constBits());
   }
 }
@@ -71,7 +71,7 @@ void ComposePresent(benchmark::State& state) {
 // The sprite as premultiplied ARGB: key pixels and masks become alpha.
 QImage AlphaSprite(mirt::Player& p, const SlotSpec& s) {
   QImage pic;
-  mirt::LoadGamePicture(p, s.name, pic);
+  mirt::LoadGamePicture(p.stage(), s.name, pic);
   const int w = s.mode == 2 ? pic.width() / 2 : pic.width();
   QImage out(w, pic.height(), QImage::Format_ARGB32);
   const QRgb key = pic.pixel(0, 0) & 0xFFFFFF;
@@ -98,7 +98,7 @@ void QPainterReference(benchmark::State& state) {
     QPainter painter(&scene);
     for (int i = 0; i < 10; ++i) painter.drawImage(kSlots[i].x, kSlots[i].y, sprites[i]);
     painter.end();
-    mirt::PresentFrame(g.p);
+    mirt::PresentFrame(g.p.stage());
     benchmark::DoNotOptimize(g.p.screen().layers().screen.constBits());
   }
 }

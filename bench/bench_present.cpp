@@ -166,7 +166,7 @@ void Transition(benchmark::State& state, bool scaled) {
   for (auto _ : state) {
     p.screen().window() = flip ? b : a;
     const auto t0 = std::chrono::steady_clock::now();
-    mirt::RunTransition(p, effect, speed, flip ? a : b);
+    mirt::RunTransition(p.stage(), effect, speed, flip ? a : b);
     total +=
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     flip = !flip;

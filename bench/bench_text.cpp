@@ -22,7 +22,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 #include "platform/HostFiles.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/qt/QtPlatform.h"

@@ -58,7 +58,7 @@ void TransitionDuration(benchmark::State& state) {
   for (auto _ : state) {
     p.screen().window() = flip ? b : a;
     const auto t0 = std::chrono::steady_clock::now();
-    mirt::RunTransition(p, effect, speed, flip ? a : b);
+    mirt::RunTransition(p.stage(), effect, speed, flip ? a : b);
     const std::chrono::duration<double, std::milli> d = std::chrono::steady_clock::now() - t0;
     worst = std::max(worst, d.count());
     total += d.count();
@@ -88,7 +88,7 @@ void TransitionStepWork(benchmark::State& state) {
   bool flip = false;
   for (auto _ : state) {
     p.screen().window() = flip ? b : a;
-    mirt::RunTransition(p, effect, 10, flip ? a : b);
+    mirt::RunTransition(p.stage(), effect, 10, flip ? a : b);
     flip = !flip;
   }
   state.SetItemsProcessed(int64_t(state.iterations()) * kSteps[effect]);

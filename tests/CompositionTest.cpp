@@ -56,7 +56,7 @@ struct Scene {
   // Names the background and loads it.
   void Background(const std::string& name) {
     p.state().SetBackgroundName(name);
-    mirt::LoadBackground(p);
+    mirt::LoadBackground(p.stage());
   }
   QRgb At(int x, int y) const { return Rgb(p.screen().layers().scene, x, y); }
 };
@@ -83,7 +83,7 @@ TEST(Composition, MaskBlendIsExactPerChannel) {
   }
   s.Picture("m.bmp", pic);
   s.Slot(0, "m.bmp", 100, 50, 2);
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   auto blend = [](int d, int c, int m) {  // d + floor((255 - m) (c - d) / 256)
     int num = (255 - m) * (c - d);
     int q = num / 256;
@@ -111,7 +111,7 @@ TEST(Composition, MaskBlendIsExactPerChannel) {
   odd.setPixel(3, 0, qRgb(255, 255, 255));  // mask of column 1: white -> background
   s.Picture("odd.bmp", odd);
   s.Slot(1, "odd.bmp", 0, 0, 2);
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(qRed(s.At(0, 0)), 128 + ((255 * 127) >> 8));
   EXPECT_EQ(s.At(1, 0), qRgb(128, 10, 200) & 0xFFFFFF);
   EXPECT_EQ(s.At(2, 0), qRgb(128, 10, 200) & 0xFFFFFF);
@@ -122,7 +122,7 @@ TEST(Composition, SpritesAreCutAtEveryEdge) {
   s.Picture("c.bmp", Coded(300, 200));
   s.Slot(0, "c.bmp", -100, 400);  // left and bottom edges
   s.Slot(1, "c.bmp", 500, 10);    // right edge
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(s.At(0, 400), Rgb(Coded(300, 200), 100, 0));
   EXPECT_EQ(s.At(199, 479), Rgb(Coded(300, 200), 299, 79));
   EXPECT_EQ(s.At(200, 450), 0u);
@@ -137,7 +137,7 @@ TEST(Composition, SpritesAreCutAtEveryEdge) {
   s.Slot(5, "c.bmp", INT32_MAX, INT32_MAX);
   s.Slot(6, "c.bmp", INT32_MIN, -150);  // a stored negative row is cut too
   s.Slot(7, "c.bmp", 0, -150);
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(s.At(0, 0), Rgb(Coded(300, 200), 0, 150));
   EXPECT_EQ(s.At(0, 50), 0u);
   EXPECT_EQ(s.At(639, 10), Rgb(Coded(300, 200), 139, 0));
@@ -155,7 +155,7 @@ TEST(Composition, ColourKeyIsTheTopLeftPixelAndSlotsStackInOrder) {
   s.Slot(5, "key.bmp", 100, 100, 1);
   s.Slot(2, "blue.bmp", 120, 120, 0);  // under slot 5
   s.Slot(8, "key.bmp", 300, 300, 0);   // opaque: the key colour is drawn
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(s.At(100, 100), qRgb(3, 2, 1) & 0xFFFFFF);
   EXPECT_EQ(s.At(115, 115), qRgb(0, 200, 0) & 0xFFFFFF);
   EXPECT_EQ(s.At(125, 125), qRgb(0, 200, 0) & 0xFFFFFF);  // slot 5 covers slot 2
@@ -175,19 +175,19 @@ TEST(Composition, InSceneAndShowWhileHiddenChooseTheSlots) {
   s.Slot(2, "missing.bmp", 40, 0);  // cannot be loaded: nothing drawn
   s.p.state().charInScene[1] = 0;
   s.p.state().charShowWhileHidden[1] = 1;
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(s.At(0, 0), qRgb(255, 0, 0) & 0xFFFFFF);
   EXPECT_EQ(s.At(20, 0), 0u);
   EXPECT_EQ(s.At(40, 0), 0u);
   QImage scene = s.p.screen().layers().scene.copy(), screen = s.p.screen().layers().screen.copy();
-  mirt::ShowSceneWithoutBox(s.p);
+  mirt::ShowSceneWithoutBox(s.p.stage());
   const QImage& window = s.platform.window();
   EXPECT_EQ(Rgb(window, 0, 0), 0u);  // slot 0 is not show-while-hidden
   EXPECT_EQ(Rgb(window, 20, 0), qRgb(0, 255, 0) & 0xFFFFFF);
   EXPECT_EQ(s.p.screen().layers().scene, scene);
   EXPECT_EQ(s.p.screen().layers().screen, screen);
   s.p.state().charShown[1] = 0;  // not shown: never drawn
-  mirt::ShowSceneWithoutBox(s.p);
+  mirt::ShowSceneWithoutBox(s.p.stage());
   EXPECT_EQ(Rgb(s.platform.window(), 20, 0), 0u);
 }
 
@@ -204,18 +204,18 @@ TEST(Composition, BackgroundBufferLayoutAndPlacement) {
   EXPECT_EQ(b[2], qRed(bg.pixel(0, 479)));
   EXPECT_EQ(b[479 * 1920 + 3 * 300 + 0], qBlue(bg.pixel(300, 0)));
   EXPECT_EQ(b[479 * 1920 + 3 * 300 + 2], qRed(bg.pixel(300, 0)));
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(s.p.screen().layers().scene.convertToFormat(QImage::Format_RGB32), bg);
   // smaller: top-left, black elsewhere; larger: cut at the edges
   s.Picture("small.bmp", Coded(100, 50));
   s.Background("small.bmp");
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(s.At(99, 49), Rgb(Coded(100, 50), 99, 49));
   EXPECT_EQ(s.At(100, 0), 0u);
   EXPECT_EQ(s.At(0, 50), 0u);
   s.Picture("big.bmp", Coded(700, 500));
   s.Background("big.bmp");
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(s.At(639, 479), Rgb(Coded(700, 500), 639, 479));
   // missing, or a file of no picture kind: black
   s.dir.WriteBytes("notes.gif", "GIF89a");
@@ -228,12 +228,12 @@ TEST(Composition, BackgroundBufferLayoutAndPlacement) {
 TEST(Composition, TintAndTextMakeTheFrame) {
   Scene s;
   s.FillBackground(40, 80, 120);
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   s.Box(10, 300, 630, 470, 160, 0, 0, 255);
   s.p.screen().layers().text.fill(qRgb(255, 0, 0));
   s.p.screen().layers().text.setPixel(20, 310, qRgb(255, 255, 255));
   s.p.screen().layers().text.setPixel(21, 310, qRgb(255, 0, 0));  // the ground: not drawn
-  mirt::PresentFrame(s.p);
+  mirt::PresentFrame(s.p.stage());
   auto mix = [](int k, int v, int a) { return ((k - v) * a + v * 256) / 256; };
   const QImage& screen = s.p.screen().layers().screen;
   EXPECT_EQ(Rgb(screen, 10, 300),
@@ -247,28 +247,28 @@ TEST(Composition, TintAndTextMakeTheFrame) {
   EXPECT_EQ(Rgb(s.platform.window(), 20, 310), qRgb(255, 255, 255) & 0xFFFFFF);
   // the key is the bottom-left pixel: text covering it takes its colour as key
   s.p.screen().layers().text.setPixel(0, 479, qRgb(255, 255, 255));
-  mirt::PresentFrame(s.p);
+  mirt::PresentFrame(s.p.stage());
   EXPECT_EQ(Rgb(screen, 20, 310), tinted);
   EXPECT_EQ(Rgb(screen, 21, 310), qRgb(255, 0, 0) & 0xFFFFFF);
   // opacity 0 leaves the scene, 255 gives nearly the colour
   s.p.state().boxOpacity = 0;
   s.p.screen().layers().text.fill(qRgb(255, 0, 0));
-  mirt::PresentFrame(s.p);
+  mirt::PresentFrame(s.p.stage());
   EXPECT_EQ(Rgb(screen, 100, 400), qRgb(120, 80, 40) & 0xFFFFFF);
   s.p.state().boxOpacity = 255;
-  mirt::PresentFrame(s.p);
+  mirt::PresentFrame(s.p.stage());
   EXPECT_EQ(Rgb(screen, 100, 400), qRgb(0, 0, 254) & 0xFFFFFF);
 }
 
 TEST(Composition, RestoringTheBoxAreaShowsTheOldSceneOnTheWindow) {
   Scene s;
   s.FillBackground(0, 0, 90);
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   s.Box(0, 400, 640, 480, 255, 0, 255, 0);
-  mirt::PresentFrame(s.p);
+  mirt::PresentFrame(s.p.stage());
   EXPECT_EQ(Rgb(s.platform.window(), 5, 450), qRgb(0, 254, 0) & 0xFFFFFF);
   s.FillBackground(0, 0, 10);
-  mirt::ComposeScene(s.p, true);
+  mirt::ComposeScene(s.p.stage(), true);
   EXPECT_EQ(Rgb(s.platform.window(), 5, 450), qRgb(90, 0, 0) & 0xFFFFFF);  // old scene, no box
   EXPECT_EQ(Rgb(s.p.screen().layers().scene, 5, 450), qRgb(10, 0, 0) & 0xFFFFFF);
 }
@@ -276,24 +276,24 @@ TEST(Composition, RestoringTheBoxAreaShowsTheOldSceneOnTheWindow) {
 TEST(Composition, BoxSidesFarOffTheScreenAreCutThere) {
   Scene s;
   s.FillBackground(0, 0, 90);
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   const QRgb scene = qRgb(90, 0, 0) & 0xFFFFFF, box = qRgb(0, 254, 0) & 0xFFFFFF;
   // sides at the ends of the int range: the box reaches every edge below row 400
   s.Box(INT32_MIN, 400, INT32_MAX, INT32_MAX, 255, 0, 255, 0);
-  mirt::PresentFrame(s.p);
+  mirt::PresentFrame(s.p.stage());
   EXPECT_EQ(Rgb(s.p.screen().layers().screen, 0, 400), box);
   EXPECT_EQ(Rgb(s.p.screen().layers().screen, 639, 479), box);
   EXPECT_EQ(Rgb(s.p.screen().layers().screen, 0, 399), scene);
   // restoring the box area takes the same rectangle off the window
   s.FillBackground(0, 0, 10);
-  mirt::ComposeScene(s.p, true);
+  mirt::ComposeScene(s.p.stage(), true);
   EXPECT_EQ(Rgb(s.platform.window(), 0, 400), scene);
   EXPECT_EQ(Rgb(s.platform.window(), 639, 479), scene);
   // a box whose sides are the wrong way round, or wholly off the screen, is empty
   for (const QRect& r :
        {QRect(QPoint(600, 400), QPoint(100, 300)), QRect(QPoint(INT32_MIN, 0), QPoint(-1, 480))}) {
     s.Box(r.left(), r.top(), r.right(), r.bottom(), 255, 0, 255, 0);
-    mirt::PresentFrame(s.p);
+    mirt::PresentFrame(s.p.stage());
     EXPECT_EQ(Rgb(s.p.screen().layers().screen, 300, 350), qRgb(10, 0, 0) & 0xFFFFFF);
     EXPECT_EQ(Rgb(s.p.screen().layers().screen, 0, 0), qRgb(10, 0, 0) & 0xFFFFFF);
   }
@@ -303,8 +303,8 @@ TEST(Composition, ChangedPicturesAreSeenAtTheNextComposition) {
   Scene s;
   s.Picture("c.bmp", Solid(8, 8, qRgb(255, 0, 0)));
   s.Slot(0, "c.bmp", 0, 0);
-  mirt::ComposeScene(s.p, false);
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(s.p.screen().pictures().hits, 1u);
   EXPECT_EQ(s.At(0, 0), qRgb(255, 0, 0) & 0xFFFFFF);
   // the same size, only the modification time tells
@@ -312,38 +312,38 @@ TEST(Composition, ChangedPicturesAreSeenAtTheNextComposition) {
   const auto before = fs::last_write_time(s.dir.Path("c.bmp"));
   s.Picture("c.bmp", Solid(8, 8, qRgb(0, 0, 255)));
   fs::last_write_time(s.dir.Path("c.bmp"), before + std::chrono::nanoseconds(1));
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(s.At(0, 0), qRgb(0, 0, 255) & 0xFFFFFF);
   // rewritten in place with its modification time set back, as copies that
   // keep times do
   const auto kept = fs::last_write_time(s.dir.Path("c.bmp"));
   s.Picture("c.bmp", Solid(8, 8, qRgb(0, 128, 255)));
   fs::last_write_time(s.dir.Path("c.bmp"), kept);
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(s.At(0, 0), qRgb(0, 128, 255) & 0xFFFFFF);
   // a graphics archive that appears, then changes, wins over the file
   s.p.script().scenario().defs().graphicsArchive = "gfx.dat";
   s.dir.WriteBytes("gfx.dat", ArchiveFile({{"C.BMP", PackedFile(Solid(8, 8, qRgb(0, 255, 0)))}}));
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   // a packed picture under a BMP name does not decode: the plain file is used
   EXPECT_EQ(s.At(0, 0), qRgb(0, 128, 255) & 0xFFFFFF);
   s.dir.WriteBytes("gfx.dat", ArchiveFile({{"c.ccg", PackedFile(Solid(8, 8, qRgb(0, 255, 0)))},
                                            {"c.bmp", BmpFile(Solid(8, 8, qRgb(9, 9, 9)))}}));
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(s.At(0, 0), qRgb(9, 9, 9) & 0xFFFFFF);
   s.p.state().SetCharName(0, "C.CCG");
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(s.At(0, 0), qRgb(0, 255, 0) & 0xFFFFFF);
   // entries without pixels (missing names) are bounded as well; the
   // pictures in use are found again
   QImage none;
   for (int i = 0; i < 1000; ++i)
-    EXPECT_FALSE(mirt::LoadGamePicture(s.p, "none" + std::to_string(i) + ".bmp", none));
+    EXPECT_FALSE(mirt::LoadGamePicture(s.p.stage(), "none" + std::to_string(i) + ".bmp", none));
   EXPECT_LE(s.p.screen().pictures().size(), s.p.screen().pictures().entryLimit);
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(s.At(0, 0), qRgb(0, 255, 0) & 0xFFFFFF);
   // without the cache the same pictures come out
   s.p.screen().pictures().enabled = false;
-  mirt::ComposeScene(s.p, false);
+  mirt::ComposeScene(s.p.stage(), false);
   EXPECT_EQ(s.At(0, 0), qRgb(0, 255, 0) & 0xFFFFFF);
 }

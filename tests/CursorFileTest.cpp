@@ -399,10 +399,10 @@ TEST(Cursor, ARestoredStateShowsItsCursorOnlyWhenItsFlagSaysSo) {
     mirt::Player player(platform);
     mirt::CopyField(player.state().cursorName, sizeof player.state().cursorName, "hand.cur");
     player.state().customCursor = 0;
-    mirt::ApplyCursor(player);
+    mirt::ApplyCursor(player.stage());
     EXPECT_TRUE(platform.cursorImage.isNull());
     player.state().customCursor = 1;
-    mirt::ApplyCursor(player);
+    mirt::ApplyCursor(player.stage());
     EXPECT_EQ(platform.cursorImage.size(), QSize(4, 2));
     EXPECT_EQ(platform.cursorHotX, 3);
   }

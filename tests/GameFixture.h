@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 #include "platform/HostFiles.h"
 #include "shell/Automation.h"
 

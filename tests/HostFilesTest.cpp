@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "ArchiveFixture.h"
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 #include "platform/HostFiles.h"
 #include "script/Archive.h"
 #include "script/CFile.h"

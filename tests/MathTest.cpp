@@ -163,11 +163,11 @@ TEST(MathRandom, GeneratorSequenceFromKnownSeed) {
   }
   p.random().Seed(1);  // draws 346, 130, 10982, 1090
   p.tok().SetSource("r,1,6");
-  EXPECT_EQ(mirt::CmdRANDOM(p), 1);
+  EXPECT_EQ(p.RunCommand("RANDOM"), 1);
   p.tok().SetSource("a,-3,4");  // even draw: the negative side, from a second draw
-  mirt::CmdRANDOM(p);
+  p.RunCommand("RANDOM");
   p.tok().SetSource("b,-10,-2");
-  mirt::CmdRANDOM(p);
+  p.RunCommand("RANDOM");
   EXPECT_EQ(p.vars().ints[0].value, 5);
   EXPECT_EQ(p.vars().ints[1].value, -2);
   EXPECT_EQ(p.vars().ints[2].value, 8);

@@ -189,14 +189,14 @@ TEST(PictureCommands, UnknownLayerNameIsAUsageError) {
 TEST(PictureCommands, TransitionsOnlyWithPageModeAndSkipOff) {
   mirt::HeadlessPlatform platform(true);
   mirt::Player p(platform);
-  EXPECT_TRUE(mirt::TransitionsEnabled(p));
+  EXPECT_TRUE(mirt::TransitionsEnabled(p.stage()));
   p.menuActivated("SKIP");  // skip mode on
   ASSERT_TRUE(p.skipMode());
-  EXPECT_FALSE(mirt::TransitionsEnabled(p));
+  EXPECT_FALSE(mirt::TransitionsEnabled(p.stage()));
   p.menuActivated("SKIP");
   p.menuActivated("P1");  // page mode on
   ASSERT_TRUE(p.settings().pageMode());
-  EXPECT_FALSE(mirt::TransitionsEnabled(p));
+  EXPECT_FALSE(mirt::TransitionsEnabled(p.stage()));
 }
 
 TEST(PictureCommands, BrokenPackedTreeMessageAndLongNames) {

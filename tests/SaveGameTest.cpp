@@ -434,7 +434,7 @@ TEST(StripWipe, ThirtyTwoStepsOfThinningBandsCoverTheScreen) {
   p.screen().Create();
   const QImage red = mirt::FadeColourPicture(0x0000FF);
   EXPECT_EQ(red.pixel(0, 0) & 0xFFFFFF, qRgb(255, 0, 0) & 0xFFFFFF);
-  mirt::StripWipe(p, red);
+  mirt::StripWipe(p.stage(), red);
   ASSERT_EQ(platform.frames.size(), 32u);
   auto isRed = [](const QImage& f, int y) { return (f.pixel(320, y) & 0xFFFFFF) == 0xFF0000u; };
   // Step one: rows 0-14, 15-28, 30-42, ... each band one row thinner.

@@ -41,7 +41,7 @@ TEST(Fadeout, ColourOfLowBytesBecomesTheBackgroundAndEveryLayer) {
   p.state().boxColour[0] = 0, p.state().boxColour[1] = 0, p.state().boxColour[2] = 200;
   p.state().boxLeft = 10, p.state().boxTop = 300, p.state().boxRight = 630,
   p.state().boxBottom = 470;
-  EXPECT_EQ(sp.Command(mirt::CmdFADEOUT, "300,257,-255,10"), 1);  // 44, 1, 1
+  EXPECT_EQ(sp.Command("FADEOUT", "300,257,-255,10"), 1);  // 44, 1, 1
   const QRgb colour = qRgb(44, 1, 1);
   EXPECT_EQ(p.state().fadeColour, 44 + 1 * 256 + 1 * 65536);
   EXPECT_EQ(sp.platform.waits.size(), 15u);  // the cross-fade ran
@@ -68,13 +68,13 @@ TEST(Fadeout, OnlyKeptCharactersStayShown) {
   for (int i = 0; i < 10; ++i) p.state().charShown[i] = 1;
   p.state().charKeep[2] = 1;
   p.state().charKeep[9] = 1;
-  sp.Command(mirt::CmdFADEOUT, "0,0,0,1");
+  sp.Command("FADEOUT", "0,0,0,1");
   for (int i = 0; i < 10; ++i) EXPECT_EQ(p.state().charShown[i], i == 2 || i == 9 ? 1 : 0) << i;
 }
 
 TEST(Fadeout, NegativeSpeedWaitsOneMillisecond) {
   StepPlayer sp(OldPicture());
-  sp.Command(mirt::CmdFADEOUT, "1,2,3,-40");
+  sp.Command("FADEOUT", "1,2,3,-40");
   ASSERT_EQ(sp.platform.waits.size(), 15u);
   for (uint32_t w : sp.platform.waits) EXPECT_EQ(w, 1u);
 }
@@ -82,7 +82,7 @@ TEST(Fadeout, NegativeSpeedWaitsOneMillisecond) {
 TEST(Fadeout, HeldButtonEndsTheFadeButTheLayersTakeTheColour) {
   StepPlayer sp(OldPicture());
   sp.platform.setLeftButton(true);
-  sp.Command(mirt::CmdFADEOUT, "0,0,255,100");
+  sp.Command("FADEOUT", "0,0,255,100");
   EXPECT_TRUE(sp.platform.waits.empty());
   EXPECT_EQ(sp.platform.presents, 2);  // the first blend, then the colour itself
   EXPECT_TRUE(AllPixels(sp.window(), qRgb(0, 0, 255)));
@@ -93,7 +93,7 @@ TEST(Fadeout, SkipModeAndPageModeShowTheColourAtOnce) {
   for (int mode = 0; mode < 2; ++mode) {
     StepPlayer sp(OldPicture());
     sp.player.menuActivated(mode == 0 ? "SKIP" : "P1");
-    sp.Command(mirt::CmdFADEOUT, "10,20,30,100");
+    sp.Command("FADEOUT", "10,20,30,100");
     EXPECT_TRUE(sp.platform.waits.empty());
     EXPECT_TRUE(AllPixels(sp.window(), qRgb(10, 20, 30)));
     EXPECT_EQ(sp.player.state().fadeColour, 10 + 20 * 256 + 30 * 65536);
@@ -113,7 +113,7 @@ TEST(Flash, AlternatesColourAndPictureAndEndsOnThePicture) {
     else if (win == before)
       colourShown.push_back(false);
   };
-  EXPECT_EQ(sp.Command(mirt::CmdFLASH, "300,0,255,3,50"), 1);
+  EXPECT_EQ(sp.Command("FLASH", "300,0,255,3,50"), 1);
   EXPECT_EQ(colourShown, (std::vector<bool>{true, false, true, false, true, false}));
   EXPECT_EQ(sp.platform.waits, (std::vector<uint32_t>(6, 50)));
   EXPECT_EQ(sp.window(), before);
@@ -125,7 +125,7 @@ TEST(Flash, HeldButtonOnlyShortensTheWaits) {
   sp.platform.setLeftButton(true);
   sp.player.tok().SetSource("255,255,255,2,500");
   const uint32_t t0 = sp.platform.tickCount();
-  mirt::CmdFLASH(sp.player);
+  sp.player.RunCommand("FLASH");
   EXPECT_EQ(sp.platform.presents, 4);
   EXPECT_EQ(sp.platform.tickCount(), t0);
   EXPECT_EQ(sp.window(), OldPicture());
@@ -158,7 +158,7 @@ TEST(Quiver, TwentyWrappedDisplacementsPerShakeThenTheUnshiftedScreen) {
                                      20, 18, 16, 14, 12, 10, 8,  6,  4,  2};
     std::vector<QImage> frames;
     sp.platform.onPresent = [&](const QImage& win, int) { frames.push_back(win.copy()); };
-    EXPECT_EQ(sp.Command(mirt::CmdQUIVER, direction == 1 ? "1,2,30" : "2,2,30"), 1);
+    EXPECT_EQ(sp.Command("QUIVER", direction == 1 ? "1,2,30" : "2,2,30"), 1);
     ASSERT_EQ(frames.size(), 41u);
     for (int n : {0, 1, 10, 13, 19, 20, 30}) {
       EXPECT_EQ(frames[n], Shifted(NewPicture(), shifts[n % 20], direction == 1)) << "frame " << n;
@@ -171,7 +171,7 @@ TEST(Quiver, TwentyWrappedDisplacementsPerShakeThenTheUnshiftedScreen) {
 TEST(Quiver, CountZeroOnlyCopiesTheScreen) {
   StepPlayer sp(OldPicture());
   sp.player.screen().layers().screen = NewPicture();
-  sp.Command(mirt::CmdQUIVER, "1,0,100");
+  sp.Command("QUIVER", "1,0,100");
   EXPECT_EQ(sp.platform.presents, 1);
   EXPECT_TRUE(sp.platform.waits.empty());
   EXPECT_EQ(sp.window(), NewPicture());
@@ -199,7 +199,7 @@ TEST(Draw, RunsTheTransitionToTheSceneWithBlinkingSuspended) {
     blinkingDuring += p.message().blinking();
     if (n == 0) firstStep = win.copy();
   };
-  EXPECT_EQ(sp.Command(mirt::CmdDRAW, "11,20"), 1);
+  EXPECT_EQ(sp.Command("DRAW", "11,20"), 1);
   EXPECT_EQ(sp.platform.waits.size(), 320u);
   EXPECT_EQ(blinkingDuring, 0);
   EXPECT_TRUE(p.message().blinking());
@@ -214,12 +214,12 @@ TEST(Draw, RunsTheTransitionToTheSceneWithBlinkingSuspended) {
 TEST(ScreenEffects, ClosingTheWindowEndsLongEffects) {
   const struct {
     const char* name;
-    int (*cmd)(mirt::Player&);
+    const char* cmd;
     const char* args;
     size_t waits;  // FLASH's cycle ends with its second wait
-  } cases[] = {{"QUIVER", mirt::CmdQUIVER, "1,50,10", 1},
-               {"FLASH", mirt::CmdFLASH, "0,0,0,50,10", 2},
-               {"DRAW", mirt::CmdDRAW, "13,10", 1}};
+  } cases[] = {{"QUIVER", "QUIVER", "1,50,10", 1},
+               {"FLASH", "FLASH", "0,0,0,50,10", 2},
+               {"DRAW", "DRAW", "13,10", 1}};
   for (const auto& c : cases) {
     StepPlayer sp(OldPicture());
     sp.platform.onWait = [&](const QImage&, int n) {

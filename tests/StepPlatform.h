@@ -51,9 +51,9 @@ struct StepPlayer {
   }
   const QImage& window() const { return platform.window(); }
   // Runs a command handler on the argument text; returns its result.
-  int Command(int (*cmd)(mirt::Player&), const char* args) {
+  int Command(const char* keyword, const char* args) {
     player.tok().SetSource(args);
-    return cmd(player);
+    return player.RunCommand(keyword);
   }
 };
 

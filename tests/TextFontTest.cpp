@@ -10,11 +10,11 @@
 
 #include "GameFixture.h"
 #include "StepPlatform.h"
+#include "common/TextUnits.h"
 #include "script/Commands.h"
+#include "script/VariableStore.h"
 #include "shell/Player.h"
 #include "text/TextFont.h"
-#include "text/TextUnits.h"
-#include "vars/VariableStore.h"
 
 using namespace mirt_test;
 
@@ -67,7 +67,7 @@ TEST(TextFont, ScriptFacesDrawWithJapaneseFamilies) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.face);
     mirt_test::StepPlayer sp(QImage(640, 480, QImage::Format_RGB32));
-    sp.Command(mirt::CmdFONTNAME, ("\"" + mirt::utf8ToCp932(c.face) + "\"").c_str());
+    sp.Command("FONTNAME", ("\"" + mirt::utf8ToCp932(c.face) + "\"").c_str());
     const QFont& font = sp.player.message().font();
     EXPECT_EQ(QFontInfo(font).family().toStdString(), c.family);
     const QRawFont raw = QRawFont::fromFont(font);

@@ -110,7 +110,7 @@ TEST(Transition, EveryStepShowsExactlyTheCoveredPixels) {
         firstFault = "step " + std::to_string(n) + ": " + fault;
       ++checked;
     };
-    mirt::RunTransition(sp.player, pat.effect, 5, newPic);
+    mirt::RunTransition(sp.player.stage(), pat.effect, 5, newPic);
     EXPECT_EQ(firstFault, "");
     EXPECT_EQ(checked, pat.steps);
     EXPECT_EQ(sp.platform.presents, pat.steps);
@@ -123,14 +123,14 @@ TEST(Transition, WaitsTheSpeedAndSpeedZeroAsOne) {
   const QImage oldPic = OldPicture(), newPic = NewPicture();
   for (int speed : {0, 1, 7}) {
     StepPlayer sp(oldPic);
-    mirt::RunTransition(sp.player, 3, speed, newPic);
+    mirt::RunTransition(sp.player.stage(), 3, speed, newPic);
     ASSERT_EQ(sp.platform.waits.size(), 10u);
     for (uint32_t w : sp.platform.waits) EXPECT_EQ(w, uint32_t(speed < 1 ? 1 : speed));
   }
   // 13 steps on the virtual clock take steps x speed
   StepPlayer sp(oldPic);
   const uint32_t t0 = sp.platform.tickCount();
-  mirt::RunTransition(sp.player, 13, 10, newPic);
+  mirt::RunTransition(sp.player.stage(), 13, 10, newPic);
   EXPECT_EQ(sp.platform.tickCount() - t0, 4800u);
 }
 
@@ -138,7 +138,7 @@ TEST(Transition, NumbersOutsideOneToSixteenDoNothing) {
   const QImage oldPic = OldPicture(), newPic = NewPicture();
   for (unsigned effect : {0u, 17u, 18u, 19u, 20u, 0xFFFFFFFFu}) {
     StepPlayer sp(oldPic);
-    mirt::RunTransition(sp.player, effect, 10, newPic);
+    mirt::RunTransition(sp.player.stage(), effect, 10, newPic);
     EXPECT_EQ(sp.platform.presents, 0);
     EXPECT_TRUE(sp.platform.waits.empty());
     EXPECT_EQ(sp.window(), oldPic);
@@ -154,7 +154,7 @@ TEST(Transition, HeldButtonEndsEveryEffectAfterItsFirstStep) {
     const std::string trace = dir.Path("t" + std::to_string(pat.effect) + ".jsonl");
     sp.player.trace().Open(trace);
     sp.platform.setLeftButton(true);
-    mirt::RunTransition(sp.player, pat.effect, 10, newPic);
+    mirt::RunTransition(sp.player.stage(), pat.effect, 10, newPic);
     EXPECT_TRUE(sp.platform.waits.empty());  // the wait returned at once
     EXPECT_EQ(sp.platform.presents, 1);
     EXPECT_EQ(
@@ -179,7 +179,7 @@ TEST(Transition, ReverseTwinsAndRowWipesCoverTheWholeWindow) {
       for (int y = 0; y < 480; ++y)
         if (rowFirstSeen[y] < 0 && (win.pixel(0, y) & 0xFF) == 0xA0) rowFirstSeen[y] = n;
     };
-    mirt::RunTransition(sp.player, effect, 1, newPic);
+    mirt::RunTransition(sp.player.stage(), effect, 1, newPic);
     EXPECT_EQ(sp.window(), newPic);
     for (int y = 0; y < 480; ++y) EXPECT_GE(rowFirstSeen[y], 0) << "row " << y;
     if (effect == 13) {
@@ -215,7 +215,7 @@ TEST(CrossFade, EachStepBlendsTheCurrentWindowTowardsTheSource) {
         firstFault = "step " + std::to_string(n) + " pixel " + std::to_string(i);
     }
   };
-  mirt::RunTransition(sp.player, 9, 20, newPic);
+  mirt::RunTransition(sp.player.stage(), 9, 20, newPic);
   EXPECT_EQ(firstFault, "");
   EXPECT_EQ(sp.platform.waits.size(), 15u);
   // after the last blend (d = 224) the window is set to the source exactly
@@ -230,7 +230,7 @@ TEST(CrossFade, ExtremeChannelsStayInTheirLanes) {
   std::vector<QRgb> seen;
   StepPlayer sp(black);
   sp.platform.onWait = [&](const QImage& win, int) { seen.push_back(win.pixel(320, 240)); };
-  mirt::RunTransition(sp.player, 9, 1, white);
+  mirt::RunTransition(sp.player.stage(), 9, 1, white);
   ASSERT_EQ(seen.size(), 15u);
   int v = 0;
   for (int n = 0; n < 15; ++n) {
@@ -273,7 +273,7 @@ TEST(CrossFade, CutShortStillEndsOnTheSource) {
   const QImage oldPic = Noise(3), newPic = Noise(4);
   StepPlayer sp(oldPic);
   sp.platform.pressAtWait = 2;
-  mirt::RunTransition(sp.player, 9, 10, newPic);
+  mirt::RunTransition(sp.player.stage(), 9, 10, newPic);
   EXPECT_EQ(sp.platform.waits.size(), 3u);
   EXPECT_EQ(sp.window(), newPic);
 }
@@ -282,7 +282,7 @@ TEST(CrossFade, SourceInAnotherFormatIsTakenAs32Bits) {
   QImage oldPic = Noise(5);
   QImage src24 = Noise(6).convertToFormat(QImage::Format_RGB888);
   StepPlayer sp(oldPic);
-  mirt::RunTransition(sp.player, 9, 1, src24);
+  mirt::RunTransition(sp.player.stage(), 9, 1, src24);
   EXPECT_EQ(sp.window(), src24.convertToFormat(QImage::Format_RGB32));
 }
 
@@ -293,7 +293,7 @@ TEST(Dissolve, QuittingEndsThePassAndTheEffect) {
   {
     StepPlayer sp(oldPic);
     sp.player.RequestClose();  // every message pump now says stop
-    mirt::RunTransition(sp.player, 10, 10, newPic);
+    mirt::RunTransition(sp.player.stage(), 10, 10, newPic);
     EXPECT_EQ(sp.platform.waits.size(), 1u);
     // only the first row of the first pass got through
     EXPECT_EQ(
@@ -303,7 +303,7 @@ TEST(Dissolve, QuittingEndsThePassAndTheEffect) {
   {
     StepPlayer sp(oldPic);
     sp.player.RequestClose();
-    mirt::RunTransition(sp.player, 16, 10, newPic);
+    mirt::RunTransition(sp.player.stage(), 16, 10, newPic);
     EXPECT_EQ(sp.platform.waits.size(), 1u);  // the first pass is whole
     EXPECT_EQ(CheckSplit(sp.window(), oldPic, newPic,
                          [](int x, int y) { return x % 4 < 2 && y % 4 < 2; }),
@@ -318,7 +318,7 @@ TEST(Transition, StartsFromABlackWindowWhenNothingWasShown) {
   sp.platform.onWait = [&](const QImage& win, int n) {
     if (n == 0) firstStep = {win.pixel(1, 0), win.pixel(0, 0)};
   };
-  mirt::RunTransition(sp.player, 1, 1, newPic);
+  mirt::RunTransition(sp.player.stage(), 1, 1, newPic);
   ASSERT_EQ(firstStep.size(), 2u);
   EXPECT_EQ(firstStep[0], qRgb(0, 0, 0));
   EXPECT_EQ(firstStep[1], newPic.pixel(0, 0));

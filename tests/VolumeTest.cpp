@@ -6,7 +6,7 @@
 #include <map>
 
 #include "GameFixture.h"
-#include "shell/Volume.h"
+#include "platform/VolumeDialog.h"
 
 using namespace mirt_test;
 using mirt::SoundDevice;

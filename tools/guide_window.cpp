@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/VolumeDialog.h"
 #include "platform/qt/QtPlatform.h"
 #include "platform/qt/VolumeWindow.h"
 #include "shell/Menu.h"
-#include "shell/Volume.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "common/NameField.h"
 
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 
 namespace mirt {
 

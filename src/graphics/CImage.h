@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "common/Screen.h"
+#include "common/ScreenSize.h"
 
 namespace mirt {
 

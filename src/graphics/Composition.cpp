@@ -7,11 +7,21 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/Encoding.h"
 #include "graphics/PictureCache.h"
+#include "graphics/Screen.h"
+#include "graphics/Stage.h"
 #include "graphics/Transitions.h"
-#include "shell/Player.h"
+#include "platform/Platform.h"
+#include "script/Arguments.h"
+#include "script/GameState.h"
+#include "script/Scenario.h"
+#include "script/StoryHost.h"
+#include "script/StringTok.h"
 
 namespace mirt {
+
+StringTok& Stage::tok() const { return args_.tok(); }
 
 namespace {
 
@@ -39,7 +49,7 @@ Clip ClipSprite(int x, int y, int w, int h) {
 
 // Draws the background and the slots that pass the filter, in slot order.
 template <typename Filter>
-void BuildScene(Player& p, std::vector<uint8_t>& rows, Filter drawn) {
+void BuildScene(Stage& p, std::vector<uint8_t>& rows, Filter drawn) {
   rows = p.screen().layers().background;
   rows.resize(kBufferBytes, 0);
   for (int slot = 0; slot < kCharacterSlots; ++slot) {
@@ -54,7 +64,7 @@ void BuildScene(Player& p, std::vector<uint8_t>& rows, Filter drawn) {
 
 }  // namespace
 
-QRect MessageBoxRect(const Player& p) {
+QRect MessageBoxRect(const Stage& p) {
   // Clamped side by side before any difference is taken, so that sides at
   // the ends of the int range cannot overflow the width or height.
   const GameState& s = p.state();
@@ -66,11 +76,10 @@ QRect MessageBoxRect(const Player& p) {
   return QRect(left, top, right - left, bottom - top);
 }
 
-bool LoadGamePicture(Player& p, const std::string& cp932Name, QImage& out) {
+bool LoadGamePicture(Stage& p, const std::string& cp932Name, QImage& out) {
   std::string error;
-  bool ok = p.screen().pictures().Load(cp932Name, p.script().scenario().defs().graphicsArchive, out,
-                                       &error);
-  if (!error.empty()) p.Message(error);
+  bool ok = p.screen().pictures().Load(cp932Name, p.defs().graphicsArchive, out, &error);
+  if (!error.empty()) p.host().Message(error);
   return ok;
 }
 
@@ -86,7 +95,7 @@ void RowsToImage(const std::vector<uint8_t>& rows, QImage& image) {
   }
 }
 
-void ComposeScene(Player& p, bool restoreBoxArea) {
+void ComposeScene(Stage& p, bool restoreBoxArea) {
   Screen& screen = p.screen();
   if (restoreBoxArea) {
     const QRect box = MessageBoxRect(p);
@@ -103,7 +112,7 @@ void ComposeScene(Player& p, bool restoreBoxArea) {
   RowsToImage(rows, screen.layers().scene);
 }
 
-void DrawSprite(Player& p, int slot, std::vector<uint8_t>& rows) {
+void DrawSprite(Stage& p, int slot, std::vector<uint8_t>& rows) {
   if (slot < 0 || slot >= kCharacterSlots || rows.size() < kBufferBytes) return;
   QImage picture;
   if (!LoadGamePicture(p, p.state().CharName(slot), picture) || picture.isNull()) return;
@@ -125,7 +134,7 @@ void DrawSprite(Player& p, int slot, std::vector<uint8_t>& rows) {
   }
 }
 
-void DrawMaskedSprite(Player& p, const std::string& cp932Name, int x, int y,
+void DrawMaskedSprite(Stage& p, const std::string& cp932Name, int x, int y,
                       std::vector<uint8_t>& rows) {
   if (rows.size() < kBufferBytes) return;
   QImage picture;
@@ -149,7 +158,7 @@ void DrawMaskedSprite(Player& p, const std::string& cp932Name, int x, int y,
   }
 }
 
-void LoadBackground(Player& p) {
+void LoadBackground(Stage& p) {
   QImage picture;
   const bool loaded = LoadGamePicture(p, p.state().BackgroundName(), picture);
   std::vector<uint8_t>& rows = p.screen().layers().background;
@@ -169,7 +178,7 @@ void LoadBackground(Player& p) {
   }
 }
 
-void PresentFrame(Player& p) {
+void PresentFrame(Stage& p) {
   Layers& layers = p.screen().layers();
   QImage& screen = layers.screen;
   screen = layers.scene.convertToFormat(QImage::Format_RGB32);
@@ -191,7 +200,7 @@ void PresentFrame(Player& p) {
   p.screen().Repaint();
 }
 
-void ShowSceneWithoutBox(Player& p) {
+void ShowSceneWithoutBox(Stage& p) {
   std::vector<uint8_t> rows;
   BuildScene(p, rows, [&](int slot) { return p.state().charShowWhileHidden[slot] != 0; });
   RowsToImage(rows, p.screen().window());
@@ -201,7 +210,7 @@ void ShowSceneWithoutBox(Player& p) {
 // The tinted box over the finished scene: BoxImage becomes the screen with
 // the box rectangle's pixels pulled towards the box colour by the opacity,
 // and that rectangle goes back onto the screen.
-void TintMessageBox(Player& p, int opacity, int red, int green, int blue) {
+void TintMessageBox(Stage& p, int opacity, int red, int green, int blue) {
   QImage& box = p.screen().layers().box;
   box = p.screen().layers().screen.convertToFormat(QImage::Format_RGB32);
   const QRect rect = MessageBoxRect(p).intersected(box.rect());
@@ -218,26 +227,26 @@ void TintMessageBox(Player& p, int opacity, int red, int green, int blue) {
   painter.drawImage(rect.topLeft(), box, rect);
 }
 
-void TintMessageBox(Player& p) {
+void TintMessageBox(Stage& p) {
   const GameState& s = p.state();
   TintMessageBox(p, s.boxOpacity, s.boxColour[0], s.boxColour[1], s.boxColour[2]);
 }
 
-bool TransitionsEnabled(Player& p) { return !p.settings().pageMode() && !p.skipMode(); }
+bool TransitionsEnabled(Stage& p) { return !p.host().pageMode() && !p.host().skipMode(); }
 
-int32_t CheckedEffect(Player& p, int32_t effect) {
+int32_t CheckedEffect(Stage& p, int32_t effect) {
   if (effect >= 0 && effect <= 20) return effect;
-  p.Message(Sjis("存在しないエフェクトＮＯを選択しました。"));
+  p.host().Message(Sjis("存在しないエフェクトＮＯを選択しました。"));
   return 0;
 }
 
-void RetintBox(Player& p) {
+void RetintBox(Stage& p) {
   Layers& layers = p.screen().layers();
   layers.screen = layers.scene.copy();
   TintMessageBox(p);
 }
 
-void ShowScene(Player& p, int32_t effect, int32_t speed) {
+void ShowScene(Stage& p, int32_t effect, int32_t speed) {
   if (TransitionsEnabled(p))
     RunTransition(p, static_cast<unsigned>(effect), speed, p.screen().layers().scene);
   PresentFrame(p);

@@ -2,10 +2,18 @@
 
 #include <cstring>
 
+#include "common/Encoding.h"
+#include "graphics/GraphicsCommands.h"
+#include "graphics/Screen.h"
+#include "graphics/Stage.h"
+#include "platform/Platform.h"
+#include "script/Arguments.h"
 #include "script/CFile.h"
-#include "script/Commands.h"
-#include "shell/Player.h"
-#include "vars/Arguments.h"
+#include "script/CommandTable.h"
+#include "script/GameState.h"
+#include "script/Scenario.h"
+#include "script/StoryHost.h"
+#include "script/StringTok.h"
 
 namespace mirt {
 
@@ -25,7 +33,7 @@ QImage CursorFrameImage(const CursorFrame& frame) {
   return img;
 }
 
-bool ShowCursorFile(Player& p, const std::string& cp932Name) {
+bool ShowCursorFile(Stage& p, const std::string& cp932Name) {
   std::optional<CursorFile> cursor;
   if (auto bytes = ReadWholeFile(cp932Name)) cursor = ParseCursorFile(bytes->data(), bytes->size());
   if (!cursor) {
@@ -54,14 +62,14 @@ bool ShowCursorFile(Player& p, const std::string& cp932Name) {
   return !images[0].isNull();
 }
 
-void ApplyCursor(Player& p) {
+void ApplyCursor(Stage& p) {
   if (p.state().customCursor != 1) return;
   ShowCursorFile(p, FieldString(p.state().cursorName, sizeof p.state().cursorName));
 }
 
-int CmdSETCURSOR(Player& p) {
+int CmdSETCURSOR(Stage& p) {
   std::string name;
-  ReadStringArgument(p, name);
+  name = p.args().String();
   GameState& s = p.state();
   // The state keeps the name for a saved game to show the same cursor; a
   // name longer than its field could name another file when read back, so
@@ -76,6 +84,10 @@ int CmdSETCURSOR(Player& p) {
   s.customCursor = 1;
   CopyField(s.cursorName, sizeof s.cursorName, name);
   return 1;
+}
+
+void RegisterCursorCommands(CommandTable& table, Stage& stage) {
+  table.Bind(Command::SETCURSOR, [&stage] { return CmdSETCURSOR(stage); });
 }
 
 }  // namespace mirt

@@ -2,23 +2,29 @@
 // CHARPOS, CHARMODE and TITLE.
 #include <string>
 
+#include "common/Encoding.h"
+#include "common/Version.h"
 #include "graphics/Composition.h"
-#include "script/Commands.h"
-#include "shell/Player.h"
-#include "shell/Version.h"
-#include "vars/Arguments.h"
-#include "vars/VariableStore.h"
+#include "graphics/GraphicsCommands.h"
+#include "graphics/Screen.h"
+#include "graphics/Stage.h"
+#include "platform/Platform.h"
+#include "script/Arguments.h"
+#include "script/CommandTable.h"
+#include "script/GameState.h"
+#include "script/Scenario.h"
+#include "script/StoryHost.h"
+#include "script/StringTok.h"
+#include "script/VariableStore.h"
 
 namespace mirt {
 
 namespace {
 
-constexpr int kTokenMax = 256;
-
 bool ValidSlot(int32_t slot) { return slot >= 0 && slot < kCharacterSlots; }
 
 // Whatever follows a string argument up to one of delimiters is dropped.
-void DropRest(Player& p, const char* delimiters) {
+void DropRest(Stage& p, const char* delimiters) {
   std::string rest;
   p.tok().SetDelimiters(delimiters);
   p.tok().ReadToken(rest, kTokenMax, true);
@@ -26,33 +32,33 @@ void DropRest(Player& p, const char* delimiters) {
 
 }  // namespace
 
-int CmdLOADBG(Player& p) {
+int CmdLOADBG(Stage& p) {
   std::string name;
-  ReadStringArgument(p, name);
+  name = p.args().String();
   p.state().SetBackgroundName(name);
   DropRest(p, ",");
-  int32_t effect = ReadIntArgument(p);
-  const int32_t speed = ReadIntArgument(p);
+  int32_t effect = p.args().Int();
+  const int32_t speed = p.args().Int();
   LoadBackground(p);
   p.state().backgroundLoaded = 1;
   for (int i = 0; i < kCharacterSlots; ++i)
     if (!p.state().charKeep[i]) p.state().charShown[i] = 0;
-  p.message().SetBlinking(false);
+  p.host().SetIndicatorBlinking(false);
   ComposeScene(p, false);
   effect = CheckedEffect(p, effect);
   ShowScene(p, effect, speed);
   p.state().fadeColour = 0;
-  p.message().SetBlinking(true);
+  p.host().SetIndicatorBlinking(true);
   return 1;
 }
 
-int CmdLOADCHAR(Player& p) {
+int CmdLOADCHAR(Stage& p) {
   std::string name;
-  ReadStringArgument(p, name);
+  name = p.args().String();
   DropRest(p, ",\n!");
-  const int32_t slot = ReadIntArgument(p);
-  int32_t effect = ReadIntArgument(p);
-  const int32_t speed = ReadIntArgument(p);
+  const int32_t slot = p.args().Int();
+  int32_t effect = p.args().Int();
+  const int32_t speed = p.args().Int();
   if (!ValidSlot(slot)) return 1;
   p.state().SetCharName(slot, name);
   p.state().charShown[slot] = 1;
@@ -63,10 +69,10 @@ int CmdLOADCHAR(Player& p) {
   return 1;
 }
 
-int CmdCHARCLR(Player& p) {
-  const int32_t slot = ReadIntArgument(p);
-  const int32_t effect = ReadIntArgument(p);
-  const int32_t speed = ReadIntArgument(p);
+int CmdCHARCLR(Stage& p) {
+  const int32_t slot = p.args().Int();
+  const int32_t effect = p.args().Int();
+  const int32_t speed = p.args().Int();
   if (!ValidSlot(slot)) return 1;
   p.state().charShown[slot] = 0;
   p.state().SetCharName(slot, "");
@@ -76,22 +82,22 @@ int CmdCHARCLR(Player& p) {
   return 1;
 }
 
-int CmdCHARPOS(Player& p) {
-  const int32_t slot = ReadIntArgument(p);
-  const int32_t x = ReadIntArgument(p);
-  const int32_t y = ReadIntArgument(p);
+int CmdCHARPOS(Stage& p) {
+  const int32_t slot = p.args().Int();
+  const int32_t x = p.args().Int();
+  const int32_t y = p.args().Int();
   if (!ValidSlot(slot)) return 1;
   p.state().charX[slot] = x;
   p.state().charY[slot] = y < 1 ? 1 : y;
   return 1;
 }
 
-int CmdCHARMODE(Player& p) {
-  const int32_t slot = ReadIntArgument(p);
-  const int32_t mode = ReadIntArgument(p);
-  const int32_t keep = ReadIntArgument(p);
-  const int32_t showWhileHidden = ReadIntArgument(p);
-  const int32_t inScene = ReadIntArgument(p);
+int CmdCHARMODE(Stage& p) {
+  const int32_t slot = p.args().Int();
+  const int32_t mode = p.args().Int();
+  const int32_t keep = p.args().Int();
+  const int32_t showWhileHidden = p.args().Int();
+  const int32_t inScene = p.args().Int();
   if (!ValidSlot(slot)) return 1;
   p.state().charMode[slot] = static_cast<uint8_t>(mode);
   p.state().charKeep[slot] = static_cast<uint8_t>(keep);
@@ -100,15 +106,21 @@ int CmdCHARMODE(Player& p) {
   return 1;
 }
 
-int CmdTITLE(Player& p) {
-  std::string skipped, title;
-  p.tok().SetDelimiters("\"");
-  p.tok().ReadToken(skipped, kTokenMax, true);
-  p.tok().ReadToken(title, kTokenMax, true);
+int CmdTITLE(Stage& p) {
+  const std::string title = p.args().Quoted(ArgumentReader::Blanks::Drop);
   const std::string caption = title + Sjis("　【") + kVersionCaption + Sjis("】");
-  p.SetCaption(caption);
+  p.host().SetCaption(caption);
   p.platform().setApplicationTitle(caption);
   return 1;
+}
+
+void RegisterPictureCommands(CommandTable& table, Stage& stage) {
+  table.Bind(Command::LOADBG, [&stage] { return CmdLOADBG(stage); });
+  table.Bind(Command::LOADCHAR, [&stage] { return CmdLOADCHAR(stage); });
+  table.Bind(Command::CHARCLR, [&stage] { return CmdCHARCLR(stage); });
+  table.Bind(Command::CHARPOS, [&stage] { return CmdCHARPOS(stage); });
+  table.Bind(Command::CHARMODE, [&stage] { return CmdCHARMODE(stage); });
+  table.Bind(Command::TITLE, [&stage] { return CmdTITLE(stage); });
 }
 
 }  // namespace mirt

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/Screen.h"
+#include "common/ScreenSize.h"
 #include "graphics/Transitions.h"
 #include "platform/Platform.h"
 

@@ -3,12 +3,20 @@
 // taken as its low 8 bits.
 #include <cstring>
 
+#include "common/Encoding.h"
 #include "graphics/CImage.h"
 #include "graphics/Composition.h"
+#include "graphics/GraphicsCommands.h"
+#include "graphics/Screen.h"
+#include "graphics/Stage.h"
 #include "graphics/Transitions.h"
-#include "script/Commands.h"
-#include "shell/Player.h"
-#include "vars/Arguments.h"
+#include "platform/Platform.h"
+#include "script/Arguments.h"
+#include "script/CommandTable.h"
+#include "script/GameState.h"
+#include "script/Scenario.h"
+#include "script/StoryHost.h"
+#include "script/StringTok.h"
 
 namespace mirt {
 
@@ -20,11 +28,11 @@ struct Colour {
   QRgb Rgb() const { return qRgb(red, green, blue); }
 };
 
-Colour ReadColour(Player& p) {
+Colour ReadColour(Stage& p) {
   Colour c;
-  c.red = ReadIntArgument(p) & 0xFF;
-  c.green = ReadIntArgument(p) & 0xFF;
-  c.blue = ReadIntArgument(p) & 0xFF;
+  c.red = p.args().Int() & 0xFF;
+  c.green = p.args().Int() & 0xFF;
+  c.blue = p.args().Int() & 0xFF;
   return c;
 }
 
@@ -43,7 +51,7 @@ QImage AsSurface(const QImage& layer) {
 
 // The window picture moved by j pixels (down, or right when !vertical),
 // the part pushed out coming back in at the other edge.
-void DrawShifted(Player& p, const QImage& screen, int j, bool vertical) {
+void DrawShifted(Stage& p, const QImage& screen, int j, bool vertical) {
   uint8_t* win = reinterpret_cast<uint8_t*>(PrepareWindowSurface(p.screen().window()));
   const qsizetype ws = p.screen().window().bytesPerLine();
   const qsizetype ss = screen.bytesPerLine();
@@ -62,9 +70,9 @@ void DrawShifted(Player& p, const QImage& screen, int j, bool vertical) {
 
 }  // namespace
 
-int CmdFADEOUT(Player& p) {
+int CmdFADEOUT(Stage& p) {
   const Colour c = ReadColour(p);
-  int32_t speed = ReadIntArgument(p);
+  int32_t speed = p.args().Int();
   if (speed < 0) speed = 0;
   for (int i = 0; i < kCharacterSlots; ++i)
     if (p.state().charKeep[i] == 0) p.state().charShown[i] = 0;
@@ -93,51 +101,58 @@ int CmdFADEOUT(Player& p) {
   return 1;
 }
 
-int CmdFLASH(Player& p) {
+int CmdFLASH(Stage& p) {
   const Colour c = ReadColour(p);
-  const int32_t count = ReadIntArgument(p);
-  const int32_t delay = ReadIntArgument(p);
+  const int32_t count = p.args().Int();
+  const int32_t delay = p.args().Int();
   const QImage colour = SolidPicture(c.Rgb());
   const QImage saved = AsSurface(p.screen().window());
   // A closing window ends the blinking: a count in the millions would
   // otherwise keep the program from ending.
-  for (int32_t i = 0; i < count && !p.closed(); ++i) {
+  for (int32_t i = 0; i < count && !p.host().closed(); ++i) {
     p.screen().window() = colour;
     p.screen().Present();
-    p.WaitOrClick(delay);
+    p.host().WaitOrClick(delay);
     p.screen().window() = saved;
     p.screen().Present();
-    p.WaitOrClick(delay);
+    p.host().WaitOrClick(delay);
   }
   return 1;
 }
 
-int CmdQUIVER(Player& p) {
-  const int32_t direction = ReadIntArgument(p);
-  const int32_t count = ReadIntArgument(p);
-  const int32_t delay = ReadIntArgument(p);
+int CmdQUIVER(Stage& p) {
+  const int32_t direction = p.args().Int();
+  const int32_t count = p.args().Int();
+  const int32_t delay = p.args().Int();
   const QImage screen = AsSurface(p.screen().layers().screen);
   const bool vertical = direction == 1;
-  for (int32_t i = 0; i < count && !p.closed(); ++i) {  // as FLASH
+  for (int32_t i = 0; i < count && !p.host().closed(); ++i) {  // as FLASH
     for (int j = 0; j <= 18; j += 2) DrawShifted(p, screen, j, vertical);
     for (int j = 20; j >= 2; j -= 2) DrawShifted(p, screen, j, vertical);
-    p.WaitOrClick(delay);
+    p.host().WaitOrClick(delay);
   }
   p.screen().window() = screen;
   p.screen().Present();
   return 1;
 }
 
-int CmdDRAW(Player& p) {
-  const int32_t effect = ReadIntArgument(p);
-  const int32_t speed = ReadIntArgument(p);
+int CmdDRAW(Stage& p) {
+  const int32_t effect = p.args().Int();
+  const int32_t speed = p.args().Int();
   for (int i = 0; i < kCharacterSlots; ++i) p.state().charInScene[i] = 1;
-  p.message().SetBlinking(false);
+  p.host().SetIndicatorBlinking(false);
   ComposeScene(p, true);
   ShowScene(p, CheckedEffect(p, effect), speed);
   p.state().fadeColour = 0;
-  p.message().SetBlinking(true);
+  p.host().SetIndicatorBlinking(true);
   return 1;
+}
+
+void RegisterScreenEffectCommands(CommandTable& table, Stage& stage) {
+  table.Bind(Command::FADEOUT, [&stage] { return CmdFADEOUT(stage); });
+  table.Bind(Command::FLASH, [&stage] { return CmdFLASH(stage); });
+  table.Bind(Command::QUIVER, [&stage] { return CmdQUIVER(stage); });
+  table.Bind(Command::DRAW, [&stage] { return CmdDRAW(stage); });
 }
 
 }  // namespace mirt

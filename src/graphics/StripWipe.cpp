@@ -3,12 +3,20 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "common/Screen.h"
-#include "shell/Player.h"
+#include "common/Encoding.h"
+#include "common/ScreenSize.h"
+#include "graphics/Screen.h"
+#include "graphics/Stage.h"
+#include "platform/Platform.h"
+#include "script/Arguments.h"
+#include "script/GameState.h"
+#include "script/Scenario.h"
+#include "script/StoryHost.h"
+#include "script/StringTok.h"
 
 namespace mirt {
 
-void StripWipe(Player& p, const QImage& source) {
+void StripWipe(Stage& p, const QImage& source) {
   QImage& screen = p.screen().layers().screen;
   if (screen.isNull() || source.isNull()) return;
   constexpr int kBand = 15;

@@ -8,11 +8,11 @@
 
 namespace mirt {
 
-class Player;
+class Stage;
 
 // Copies source (640 x 480) onto ScreenImage band by band, repainting the
 // window after each step; no pause between steps.
-void StripWipe(Player& p, const QImage& source);
+void StripWipe(Stage& p, const QImage& source);
 // An empty 640 x 480 picture of a colour given as red + green x 256 +
 // blue x 65536 (the fade colour).
 QImage FadeColourPicture(int32_t colour);

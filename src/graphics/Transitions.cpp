@@ -12,8 +12,16 @@
 #include <span>
 #include <utility>
 
+#include "common/Encoding.h"
 #include "graphics/CImage.h"
-#include "shell/Player.h"
+#include "graphics/Screen.h"
+#include "graphics/Stage.h"
+#include "platform/Platform.h"
+#include "script/Arguments.h"
+#include "script/GameState.h"
+#include "script/Scenario.h"
+#include "script/StoryHost.h"
+#include "script/StringTok.h"
 
 namespace mirt {
 
@@ -37,7 +45,7 @@ struct SourcePixels {
 
 class Transition {
  public:
-  Transition(Player& p, int speed, const QImage& source) : p_(p), speed_(speed < 1 ? 1 : speed) {
+  Transition(Stage& p, int speed, const QImage& source) : p_(p), speed_(speed < 1 ? 1 : speed) {
     surfaces_ = &p.screen().transitionSurfaces();
     if (source.format() == QImage::Format_RGB32 && source.width() == kW && source.height() == kH) {
       source_ = source;
@@ -83,7 +91,7 @@ class Transition {
   bool EndStep() {
     p_.screen().Present();
     ++steps_;
-    return p_.WaitOrClick(speed_) != 0 && !p_.closed();
+    return p_.host().WaitOrClick(speed_) != 0 && !p_.host().closed();
   }
 
   // A whole-window frame to draw into. Two frames take turns, so the one
@@ -112,13 +120,13 @@ class Transition {
     return surfaces_->w;
   }
   SourcePixels S() const { return {reinterpret_cast<const uint32_t*>(source_.constBits())}; }
-  Player& player() { return p_; }
+  Stage& player() { return p_; }
 
  private:
   // The window's pixels, detached from any copy the platform holds.
   uint8_t* Window() { return p_.screen().window().bits(); }
 
-  Player& p_;
+  Stage& p_;
   int speed_;
   QImage source_;
   TransitionSurfaces* surfaces_;
@@ -224,7 +232,7 @@ void DissolvePasses(Transition& t, std::span<const Offset> passes, Fill fill, Af
 // after each row.
 void PixelDissolve2(Transition& t) {
   static constexpr Offset kPasses[] = {{0, 0}, {1, 1}, {0, 1}, {1, 0}};
-  Player& p = t.player();
+  Stage& p = t.player();
   DissolvePasses(
       t, kPasses,
       [&](const Offset& o, CImage& w, const SourcePixels& s, FrameWriter& frame) {
@@ -233,7 +241,7 @@ void PixelDissolve2(Transition& t) {
           const uint32_t* sr = s.Row(y);
           for (int x = o.x; x < kW; x += 2) wr[x] = sr[x];
           frame.Upto(y + 1);
-          const bool alive = p.PumpMessages();
+          const bool alive = p.host().PumpMessages();
           t.Yield();
           if (!alive) return false;
         }
@@ -266,7 +274,7 @@ void PixelDissolve4(Transition& t) {
 // each pass.
 void BlockDissolve(Transition& t) {
   static constexpr Offset kPasses[] = {{0, 0}, {2, 2}, {0, 2}, {2, 0}};
-  Player& p = t.player();
+  Stage& p = t.player();
   DissolvePasses(
       t, kPasses,
       [&](const Offset& o, CImage& w, const SourcePixels& s, FrameWriter& frame) {
@@ -284,12 +292,12 @@ void BlockDissolve(Transition& t) {
         }
         return true;
       },
-      [&] { return p.PumpMessages(); });
+      [&] { return p.host().PumpMessages(); });
 }
 
 }  // namespace
 
-void RunTransition(Player& p, unsigned effect, int speed, const QImage& source) {
+void RunTransition(Stage& p, unsigned effect, int speed, const QImage& source) {
   if (effect < 1 || effect > 16) return;
   Transition t(p, speed, source);
   switch (effect) {
@@ -342,8 +350,8 @@ void RunTransition(Player& p, unsigned effect, int speed, const QImage& source) 
     case 15: PixelDissolve4(t); break;
     case 16: BlockDissolve(t); break;
   }
-  p.TraceEvent("transition",
-               JsonObject().Int("effect", effect).Int("speed", speed).Int("steps", t.steps()));
+  p.host().TraceEvent(
+      "transition", JsonObject().Int("effect", effect).Int("speed", speed).Int("steps", t.steps()));
 }
 
 }  // namespace mirt

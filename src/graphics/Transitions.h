@@ -9,7 +9,7 @@
 
 namespace mirt {
 
-class Player;
+class Stage;
 
 // The surfaces of the pixel effects and the two frames the effects take
 // turns drawing into, kept by the screen between transitions so that a
@@ -22,6 +22,6 @@ std::unique_ptr<TransitionSurfaces> NewTransitionSurfaces();
 
 // Runs effect 1..16 (other numbers do nothing) from the window's current
 // contents to source, waiting speed ms (0 counts as 1) between steps.
-void RunTransition(Player& p, unsigned effect, int speed, const QImage& source);
+void RunTransition(Stage& p, unsigned effect, int speed, const QImage& source);
 
 }  // namespace mirt

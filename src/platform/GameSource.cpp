@@ -15,7 +15,7 @@
 
 #include "common/Ascii.h"
 #include "platform/CueSheet.h"
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 #include "platform/HostFiles.h"
 
 namespace mirt {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "common/Ascii.h"
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 #include "platform/GameSource.h"
 
 namespace mirt {

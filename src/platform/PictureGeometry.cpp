@@ -20,7 +20,7 @@
 #endif
 
 #include "common/BlendBytes.h"
-#include "common/Screen.h"
+#include "common/ScreenSize.h"
 
 namespace mirt {
 namespace {

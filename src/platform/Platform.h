@@ -24,6 +24,9 @@ class QImage;
 namespace mirt {
 
 class MidiOut;
+// The three outputs whose volumes the reader sets.
+enum class SoundDevice { Wave = 0, Midi = 1, Cd = 2 };
+
 class VolumeDialog;
 class MultimediaTimer;
 class Speech;

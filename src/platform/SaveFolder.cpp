@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 #include "platform/HostFiles.h"
 
 namespace mirt {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "save/GameState.h"
+#include "script/GameState.h"
 
 namespace mirt {
 

@@ -2,8 +2,8 @@
 // harness's dump.
 #pragma once
 
-#include "save/GameState.h"
-#include "shell/Trace.h"
+#include "common/JsonObject.h"
+#include "script/GameState.h"
 
 namespace mirt {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "save/GameState.h"
-#include "vars/VariableStore.h"
+#include "script/GameState.h"
+#include "script/VariableStore.h"
 
 namespace mirt {
 

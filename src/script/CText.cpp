@@ -2,30 +2,26 @@
 
 #include <string>
 
-#include "shell/Player.h"
-#include "vars/Arguments.h"
+#include "common/Ascii.h"
+#include "common/Encoding.h"
+#include "platform/Platform.h"
+#include "script/GameState.h"
+#include "script/Grammar.h"
+#include "script/StoryHost.h"
 
 namespace mirt {
-namespace {
-
-// Statement characters: tilde, comma, quote, backslash, '!', tab, slash, LF,
-// '&', '%', 'w', apostrophe.
-const std::string kStatementSet = std::string("~,\"\\!\t/\n&%w'");
-const std::string kQuoteSet = "\"";
-const std::string kEscapeSet = "n,N,r,R,p,P,w,W";
-const std::string kCommandNameSet = " ,\n";
-
-}  // namespace
-
-CText::CText(Player& p) : p_(p), scenario_(p) { line_[0] = 0; }
+CText::CText(StoryHost& host, Platform& platform, GameState& state, VariableStore& vars)
+    : host_(host), platform_(platform), scenario_(host, state), args_(tok_, vars, state, host) {
+  line_[0] = 0;
+}
 
 bool CText::ReadLine() {
   const char* text = scenario_.Text();
   uint32_t pos = scenario_.position();
   if (pos >= scenario_.Length() || text[pos] == 0) {
-    if (p_.closed()) return false;  // already closing: say it once
-    p_.Message(Sjis("ファイルの最後まで読みこみました。終了します。"));
-    p_.RequestClose();
+    if (host_.closed()) return false;  // already closing: say it once
+    host_.Message(Sjis("ファイルの最後まで読みこみました。終了します。"));
+    host_.RequestClose();
     return false;
   }
   int n = 0;
@@ -57,9 +53,9 @@ int CText::Run() {
 int CText::RunLines() {
   if (!ReadLine()) return 0;
   tok_.SetSource(line_);
-  p_.StopTimer2();
+  host_.StopTimer2();
   for (;;) {
-    p_.platform().yieldCpu();
+    platform_.yieldCpu();
     switch (Step()) {
       case Next::SameLine: break;
       case Next::NextLine:
@@ -67,9 +63,9 @@ int CText::RunLines() {
         tok_.SetSource(line_);
         break;
       case Next::Wait:
-        p_.StartTimer2();
-        p_.TraceEvent("wait");
-        p_.textOut().Wait(p_.choices());
+        host_.StartTimer2();
+        host_.TraceEvent("wait");
+        host_.StoryWaits();
         return 1;
       case Next::Stop: return 0;
     }
@@ -79,7 +75,7 @@ int CText::RunLines() {
 CText::Next CText::Step() {
   StringTok& tok = tok_;
   std::string token;
-  tok.SetDelimiters(kStatementSet);
+  tok.SetDelimiters(grammar::kStatement);
   char c = tok.ReadToken(token, kLineMax, true);
   switch (c) {
     case 0:
@@ -87,73 +83,60 @@ CText::Next CText::Step() {
     case '\n': return Next::NextLine;
 
     case '!':
-      if (!IntegerAssignment(p_)) {
-        p_.Message(Sjis("変数の指定がありません。"));
-        p_.RequestClose();
+      if (!args_.IntegerAssignment()) {
+        host_.Message(Sjis("変数の指定がありません。"));
+        host_.RequestClose();
         return Next::Stop;
       }
       return Next::NextLine;
 
-    case '&': StringAssignment(p_); return Next::NextLine;
+    case '&': args_.StringAssignment(); return Next::NextLine;
 
-    case '%': StringReference(p_); return Next::SameLine;
+    case '%': args_.StringReference(); return Next::SameLine;
 
-    case '\'': IntegerReference(p_); return Next::SameLine;
+    case '\'': args_.IntegerReference(); return Next::SameLine;
 
     case '"': {
-      tok.SetDelimiters(kQuoteSet);
+      tok.SetDelimiters(grammar::kQuote);
       std::string textPiece;
       char end = tok.ReadToken(textPiece, kLineMax, true);
-      p_.message().DrawText(textPiece);
-      p_.history().Append(textPiece);
+      host_.ShowStoryText(textPiece);
       return end == '"' ? Next::SameLine : Next::Wait;
     }
 
     case '\\': {
-      tok.SetDelimiters(kEscapeSet);
+      tok.SetDelimiters(grammar::kEscape);
       std::string dropped;
       switch (tok.ReadToken(dropped, kLineMax, true)) {
         case 'n':
-        case 'N':
-          p_.message().NewLine();
-          p_.history().LineBreak();
-          p_.screen().Repaint();
-          return p_.settings().pageMode() ? Next::NextLine : Next::Wait;
+        case 'N': return host_.StoryNewLine() ? Next::Wait : Next::NextLine;
         case 'w':
-        case 'W': p_.WaitOrClick(p_.state().pauseLength); return Next::SameLine;
+        case 'W': host_.WaitOrClick(args_.state().pauseLength); return Next::SameLine;
         case 'r':
-        case 'R':
-          p_.message().NewLine();
-          p_.WaitOrClick(1);
-          p_.history().LineBreak();
-          return Next::NextLine;
+        case 'R': host_.StoryReturn(); return Next::NextLine;
         case 'p':
-        case 'P':
-          p_.screen().Repaint();
-          p_.message().EndPage();
-          p_.history().PageBreak();
-          return Next::Wait;
+        case 'P': host_.StoryPageEnd(); return Next::Wait;
         case ',': return Next::SameLine;
         default: return Next::Wait;
       }
     }
 
     case '~': {
-      tok.SetDelimiters(kCommandNameSet);
+      tok.SetDelimiters(grammar::kCommandName);
       std::string keyword;
       char d = tok.ReadToken(keyword, kLineMax, false);
       int slot = commands_.Find(keyword);
       int result = 0;
       if (slot >= 0) {
-        p_.TraceEvent("command", JsonObject().Str("name", keyword));
-        result = commands_.Slot(slot).handler(p_);
+        host_.TraceEvent("command", JsonObject().Str("name", commands_.Keyword(slot)));
+        result = commands_.Run(slot);
       } else {
-        p_.Message(Sjis("指定されたスクリプトは存在しません：　") + keyword);
+        host_.Message(Sjis("指定されたスクリプトは存在しません：　") + UpperAscii(keyword));
       }
       if (result != 0) return Next::NextLine;
       // A choice on screen waits for the reader, whatever follows on the
       // line: the choice commands have read their lines past it.
-      if (p_.choices().anyPending()) return Next::Wait;
+      if (host_.ChoicePending()) return Next::Wait;
       return d != 0 ? Next::SameLine : Next::Wait;
     }
 

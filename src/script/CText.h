@@ -5,19 +5,23 @@
 
 #include <cstdint>
 
+#include "script/Arguments.h"
 #include "script/CommandTable.h"
 #include "script/Scenario.h"
 #include "script/StringTok.h"
 
 namespace mirt {
 
-class Player;
+class Platform;
+class StoryHost;
+struct GameState;
+class VariableStore;
 
 constexpr int kLineMax = 256;
 
 class CText {
  public:
-  explicit CText(Player& p);
+  CText(StoryHost& host, Platform& platform, GameState& state, VariableStore& vars);
 
   // Runs statements from the next line until the story must wait.
   int Run();
@@ -33,6 +37,7 @@ class CText {
   const Scenario& scenario() const { return scenario_; }
   StringTok& tok() { return tok_; }
   CommandTable& commands() { return commands_; }
+  ArgumentReader& args() { return args_; }
 
  private:
   // Result of one statement scan step.
@@ -40,10 +45,12 @@ class CText {
   Next Step();
   int RunLines();
 
-  Player& p_;
+  StoryHost& host_;
+  Platform& platform_;
   Scenario scenario_;
   StringTok tok_;
   CommandTable commands_;
+  ArgumentReader args_;
   char line_[kLineMax + 1];
   bool running_ = false;
 };

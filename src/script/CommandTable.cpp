@@ -1,86 +1,57 @@
 #include "script/CommandTable.h"
 
-#include <cstring>
-#include <iterator>
+#include <utility>
 
 #include "common/Ascii.h"
-#include "script/Commands.h"
 
 namespace mirt {
-
-void CommandTable::Build() {
-  int i = 0;
-#define MIRT_SLOT(name) slots_[i++] = CommandSlot{#name, &Cmd##name};
-  MIRT_COMMANDS(MIRT_SLOT)
-#undef MIRT_SLOT
-}
-
-int CommandTable::Find(std::string& keyword) const {
-  UpperAsciiInPlace(keyword);
-  for (int i = 0; i < kCommandCount; ++i)
-    if (slots_[i].keyword && keyword == slots_[i].keyword) return i;
-  return -1;
-}
-
-void CommandTable::SetHandler(const char* keyword, CommandHandler h) {
-  for (CommandSlot& s : slots_)
-    if (s.keyword && std::strcmp(s.keyword, keyword) == 0) s.handler = h;
-}
-
 namespace {
 
-struct CommandShape {
-  const char* keyword;
-  const char* arguments;
+constexpr CommandRow kRows[] = {
+#define MIRT_COMMAND_ROW(name, arguments, keepsLine) {#name, arguments, keepsLine},
+    MIRT_COMMANDS(MIRT_COMMAND_ROW)
+#undef MIRT_COMMAND_ROW
 };
-
-constexpr CommandShape kShapes[] = {
-    {"FONTCOLOR", "iiii"}, {"FONTSIZE", "i"},
-    {"LOADBG", "b-ii"},    {"TITLE", "q"},
-    {"FADEOUT", "iiii"},   {"BOXCOL", "iiii"},
-    {"LOADCHAR", "b-iii"}, {"CHARPOS", "iii"},
-    {"CHARCLR", "iii"},    {"TTXTSPR", "i"},
-    {"WAVEPLAY", "w-i"},   {"WAVESTOP", ""},
-    {"MATH", "M"},         {"IF", "F"},
-    {"MIDIPLAY", "m-i"},   {"MIDISTOP", ""},
-    {"RUN", "s"},          {"RANDOM", "n*"},
-    {"WAIT", "i"},         {"INPUTBOX", "*"},
-    {"STRCAT", "$*"},      {"STRCMP", "$*"},
-    {"BOXSIZE", "iiii"},   {"TXTSPR", "i"},
-    {"TXTPOS", "ii"},      {"SELECT", "S"},
-    {"TMODE", "i"},        {"DATALOG", "s"},
-    {"GOTO", "G"},         {"SELECTCG", "C"},
-    {"NVMODE", "iii"},     {"SETSPEED", "i"},
-    {"SIN", "iin"},        {"COS", "iin"},
-    {"STRLEN", "$n"},      {"EXIT", ""},
-    {"ONLOAD", "i"},       {"ONSAVE", "i"},
-    {"PSAVE", "q"},        {"PLOAD", "*"},
-    {"DEBUG", "*"},        {"CDPLAY", "ii"},
-    {"CDSTOP", ""},        {"INTTOSTR", "n$"},
-    {"STRTOINT", "n$"},    {"CHARMODE", "iiiii"},
-    {"SAVEPOINT", ""},     {"FONTNAME", "q"},
-    {"FLASH", "iiiii"},    {"TFONTNAME", "q"},
-    {"TFONTSIZE", "i"},    {"TBOXSIZE", "iiii"},
-    {"TFONTCOLOR", "iii"}, {"TTXTPOS", "ii"},
-    {"SETCURSOR", "c"},    {"TSCREENMODE", "i"},
-    {"TSCREENCG", "h-ii"}, {"TSCREENCOLOR", "iiii"},
-    {"DRAW", "ii"},        {"QUIVER", "iii"},
-    {"GETTIME", "n"},
-};
-static_assert(std::size(kShapes) == kCommandCount);
+static_assert(std::size(kRows) == kCommandCount);
 
 }  // namespace
 
-const char* CommandArguments(const std::string& keyword) {
-  const std::string upper = UpperAscii(keyword);
-  for (const CommandShape& s : kShapes)
-    if (upper == s.keyword) return s.arguments;
+const CommandRow& CommandInfo(Command c) { return kRows[static_cast<int>(c)]; }
+
+const CommandRow* FindCommandRow(std::string_view keyword) {
+  for (const CommandRow& r : kRows)
+    if (EqualsIgnoringAsciiCase(keyword, r.keyword)) return &r;
   return nullptr;
 }
 
+Command CommandOf(const CommandRow& row) { return static_cast<Command>(&row - kRows); }
+
+void CommandTable::Bind(Command c, CommandHandler h) {
+  handlers_[static_cast<int>(c)] = std::move(h);
+}
+
+std::vector<std::string> CommandTable::Unbound() const {
+  std::vector<std::string> missing;
+  for (int i = 0; i < kCommandCount; ++i)
+    if (!handlers_[i]) missing.push_back(kRows[i].keyword);
+  return missing;
+}
+
+int CommandTable::Find(std::string_view keyword) const {
+  const CommandRow* r = FindCommandRow(keyword);
+  return r ? static_cast<int>(r - kRows) : -1;
+}
+
+const char* CommandTable::Keyword(int slot) const { return kRows[slot].keyword; }
+
+const char* CommandArguments(const std::string& keyword) {
+  const CommandRow* r = FindCommandRow(keyword);
+  return r ? r->arguments : nullptr;
+}
+
 bool CommandKeepsLine(const std::string& keyword) {
-  const std::string upper = UpperAscii(keyword);
-  return upper == "WAIT" || upper == "EXIT" || upper == "SELECT" || upper == "SELECTCG";
+  const CommandRow* r = FindCommandRow(keyword);
+  return r && r->keepsLine;
 }
 
 }  // namespace mirt

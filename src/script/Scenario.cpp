@@ -3,10 +3,13 @@
 #include <cstring>
 #include <utility>
 
+#include "common/Ascii.h"
+#include "common/Decimal.h"
+#include "common/Encoding.h"
 #include "script/Archive.h"
 #include "script/CFile.h"
-#include "shell/Player.h"
-#include "vars/VariableStore.h"
+#include "script/GameState.h"
+#include "script/StoryHost.h"
 
 namespace mirt {
 namespace {
@@ -30,16 +33,6 @@ std::string Kind(const std::string& name) {
 }
 
 }  // namespace
-
-int32_t ParseDecimal(const char* s) {
-  while (*s == ' ' || *s == '\t' || *s == '\n' || *s == '\r' || *s == '\v' || *s == '\f') ++s;
-  bool neg = false;
-  if (*s == '+' || *s == '-') neg = (*s++ == '-');
-  uint32_t v = 0;  // wraps like a 32-bit machine integer
-  while (*s >= '0' && *s <= '9') v = v * 10u + static_cast<uint32_t>(*s++ - '0');
-  if (neg) v = 0u - v;
-  return static_cast<int32_t>(v);
-}
 
 void ParseStartupDefinitions(const std::vector<uint8_t>& bytes, StartupDefinitions& defs) {
   static const int32_t kDefaults[5] = {0, 25, 50, 75, 100};
@@ -80,19 +73,19 @@ bool Scenario::OpenFirstScenario() {
     if (!data) return false;
     InvertArchiveBytes(*data);
     SetText(std::move(*data));
-    p_.state().SetScenarioName(entryName);
+    state_.SetScenarioName(entryName);
   } else if (kind == "TXT") {
     mode_ = Mode::Plain;
     auto bytes = ReadWholeFile(name);
     if (!bytes) return false;
     SetText(std::move(*bytes));
-    p_.state().SetScenarioName(name);
+    state_.SetScenarioName(name);
   } else {
     // Neither a scenario text nor an archive: there is no story to open.
     return false;
   }
   position_ = 0;
-  p_.state().readPosition = 0;
+  state_.readPosition = 0;
   return true;
 }
 
@@ -105,11 +98,17 @@ void Scenario::LoadScenario(const std::string& name) {
   }
   auto data = ReadArchiveMember(defs_.scenarioSource, name);
   if (!data) {
-    p_.Message(Sjis("シナリオファイルの読みこみに失敗しました。"));
+    host_.Message(Sjis("シナリオファイルの読みこみに失敗しました。"));
     return;
   }
   InvertArchiveBytes(*data);
   SetText(std::move(*data));
+}
+
+bool Scenario::CanOpen(const std::string& name) const {
+  if (name.empty()) return false;
+  if (mode_ == Mode::Archive) return ReadArchiveMember(defs_.scenarioSource, name).has_value();
+  return FileExists(name);
 }
 
 }  // namespace mirt

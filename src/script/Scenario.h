@@ -8,7 +8,8 @@
 
 namespace mirt {
 
-class Player;
+struct GameState;
+class StoryHost;
 
 struct StartupDefinitions {
   int32_t speeds[5] = {0, 0, 0, 0, 0};
@@ -20,18 +21,19 @@ struct StartupDefinitions {
 
 // Parses init.def's bytes into defs (the delays first become 0,25,50,75,100).
 void ParseStartupDefinitions(const std::vector<uint8_t>& bytes, StartupDefinitions& defs);
-// Decimal conversion of the scripts: blanks, optional sign, digits.
-int32_t ParseDecimal(const char* s);
 
 class Scenario {
  public:
   enum class Mode { Plain, Archive };
 
-  explicit Scenario(Player& p) : p_(p) { text_.push_back(0); }
+  Scenario(StoryHost& host, GameState& state) : host_(host), state_(state) { text_.push_back(0); }
 
   bool ReadStartupDefinitions();
   bool OpenFirstScenario();
   void LoadScenario(const std::string& name);
+  // Whether LoadScenario can read the scenario name: in archive mode as an
+  // archive member, otherwise as a plain file.
+  bool CanOpen(const std::string& name) const;
 
   // The text, always followed by a zero byte.
   const char* Text() const { return reinterpret_cast<const char*>(text_.data()); }
@@ -46,7 +48,8 @@ class Scenario {
   StartupDefinitions& defs() { return defs_; }
 
  private:
-  Player& p_;
+  StoryHost& host_;
+  GameState& state_;
   uint32_t position_ = 0;
   Mode mode_ = Mode::Plain;
   StartupDefinitions defs_;

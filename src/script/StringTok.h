@@ -9,6 +9,9 @@
 
 namespace mirt {
 
+// The longest token any statement or command reads.
+constexpr int kTokenMax = 256;
+
 class StringTok {
  public:
   StringTok() = default;
@@ -25,7 +28,7 @@ class StringTok {
   // delimiter). Returns the delimiter that ended it, or 0 at the end of the
   // text or after max bytes. With skipBlanks, spaces and tabs are dropped
   // (and still count towards max) and never act as delimiters.
-  char ReadToken(std::string& out, int max = 256, bool skipBlanks = true);
+  char ReadToken(std::string& out, int max = kTokenMax, bool skipBlanks = true);
 
   // The reader stands past the end of its text.
   bool AtEnd() const { return cursor_ == nullptr; }

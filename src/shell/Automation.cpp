@@ -7,15 +7,15 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 #include "platform/GameSource.h"
 #include "platform/HostFiles.h"
 #include "platform/ShutdownSignals.h"
+#include "platform/VolumeDialog.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "save/GameFiles.h"
 #include "save/GameStateJson.h"
 #include "shell/Player.h"
-#include "shell/Volume.h"
 
 namespace mirt {
 namespace {
@@ -121,7 +121,7 @@ QJsonObject DumpState(Player& p) {
     Choices& c = p.choices();
     QJsonArray items;
     for (int j = 0; c.pending() && j < c.count(); ++j) {
-      const QRect r = c.Rect(p, j);
+      const QRect r = c.Rect(p.text(), j);
       items.append(JsonObject()
                        .Str("text", c.text(j))
                        .Arr("rect", IntArray(std::array{r.x(), r.y(), r.x() + r.width(),

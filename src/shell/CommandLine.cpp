@@ -5,9 +5,9 @@
 #include <QStringList>
 #include <cstdlib>
 
+#include "common/Version.h"
 #include "platform/HostFiles.h"
 #include "shell/LibraryVersions.h"
-#include "shell/Version.h"
 
 namespace mirt {
 namespace {

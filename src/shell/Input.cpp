@@ -21,11 +21,11 @@ void Player::Advance() {
   // A pending choice takes the input: a click on one takes it, a click
   // beside them does nothing.
   if (choices_.pending()) {
-    if (choices_.pointerOnChoice()) choices_.Take(*this);
+    if (choices_.pointerOnChoice()) choices_.Take(text_);
     return;
   }
   if (choices_.picturePending()) {
-    if (choices_.pointerOnChoice()) choices_.pictures().Take(*this);
+    if (choices_.pointerOnChoice()) choices_.pictures().Take(text_);
     return;
   }
   if (message_.pageFull()) {
@@ -66,7 +66,7 @@ void Player::formMouseDown(MouseButton b, int x, int y) {
   if (storyState_ == StoryState::Shown) {
     message_.SetBlinking(false);
     screen_.SaveWindow();
-    ShowSceneWithoutBox(*this);
+    ShowSceneWithoutBox(text_);
     storyState_ = StoryState::BoxHidden;
     platform_.sleepMs(500);
   } else if (storyState_ == StoryState::BoxHidden && state().historyEnabled) {
@@ -91,8 +91,8 @@ void Player::formMouseMove(int x, int y) {
       menuHidden_ = true;
     }
   }
-  if (choices_.pending() && choices_.MouseMove(*this, x, y)) choices_.SetPointerOnChoice(true);
-  if (choices_.picturePending() && choices_.pictures().MouseMove(*this, x, y))
+  if (choices_.pending() && choices_.MouseMove(text_, x, y)) choices_.SetPointerOnChoice(true);
+  if (choices_.picturePending() && choices_.pictures().MouseMove(text_, x, y))
     choices_.SetPointerOnChoice(true);
 }
 
@@ -110,9 +110,9 @@ void Player::formKeyDown(int key) {
   skipMode_ = false;
   if (choices_.pending()) {
     if (script_.running()) return;  // handed on from inside a run
-    if (key == kKeyDown) choices_.MoveHighlight(*this, +1);
-    if (key == kKeyUp) choices_.MoveHighlight(*this, -1);
-    if (key == kKeyEnter) choices_.Take(*this);  // wherever the pointer is
+    if (key == kKeyDown) choices_.MoveHighlight(text_, +1);
+    if (key == kKeyUp) choices_.MoveHighlight(text_, -1);
+    if (key == kKeyEnter) choices_.Take(text_);  // wherever the pointer is
     return;
   }
   // Enter handed on from inside a running effect must not run the story a

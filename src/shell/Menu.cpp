@@ -1,6 +1,6 @@
 #include "shell/Menu.h"
 
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 #include "save/SaveSlots.h"
 
 namespace mirt {

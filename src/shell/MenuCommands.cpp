@@ -1,10 +1,10 @@
 // The menu's entries.
+#include "common/Version.h"
 #include "graphics/BmpDecoder.h"
 #include "graphics/StripWipe.h"
 #include "platform/HostFiles.h"
+#include "platform/VolumeDialog.h"
 #include "shell/Player.h"
-#include "shell/Version.h"
-#include "shell/Volume.h"
 
 namespace mirt {
 
@@ -49,11 +49,9 @@ void Player::ReturnToTitle() {
   // showing: the reset below would otherwise drop the delay and the stored
   // index while the mark stays, and the next start would lose the choice.
   const int chosenSpeed = state().speedIndex;
-  sound().waveStop();
-  sound().stopMusic();
-  sound().cdStop(state());
+  sound().StopAll(state());
   const QImage colour = FadeColourPicture(state().fadeColour);
-  StripWipe(*this, colour);
+  StripWipe(text_, colour);
   screen_.window() = colour;
   screen_.Present();
   screen_.FillAll(qRgb(0, 0, 0));

@@ -1,19 +1,47 @@
 #include "shell/Player.h"
 
-#include "platform/Encoding.h"
+#include <stdexcept>
+
+#include "common/Encoding.h"
+#include "graphics/GraphicsCommands.h"
+#include "save/SaveCommands.h"
+#include "script/FlowCommands.h"
 #include "shell/Menu.h"
+#include "sound/SoundCommands.h"
+#include "vars/VarsCommands.h"
 
 namespace mirt {
 
-std::string Sjis(const char* utf8) { return utf8ToCp932(utf8); }
-
-Player::Player(Platform& platform)
-    : platform_(platform), script_(*this), message_(*this), screen_(platform) {
+Player::Player(Platform& platform) : platform_(platform) {
   startTick_ = platform_.tickCount();
   textOut_.SetSink(&outlets_);
+  message_.SetTextOut(&textOut_);
+  historyViewer_.SetTextOut(&textOut_);
+  text_.SetTextOut(&textOut_);
+  BindCommands();
+}
+
+void Player::BindCommands() {
+  CommandTable& table = script_.commands();
+  RegisterFlowCommands(table, script_, platform_);
+  RegisterMathCommands(table, script_, random_);
+  RegisterStringCommands(table, script_, platform_);
+  RegisterSaveCommands(table, script_, slots_);
+  RegisterSoundCommands(table, script_, sound_);
+  RegisterPictureCommands(table, stage_);
+  RegisterScreenEffectCommands(table, stage_);
+  RegisterCursorCommands(table, stage_);
+  RegisterTextCommands(table, text_);
+  const std::vector<std::string> missing = table.Unbound();
+  if (!missing.empty()) throw std::logic_error("commands without a handler: " + missing.front());
 }
 
 Player::~Player() = default;
+
+int Player::RunCommand(std::string_view keyword) {
+  const int slot = script_.commands().Find(keyword);
+  return slot < 0 ? -1 : script_.commands().Run(slot);
+}
 
 uint32_t Player::Now() { return platform_.tickCount() - startTick_; }
 
@@ -82,5 +110,29 @@ std::vector<MenuEntry> Player::MenuBar() const {
 }
 
 void Player::MenuChanged() { platform_.setMenu(MenuBar()); }
+
+void Player::ShowStoryText(const std::string& cp932) {
+  message_.DrawText(cp932);
+  history_.Append(cp932);
+}
+
+bool Player::StoryNewLine() {
+  message_.NewLine();
+  history_.LineBreak();
+  screen_.Repaint();
+  return !settings_.pageMode();
+}
+
+void Player::StoryReturn() {
+  message_.NewLine();
+  WaitOrClick(1);
+  history_.LineBreak();
+}
+
+void Player::StoryPageEnd() {
+  screen_.Repaint();
+  message_.EndPage();
+  history_.PageBreak();
+}
 
 }  // namespace mirt

@@ -22,15 +22,20 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "common/Screen.h"
+#include "common/Encoding.h"
+#include "common/ScreenSize.h"
 #include "graphics/Screen.h"
+#include "graphics/Stage.h"
 #include "platform/Platform.h"
 #include "save/GameRecord.h"
 #include "save/SaveSlots.h"
 #include "script/CText.h"
 #include "shell/TextOutlets.h"
+#include "script/StoryHost.h"
+#include "script/VariableStore.h"
 #include "shell/Trace.h"
 #include "sound/Sound.h"
 #include "text/Choices.h"
@@ -38,8 +43,8 @@
 #include "text/HistoryViewer.h"
 #include "text/MessageWindow.h"
 #include "text/TextOut.h"
+#include "text/TextStage.h"
 #include "vars/Random.h"
-#include "vars/VariableStore.h"
 
 namespace mirt {
 
@@ -60,10 +65,7 @@ class ReaderSettings {
   int windowScale_ = 1;
 };
 
-// What the story is showing and what the reader's input means now.
-enum class StoryState : int32_t { BoxHidden = 0, Shown = 1, History = 2 };
-
-class Player : public WindowEvents {
+class Player : public WindowEvents, public StoryHost {
  public:
   explicit Player(Platform& platform);
   ~Player() override;
@@ -71,7 +73,7 @@ class Player : public WindowEvents {
   // ---- start-up and shutdown --------------------------------------------
   void FormCreate();   // the window's creation handler
   void FormDestroy();  // the window's destruction, in its fixed order
-  bool closed() const { return closeRequested_; }
+  bool closed() const override { return closeRequested_; }
   // The first Timer2 tick has clicked the story into motion.
   bool started() const { return !firstTickClick_; }
 
@@ -88,36 +90,49 @@ class Player : public WindowEvents {
   void Advance();
   // Speed menu entry n (1..5): the delay of init.def's line n.
   void ChooseSpeed(int n);
-  void TakeSavePoint();
+  void TakeSavePoint() override;
   // Slot N (0..9) as the save and load menus use it. SaveSlot writes the
   // save point and the variables. LoadSlot restores the slot and returns
   // true, after which the caller resumes the story; false (nothing changed)
   // when the file cannot be read or its scenario cannot be opened.
   bool SaveSlot(int slot);
-  bool LoadSlot(int slot);
+  bool LoadSlot(int slot) override;
   // The same for a slot file named otherwise ("data_%c.dat").
-  bool LoadSlotFile(const std::string& cp932Name);
+  bool LoadSlotFile(const std::string& cp932Name) override;
 
-  // ---- services for the engine ------------------------------------------
-  uint32_t Now();  // player time, ms since start-up
-  void Message(const std::string& cp932);
-  bool Question(const std::string& cp932, const std::string& title);
-  void RequestClose();
-  void SetCaption(const std::string& cp932);
-  void StartTimer2();
-  void StopTimer2();
+  // ---- the engine's host (StoryHost) ------------------------------------
+  uint32_t Now() override;  // player time, ms since start-up
+  void Message(const std::string& cp932) override;
+  bool Question(const std::string& cp932, const std::string& title) override;
+  void RequestClose() override;
+  void SetCaption(const std::string& cp932) override;
+  void StartTimer2() override;
+  void StopTimer2() override;
   // The program's pause, cut short while the left button is held.
-  int WaitOrClick(int ms);
-  bool PumpMessages();
-  void TraceEvent(const char* ev, const JsonObject& fields = JsonObject());
+  int WaitOrClick(int ms) override;
+  bool PumpMessages() override;
+  void TraceEvent(const char* ev, const JsonObject& fields = JsonObject()) override;
+  void MenuChanged() override;
+  int ResumeStory() override { return script_.Run(); }
+  StoryState storyState() const override { return storyState_; }
+  bool skipMode() const override { return skipMode_; }
+  // A choice on offer ends skipping.
+  void SetSkipMode(bool on) override { skipMode_ = on; }
+  bool pageMode() const override { return settings_.pageMode(); }
+  void ShowStoryText(const std::string& cp932) override;
+  bool StoryNewLine() override;
+  void StoryReturn() override;
+  void StoryPageEnd() override;
+  bool ChoicePending() const override { return choices_.anyPending(); }
+  void SetIndicatorBlinking(bool on) override { message_.SetBlinking(on); }
+  void StoryWaits() override { textOut_.Wait(choices_); }
+
+  // Runs the handler of keyword on the token reader as it stands; its
+  // result, or -1 for an unknown keyword.
+  int RunCommand(std::string_view keyword);
+
   // The menu bar as it stands; MenuChanged hands it to the window.
   std::vector<MenuEntry> MenuBar() const;
-  void MenuChanged();
-
-  StoryState storyState() const { return storyState_; }
-  bool skipMode() const { return skipMode_; }
-  // A choice on offer ends skipping.
-  void SetSkipMode(bool on) { skipMode_ = on; }
 
   // ---- the subsystems ------------------------------------------------------
   Platform& platform() { return platform_; }
@@ -146,6 +161,10 @@ class Player : public WindowEvents {
   // The music, WAVE and CD sound; its devices start with FormCreate.
   Sound& sound() { return sound_; }
 
+  // What the pictures and the text layer are handed.
+  Stage& stage() { return stage_; }
+  TextStage& text() { return text_; }
+
  private:
   bool InitStory();
   void ResetStory();
@@ -161,21 +180,26 @@ class Player : public WindowEvents {
   void CaptureScreen();  // the screen to a 24-bit BMP file
   // The menu "読書(&R)"; false for an item that is not one of its.
   bool ReadingMenuActivated(const std::string& item);
+  void BindCommands();
 
   Platform& platform_;
   Trace trace_;
   GameRecord record_;
   VariableStore vars_;
   ScriptRandom random_;
-  CText script_;
-  MessageWindow message_;
+  // The lines shown, for the reader's outlets; the text layer reports to it.
+  TextOut textOut_;
+  CText script_{*this, platform_, record_.live(), vars_};
+  Screen screen_{platform_};
+  Stage stage_{*this,         platform_, record_.live(), screen_, script_.scenario().defs(),
+               script_.args()};
+  MessageWindow message_{stage_};
   CThink history_;
-  HistoryViewer historyViewer_{*this};
+  HistoryViewer historyViewer_{stage_, history_};
   Choices choices_;
   SaveSlots slots_;
-  Screen screen_;
+  TextStage text_{stage_, script_, message_, history_, choices_, slots_};
   ReaderSettings settings_;
-  TextOut textOut_;
   TextOutlets outlets_{platform_,
                        [this](const char* ev, const JsonObject& o) { TraceEvent(ev, o); },
                        [this](const std::string& cp932) { Message(cp932); }};
@@ -197,8 +221,5 @@ class Player : public WindowEvents {
       {[this](const char* ev, const JsonObject& o) { TraceEvent(ev, o); },
        [this] { return trace_.enabled(); }, [this](const std::string& text) { Message(text); }}};
 };
-
-// The Japanese texts of the program, as CP932 bytes.
-std::string Sjis(const char* utf8);
 
 }  // namespace mirt

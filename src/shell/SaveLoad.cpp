@@ -8,25 +8,9 @@
 #include "graphics/StripWipe.h"
 #include "save/GameFiles.h"
 #include "save/SlotFile.h"
-#include "script/Archive.h"
-#include "script/CFile.h"
 #include "shell/Player.h"
 
 namespace mirt {
-namespace {
-
-// Whether the scenario a slot names can be read: in archive mode as an
-// archive member, otherwise as a plain file.
-bool ScenarioOpens(Player& p, const std::string& name) {
-  if (name.empty()) return false;
-  const Scenario& s = p.script().scenario();
-  if (s.mode() == Scenario::Mode::Archive)
-    return ReadArchiveMember(s.defs().scenarioSource, name).has_value();
-  return FileExists(name);
-}
-
-}  // namespace
-
 bool Player::SaveSlot(int slot) {
   if (slot < 0 || slot >= SaveSlots::kCount) return false;
   const std::time_t now = static_cast<std::time_t>(platform().wallClockSeconds());
@@ -67,28 +51,26 @@ bool Player::LoadSlotFile(const std::string& name) {
   loaded.stringCount = std::clamp(loaded.stringCount, 0, kStrVarCount);
   // A slot whose story cannot be opened cannot be restored: the game goes
   // on as it was rather than being reset into a story that is not there.
-  if (!ScenarioOpens(*this, loaded.ScenarioName())) {
+  if (!script_.scenario().CanOpen(loaded.ScenarioName())) {
     Message(Sjis("シナリオファイルの読みこみに失敗しました。"));
     return fail();
   }
 
-  sound().waveStop();
-  sound().stopMusic();
-  sound().cdStop(state());
+  sound().StopAll(state());
   ResetStory();
   record_.Restore(loaded);
   vars_ = *vars;
 
   // The picture: a wipe to the fade colour, the scene rebuilt from the
   // record, a wipe to the scene.
-  StripWipe(*this, FadeColourPicture(state().fadeColour));
+  StripWipe(text_, FadeColourPicture(state().fadeColour));
   screen_.FillAll(qRgb(0, 0, 0));
-  LoadBackground(*this);
-  ComposeScene(*this, false);
-  StripWipe(*this, screen_.layers().scene);
-  TintMessageBox(*this);
+  LoadBackground(text_);
+  ComposeScene(text_, false);
+  StripWipe(text_, screen_.layers().scene);
+  TintMessageBox(text_);
   message_.SetTextColour(state().textColour);
-  ApplyCursor(*this);
+  ApplyCursor(text_);
   // The window shows the title the record holds, as TITLE set it.
   if (!state().Caption().empty()) {
     SetCaption(state().Caption());

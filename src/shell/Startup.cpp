@@ -2,10 +2,10 @@
 #include <cstring>
 
 #include "common/LittleEndian.h"
+#include "common/Version.h"
 #include "platform/HostFiles.h"
 #include "script/CFile.h"
 #include "shell/Player.h"
-#include "shell/Version.h"
 
 namespace mirt {
 
@@ -20,7 +20,6 @@ void Player::FormCreate() {
   TraceEvent("start");
   if (!script_.scenario().ReadStartupDefinitions()) Message("init.def");
   sound().start();  // and the start-up volumes
-  script_.commands().Build();
   ResetStory();
   InitStory();
   screen_.FillAll(qRgb(0, 0, 0));

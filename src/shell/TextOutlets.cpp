@@ -4,7 +4,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 #include "platform/Platform.h"
 #include "platform/TextHookServer.h"
 #include "shell/Trace.h"

@@ -14,7 +14,7 @@
 #include <map>
 #include <string>
 
-#include "shell/Trace.h"
+#include "common/JsonObject.h"
 #include "sound/SoundMixer.h"
 
 namespace mirt {

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <optional>
 
+#include "common/Encoding.h"
 #include "common/NameField.h"
-#include "platform/Encoding.h"
 #include "script/Archive.h"
 #include "script/CFile.h"
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "common/JsonObject.h"
 #include "platform/Platform.h"
-#include "save/GameState.h"
-#include "shell/Trace.h"
+#include "script/GameState.h"
 #include "sound/CdAudio.h"
 #include "sound/SoundMixer.h"
 #include "sound/SoundSystem.h"
@@ -66,6 +66,13 @@ class Sound {
   int cdPlay(const GameState& state);  // state.cdTrack, alone or to the end of the disc
   void cdPoll(GameState& state);       // the 100 ms repeat check
   int cdStop(GameState& state);        // stop and close; cdMode -1
+  // The WAVE sound, the music and the CD stopped, as a new story or a load
+  // wants it.
+  void StopAll(GameState& state) {
+    waveStop();
+    stopMusic();
+    cdStop(state);
+  }
 
   // ---- state, for the dump and the volume dialog ---------------------
   bool musicPlaying() const;

@@ -15,8 +15,6 @@
 
 namespace mirt {
 
-enum class SoundDevice { Wave = 0, Midi = 1, Cd = 2 };
-
 class SoundMixer final : public AudioSource {
  public:
   SoundMixer();

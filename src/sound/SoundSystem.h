@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "common/JsonObject.h"
 #include "platform/MidiDevice.h"
 #include "platform/Platform.h"
-#include "shell/Trace.h"
 #include "sound/CDxMusic.h"
 #include "sound/CdAudio.h"
 #include "sound/SoundMixer.h"

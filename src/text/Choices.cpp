@@ -5,11 +5,21 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "platform/Encoding.h"
-#include "script/Commands.h"
+#include "common/Encoding.h"
+#include "graphics/Screen.h"
+#include "platform/Platform.h"
+#include "save/SaveSlots.h"
+#include "script/Arguments.h"
+#include "script/CText.h"
+#include "script/CommandTable.h"
 #include "script/FlowCommands.h"
-#include "shell/Player.h"
-#include "vars/Arguments.h"
+#include "script/GameState.h"
+#include "script/StoryHost.h"
+#include "text/Choices.h"
+#include "text/History.h"
+#include "text/MessageWindow.h"
+#include "text/TextOut.h"
+#include "text/TextStage.h"
 
 namespace mirt {
 namespace {
@@ -27,28 +37,30 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-ChoiceTargetResult FollowChoiceTarget(Player& p, std::string target) {
+ChoiceTargetResult FollowChoiceTarget(TextStage& p, std::string target) {
   if (target.empty()) return ChoiceTargetResult::kGoOn;
   switch (target[0]) {
     case '@':
       target[0] = '*';
-      JumpToLabel(p, target);
+      JumpToLabel(p.script(), p.state(), target);
       return ChoiceTargetResult::kGoOn;
-    case '!': JumpToScenario(p, target.substr(1)); return ChoiceTargetResult::kGoOn;
+    case '!':
+      JumpToScenario(p.script(), p.state(), target.substr(1));
+      return ChoiceTargetResult::kGoOn;
     case '\\': {
       // "data_%c.dat" with the next character: a digit names one of the
       // ten slots, another character a file of that name.
       if (target.size() < 2) return ChoiceTargetResult::kNotLoaded;
       const bool loaded = IsDigit(target[1])
-                              ? p.LoadSlot(target[1] - '0')
-                              : p.LoadSlotFile("data_" + target.substr(1, 1) + ".dat");
+                              ? p.host().LoadSlot(target[1] - '0')
+                              : p.host().LoadSlotFile("data_" + target.substr(1, 1) + ".dat");
       return loaded ? ChoiceTargetResult::kLoaded : ChoiceTargetResult::kNotLoaded;
     }
     default: return ChoiceTargetResult::kGoOn;
   }
 }
 
-void Choices::Select(Player& p) {
+void Choices::Select(TextStage& p) {
   MessageWindow& message = p.message();
   message.SetBlinking(false);
   message.EraseIndicatorAtBoxBottom();
@@ -68,7 +80,7 @@ void Choices::Select(Player& p) {
     if (n == kMax) continue;  // the set holds ten; further lines are passed over
     p.tok().SetSource(script.line());
     std::string text;
-    ReadStringArgument(p, text);
+    text = p.args().String();
     if (text.size() >= 2 && text[0] == '\\' && IsDigit(text[1]))
       text = p.saveSlots().caption(text[1] - '0');
     texts_[n] = Cut(text);
@@ -76,7 +88,7 @@ void Choices::Select(Player& p) {
     positions_[n + 1].y = positions_[n].y + h + p.state().lineSpacing;
     std::string target;
     p.tok().SetDelimiters(",");
-    p.tok().ReadToken(target, 256, true);
+    p.tok().ReadToken(target, kTokenMax, true);
     targets_[n] = Cut(target);
     ++n;
   }
@@ -86,16 +98,16 @@ void Choices::Select(Player& p) {
   MouseMove(p, 5, 5);
   pending_ = true;
   hovered_ = false;
-  p.SetSkipMode(false);
+  p.host().SetSkipMode(false);
 }
 
-QRect Choices::Rect(Player& p, int j) const {
+QRect Choices::Rect(TextStage& p, int j) const {
   const QFontMetrics metrics(p.message().font());
   const QString s = QString::fromStdString(cp932ToUtf8(texts_[j]));
   return QRect(positions_[j].x, positions_[j].y, metrics.horizontalAdvance(s), metrics.height());
 }
 
-void Choices::Draw(Player& p, int j, bool highlight) const {
+void Choices::Draw(TextStage& p, int j, bool highlight) const {
   if (texts_[j].empty()) return;
   const QFont& font = p.message().font();
   const GameState& s = p.state();
@@ -107,7 +119,7 @@ void Choices::Draw(Player& p, int j, bool highlight) const {
                    QString::fromStdString(cp932ToUtf8(texts_[j])));
 }
 
-bool Choices::MouseMove(Player& p, int x, int y) {
+bool Choices::MouseMove(TextStage& p, int x, int y) {
   const int before = hovered_ ? selected_ : -1;
   hovered_ = false;
   for (int j = 0; j < kMax; ++j) {
@@ -122,26 +134,27 @@ bool Choices::MouseMove(Player& p, int x, int y) {
     Draw(p, j, on);
   }
   p.screen().Repaint();
-  if (pending_ && hovered_ && selected_ != before) p.textOut().Highlighted(texts_[selected_]);
+  if (pending_ && hovered_ && selected_ != before && p.textOut())
+    p.textOut()->Highlighted(texts_[selected_]);
   return hovered_;
 }
 
-void Choices::MoveHighlight(Player& p, int step) {
+void Choices::MoveHighlight(TextStage& p, int step) {
   if (count_ <= 0) return;
   selected_ += step;
   if (selected_ >= count_) selected_ = 0;
   if (selected_ < 0) selected_ = count_ - 1;
   for (int j = 0; j < count_; ++j) Draw(p, j, j == selected_);
   p.screen().Repaint();
-  p.textOut().Highlighted(texts_[selected_]);
+  if (p.textOut()) p.textOut()->Highlighted(texts_[selected_]);
 }
 
-void Choices::Take(Player& p) {
+void Choices::Take(TextStage& p) {
   if (!pending_) return;
   const int j = selected_ >= 0 && selected_ < kMax ? selected_ : 0;
-  p.TraceEvent("choice", JsonObject().Int("index", j).Str("target", targets_[j]));
+  p.host().TraceEvent("choice", JsonObject().Int("index", j).Str("target", targets_[j]));
   switch (FollowChoiceTarget(p, targets_[j])) {
-    case ChoiceTargetResult::kLoaded: p.script().Run(); return;
+    case ChoiceTargetResult::kLoaded: p.host().ResumeStory(); return;
     case ChoiceTargetResult::kNotLoaded: return;  // the choices stay open
     case ChoiceTargetResult::kGoOn: break;
   }
@@ -151,13 +164,8 @@ void Choices::Take(Player& p) {
   p.message().SetBlinking(true);
   p.message().Clear();
   p.history().TrimHistory();
-  p.TakeSavePoint();
-  if (!p.closed()) p.script().Run();
-}
-
-int CmdSELECT(Player& p) {
-  p.choices().Select(p);
-  return 0;
+  p.host().TakeSavePoint();
+  if (!p.host().closed()) p.host().ResumeStory();
 }
 
 }  // namespace mirt

@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <string>
 
-#include "graphics/PictureChoices.h"
+#include "text/PictureChoices.h"
 
 namespace mirt {
 
-class Player;
+class TextStage;
 
 // What following a taken choice's target did.
 enum class ChoiceTargetResult {
@@ -22,7 +22,7 @@ enum class ChoiceTargetResult {
 // "@label" jumps to the line "*label", "!name" switches to that scenario,
 // a backslash and a digit loads that save slot; anything else jumps
 // nowhere.
-ChoiceTargetResult FollowChoiceTarget(Player& p, std::string target);
+ChoiceTargetResult FollowChoiceTarget(TextStage& p, std::string target);
 
 class Choices {
  public:
@@ -45,14 +45,14 @@ class Choices {
   // ---- text choices ------------------------------------------------------
   // SELECT: reads the choice lines after the command's line up to the "}"
   // line, draws them and leaves them pending.
-  void Select(Player& p);
+  void Select(TextStage& p);
   // The pointer moved: every choice is drawn again, the one under the
   // pointer highlighted. True when the pointer is on one.
-  bool MouseMove(Player& p, int x, int y);
+  bool MouseMove(TextStage& p, int x, int y);
   // Up (-1) or Down (+1): the highlight moves, wrapping round the choices.
-  void MoveHighlight(Player& p, int step);
+  void MoveHighlight(TextStage& p, int step);
   // Takes the highlighted choice and follows its target.
-  void Take(Player& p);
+  void Take(TextStage& p);
 
   int count() const { return count_; }
   int selected() const { return selected_; }
@@ -61,7 +61,7 @@ class Choices {
   const std::string& target(int j) const { return targets_[j]; }
   // Where choice j is drawn: its text's extent at its position. A point is
   // on it only strictly inside.
-  QRect Rect(Player& p, int j) const;
+  QRect Rect(TextStage& p, int j) const;
 
   // ---- picture choices ---------------------------------------------------
   PictureChoices& pictures() { return pictures_; }
@@ -72,7 +72,7 @@ class Choices {
     int32_t x = 0;
     int32_t y = -1;  // -1: a free slot
   };
-  void Draw(Player& p, int j, bool highlight) const;
+  void Draw(TextStage& p, int j, bool highlight) const;
 
   std::array<std::string, kMax> texts_;
   std::array<std::string, kMax> targets_;

@@ -7,10 +7,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/Screen.h"
+#include "common/Encoding.h"
+#include "common/ScreenSize.h"
 #include "graphics/Composition.h"
-#include "platform/Encoding.h"
-#include "shell/Player.h"
+#include "graphics/Screen.h"
+#include "graphics/Stage.h"
+#include "script/GameState.h"
+#include "script/StoryHost.h"
+#include "text/History.h"
+#include "text/TextOut.h"
 
 namespace mirt {
 namespace {
@@ -82,7 +87,7 @@ const QFont& HistoryViewer::font() {
 }
 
 void HistoryViewer::Open(int x, int y) {
-  viewPage_ = std::max(0, p_.history().page() - 1);
+  viewPage_ = std::max(0, history_.page() - 1);
   QImage& window = p_.screen().window();
   const QImage& shown = window.isNull() ? p_.screen().layers().screen : window;
   saved_ = shown.copy();
@@ -104,7 +109,7 @@ void HistoryViewer::Open(int x, int y) {
 }
 
 void HistoryViewer::DrawPage() {
-  const CThink& history = p_.history();
+  const CThink& history = history_;
   viewPage_ = std::clamp(viewPage_, 0, history.page());
   QImage& window = p_.screen().window();
   window = panel_.copy();
@@ -127,7 +132,7 @@ void HistoryViewer::DrawPage() {
   }
   p_.screen().Present();
   rendered_ = window.copy();
-  p_.textOut().HistoryPage(history, viewPage_);
+  if (textOut_) textOut_->HistoryPage(history, viewPage_);
 }
 
 void HistoryViewer::DrawArrow(const char* utf8, int x, int y, bool highlighted) {
@@ -162,7 +167,7 @@ void HistoryViewer::MouseMove(int x, int y) {
 }
 
 bool HistoryViewer::Click() {
-  const int newest = std::max(0, p_.history().page() - 1);
+  const int newest = std::max(0, history_.page() - 1);
   switch (hover_) {
     case kOnUp:
       viewPage_ = std::max(0, viewPage_ - 1);
@@ -170,7 +175,7 @@ bool HistoryViewer::Click() {
       return false;
     case kOnDown:
       // Never past the last finished page.
-      viewPage_ = viewPage_ + 1 >= p_.history().page() ? newest : viewPage_ + 1;
+      viewPage_ = viewPage_ + 1 >= history_.page() ? newest : viewPage_ + 1;
       DrawPage();
       return false;
     default:

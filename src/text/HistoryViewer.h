@@ -11,14 +11,16 @@
 
 namespace mirt {
 
-class Player;
+class CThink;
+class Stage;
+class TextOut;
 
 class HistoryViewer {
  public:
   // Where the pointer is: on the up arrow, on the down arrow, elsewhere.
   enum Hover { kOnUp = 0, kOnDown = 1, kElsewhere = 2 };
 
-  explicit HistoryViewer(Player& p) : p_(p) {}
+  HistoryViewer(Stage& stage, const CThink& history) : p_(stage), history_(history) {}
 
   // Opens on the last finished page, the pointer at (x, y).
   void Open(int x, int y);
@@ -28,6 +30,8 @@ class HistoryViewer {
   // picture as it was comes back and the result is true (the viewer closed).
   bool Click();
 
+  // Where a page shown goes as text, for the reader's outlets.
+  void SetTextOut(TextOut* out) { textOut_ = out; }
   int viewPage() const { return viewPage_; }
   int hover() const { return hover_; }
   // The page as last drawn, without the arrows: what a capture saves.
@@ -38,7 +42,9 @@ class HistoryViewer {
   void DrawArrow(const char* utf8, int x, int y, bool highlighted);
   const QFont& font();
 
-  Player& p_;
+  Stage& p_;
+  const CThink& history_;
+  TextOut* textOut_ = nullptr;
   int viewPage_ = 0;
   int hover_ = kElsewhere;
   QImage saved_;     // the window as it was when the viewer opened

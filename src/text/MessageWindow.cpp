@@ -7,15 +7,19 @@
 #include <algorithm>
 
 #include "common/Ascii.h"
+#include "common/Encoding.h"
 #include "graphics/Composition.h"
-#include "platform/Encoding.h"
+#include "graphics/Screen.h"
+#include "graphics/Stage.h"
 #include "script/CFile.h"
-#include "shell/Player.h"
+#include "script/GameState.h"
+#include "script/StoryHost.h"
 #include "text/MessageWindow.h"
 
+#include "common/TextUnits.h"
 #include "common/Wrap.h"
 #include "text/TextFont.h"
-#include "text/TextUnits.h"
+#include "text/TextOut.h"
 
 namespace mirt {
 namespace {
@@ -94,7 +98,7 @@ int32_t MessageWindow::LineStep() const {
 void MessageWindow::NewLine() {
   penX_ = p_.state().textOriginX;
   penY_ = WrapAdd(penY_, LineStep());
-  p_.textOut().Break();
+  if (textOut_) textOut_->Break();
 }
 
 void MessageWindow::EndPage() {
@@ -103,8 +107,8 @@ void MessageWindow::EndPage() {
 }
 
 void MessageWindow::DrawText(const std::string& piece) {
-  p_.TraceEvent("text", JsonObject().Int("x", penX_).Int("y", penY_).Str("text", piece));
-  p_.textOut().Piece(piece);
+  p_.host().TraceEvent("text", JsonObject().Int("x", penX_).Int("y", penY_).Str("text", piece));
+  if (textOut_) textOut_->Piece(piece);
   Layers& layers = p_.screen().layers();
   QImage& window = p_.screen().window();
   const QFont& storyFont = font();
@@ -134,7 +138,7 @@ void MessageWindow::DrawText(const std::string& piece) {
       p_.screen().PresentRect(cell.x(), cell.y(), cell.width(), cell.height());
       x += advance;
       i += n;
-      if (!p_.settings().pageMode()) p_.WaitOrClick(delay);
+      if (!p_.host().pageMode()) p_.host().WaitOrClick(delay);
     }
     window = layers.screen;  // the same pixels: share them again
   } else {
@@ -173,7 +177,7 @@ void MessageWindow::EraseWaitIndicator() {
   if (!p_.state().indicatorEnabled) return;
   Layers& layers = p_.screen().layers();
   CopyFromBox(layers.box, layers.screen, WaitIndicatorRect());
-  if (p_.storyState() != StoryState::BoxHidden) p_.screen().Repaint();
+  if (p_.host().storyState() != StoryState::BoxHidden) p_.screen().Repaint();
 }
 
 void MessageWindow::EraseIndicatorAtBoxBottom() {
@@ -188,8 +192,8 @@ void MessageWindow::EraseIndicatorAtBoxBottom() {
 
 void MessageWindow::BlinkStep() {
   const GameState& s = p_.state();
-  if (!s.indicatorEnabled || p_.storyState() != StoryState::Shown) return;
-  if (p_.choices().anyPending()) return;
+  if (!s.indicatorEnabled || p_.host().storyState() != StoryState::Shown) return;
+  if (p_.host().ChoicePending()) return;
   if (++blinkCounter_ * 100 < s.indicatorPeriod) return;
   blinkCounter_ = 0;
   blinkPhase_ = !blinkPhase_;

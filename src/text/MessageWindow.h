@@ -13,7 +13,8 @@
 
 namespace mirt {
 
-class Player;
+class Stage;
+class TextOut;
 
 // The message speed in force: the entry of the speed menu last chosen
 // (1..5, 0 for none) and the delay after each revealed unit. The delay is
@@ -36,7 +37,9 @@ class MessageSpeed {
 
 class MessageWindow {
  public:
-  explicit MessageWindow(Player& p) : p_(p) {}
+  explicit MessageWindow(Stage& stage) : p_(stage) {}
+  // Where the story text drawn goes as lines, for the reader's outlets.
+  void SetTextOut(TextOut* out) { textOut_ = out; }
 
   // ---- the pen and the page ---------------------------------------------
   int32_t penX() const { return penX_; }
@@ -85,7 +88,8 @@ class MessageWindow {
   const QImage& CurrentWaitPicture() const;
   QRect WaitIndicatorRect() const;
 
-  Player& p_;
+  Stage& p_;
+  TextOut* textOut_ = nullptr;
   int32_t penX_ = 0;
   int32_t penY_ = 0;
   uint8_t pageFull_ = 0;

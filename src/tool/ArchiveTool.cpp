@@ -7,10 +7,10 @@
 #include <set>
 
 #include "common/Ascii.h"
+#include "common/Encoding.h"
 #include "graphics/BmpDecoder.h"
 #include "graphics/JpegDecoder.h"
 #include "graphics/PackedPicture.h"
-#include "platform/Encoding.h"
 #include "script/Archive.h"
 #include "tool/Tool.h"
 

@@ -11,7 +11,7 @@
 #include <system_error>
 
 #include "common/Ascii.h"
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 #include "platform/GameSource.h"
 #include "platform/HostFiles.h"
 #include "tool/Tool.h"

@@ -12,28 +12,27 @@
 #include <set>
 
 #include "common/Ascii.h"
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 #include "platform/HostFiles.h"
 #include "script/Archive.h"
 #include "script/CFile.h"
+#include "script/CText.h"
 #include "script/CommandTable.h"
+#include "script/Grammar.h"
 #include "script/Scenario.h"
 #include "script/StringTok.h"
+#include "script/VariableStore.h"
 #include "text/TextFont.h"
 #include "tool/Tool.h"
-#include "vars/VariableStore.h"
 
 namespace mirt::tool {
 namespace {
 
-constexpr int kTokenMax = 256;
-constexpr size_t kLineMax = 256;
+constexpr size_t kLineMax = static_cast<size_t>(mirt::kLineMax);  // as the interpreter reads
 constexpr int kChoiceMax = 10;
 constexpr size_t kNameField = 80;   // picture, sound and scenario names
 constexpr size_t kShortField = 40;  // cursor and history picture
 constexpr size_t kTargetMax = 254;
-
-const char kStatementSet[] = "~,\"\\!\t/\n&%w'";
 
 struct Finding {
   std::string file;  // UTF-8
@@ -248,7 +247,7 @@ class Linter {
     tok_.SetSource(text.c_str(), true);
     std::string t;
     for (;;) {
-      tok_.SetDelimiters(kStatementSet);
+      tok_.SetDelimiters(grammar::kStatement);
       char c = tok_.ReadToken(t, kTokenMax, true);
       switch (c) {
         case 0:
@@ -256,10 +255,10 @@ class Linter {
         case '\n': return;
         case '!': IntegerAssignment(); return;
         case '&': StringAssignment(); return;
-        case '%': Reference("%,\n", true); break;
-        case '\'': Reference("',\n", false); break;
+        case '%': Reference(grammar::kStringReference, true); break;
+        case '\'': Reference(grammar::kIntegerReference, false); break;
         case '"':
-          tok_.SetDelimiters("\"");
+          tok_.SetDelimiters(grammar::kQuote);
           if (tok_.ReadToken(t, kTokenMax, true) != '"') {
             Here("unclosed-quote", "text without a closing quote");
             return;
@@ -267,7 +266,7 @@ class Linter {
           Text(t);
           break;
         case '\\': {
-          tok_.SetDelimiters("n,N,r,R,p,P,w,W");
+          tok_.SetDelimiters(grammar::kEscape);
           char e = tok_.ReadToken(t, kTokenMax, true);
           if (e == 'w' || e == 'W' || e == ',') break;
           if (e == 'n' || e == 'N' || e == 'r' || e == 'R') LineBreak();
@@ -348,20 +347,20 @@ class Linter {
 
   void IntegerAssignment() {
     std::string name, value;
-    tok_.SetDelimiters(":,\n");
+    tok_.SetDelimiters(grammar::kAssignedName);
     if (tok_.ReadToken(name, kTokenMax, true) == '\n') return;
     Assign(name, false);
-    tok_.SetDelimiters("!,\n");
+    tok_.SetDelimiters(grammar::kIntegerValue);
     tok_.ReadToken(value, kTokenMax, true);
     if (!value.empty() && !LooksNumeric(value)) UseVariable(value, false);
   }
 
   void StringAssignment() {
     std::string name, value;
-    tok_.SetDelimiters(":,\n");
+    tok_.SetDelimiters(grammar::kAssignedName);
     if (tok_.ReadToken(name, kTokenMax, true) == '\n') return;
     Assign(name, true);
-    tok_.SetDelimiters("\",\n");
+    tok_.SetDelimiters(grammar::kStringValue);
     tok_.ReadToken(value, kTokenMax, true);
     if (tok_.AtEnd()) return;
     if (tok_.ReadToken(value, kTokenMax, true) != '"')
@@ -378,30 +377,30 @@ class Linter {
   // ~KEYWORD and its arguments; true when the line goes on after it.
   bool Command() {
     std::string keyword;
-    tok_.SetDelimiters(" ,\n");
+    tok_.SetDelimiters(grammar::kCommandName);
     const char d = tok_.ReadToken(keyword, kTokenMax, false);
-    if (table_.Find(keyword) < 0) {
+    const CommandRow* row = FindCommandRow(keyword);
+    if (!row) {
       Here("unknown-command", "unknown command " + Quote(keyword));
       return d != 0;
     }
-    const std::string upper = UpperAscii(keyword);
-    if (upper == "FONTSIZE" || upper == "TXTSPR") lineStepSet_ = true;
-    if (upper == "SELECT") ChoiceColours();
-    const char* known = CommandArguments(keyword);
-    const std::string shape = known ? known : "";
+    const mirt::Command c = CommandOf(*row);
+    if (c == mirt::Command::FONTSIZE || c == mirt::Command::TXTSPR) lineStepSet_ = true;
+    if (c == mirt::Command::SELECT) ChoiceColours();
+    const std::string shape = row->arguments;
     ints_.clear();
     for (char a : shape) Argument(a);
     // FONTCOLOR r,g,b,target: targets 1 and 2 colour the choices.
-    if (upper == "FONTCOLOR" && ints_.size() == 4 && (ints_[3] == "1" || ints_[3] == "2"))
+    if (c == mirt::Command::FONTCOLOR && ints_.size() == 4 && (ints_[3] == "1" || ints_[3] == "2"))
       choiceColourSet_[ints_[3] == "1" ? 0 : 1] = true;
     // What the width of a line depends on, where the values are written out.
-    if (upper == "FONTSIZE" && ints_.size() == 1) fontSize_ = NumberOr(ints_[0], 0);
-    if (upper == "BOXSIZE" && ints_.size() == 4) boxRight_ = NumberOr(ints_[2], -1);
-    if (upper == "TXTPOS" && ints_.size() == 2) penX_ = originX_ = NumberOr(ints_[0], 0);
-    if (upper == "SELECT") penX_ = originX_;  // the choices clear the window
+    if (c == mirt::Command::FONTSIZE && ints_.size() == 1) fontSize_ = NumberOr(ints_[0], 0);
+    if (c == mirt::Command::BOXSIZE && ints_.size() == 4) boxRight_ = NumberOr(ints_[2], -1);
+    if (c == mirt::Command::TXTPOS && ints_.size() == 2) penX_ = originX_ = NumberOr(ints_[0], 0);
+    if (c == mirt::Command::SELECT) penX_ = originX_;  // the choices clear the window
     // A choice block has moved the reader on to the lines after it.
     if (shape == "S" || shape == "C") return false;
-    return CommandKeepsLine(keyword) && d != 0;
+    return row->keepsLine && d != 0;
   }
 
   void Argument(char kind) {
@@ -453,7 +452,7 @@ class Linter {
 
   void IntArgument() {
     std::string t;
-    tok_.SetDelimiters(",!");
+    tok_.SetDelimiters(grammar::kIntegerArgument);
     const char d = tok_.ReadToken(t, kTokenMax, true);
     ints_.push_back(d == '!' ? std::string() : t);
     if (d == '!') {
@@ -465,10 +464,10 @@ class Linter {
   // The string argument's value; false when it comes from a variable, whose
   // value is not known before the game runs.
   bool StringArgument(std::string& out) {
-    tok_.SetDelimiters("\"&,");
+    tok_.SetDelimiters(grammar::kStringArgument);
     const char c = tok_.ReadToken(out, kTokenMax, true);
     if (c == '&') {
-      tok_.SetDelimiters("&");
+      tok_.SetDelimiters(grammar::kStringVariable);
       tok_.ReadToken(out, kTokenMax, true);
       UseVariable(out, true);
       return false;
@@ -654,11 +653,6 @@ class Linter {
   std::optional<std::vector<ArchiveEntry>> graphics_, wave_, midi_;
   std::deque<std::string> queue_;
   std::set<std::string> queued_;
-  CommandTable table_ = [] {
-    CommandTable t;
-    t.Build();
-    return t;
-  }();
   StringTok tok_;
   // The scenario being read.
   std::string file_;

@@ -2,7 +2,7 @@
 #include <iostream>
 #include <map>
 
-#include "shell/Version.h"
+#include "common/Version.h"
 #include "tool/Tool.h"
 
 namespace {

@@ -9,16 +9,35 @@
 #include <cstdint>
 #include <string>
 
+#include "common/Decimal.h"
+#include "common/Encoding.h"
 #include "common/Wrap.h"
-#include "script/Commands.h"
-#include "script/Scenario.h"
-#include "shell/Player.h"
-#include "vars/Arguments.h"
+#include "script/CText.h"
+#include "script/CommandTable.h"
+#include "script/StoryHost.h"
+#include "script/VariableStore.h"
+#include "vars/Random.h"
+#include "vars/VarsCommands.h"
 
 namespace mirt {
 namespace {
 
-constexpr int kMax = 256;
+// What the integer commands work on.
+class Objects {
+ public:
+  Objects(CText& script, ScriptRandom& random) : script_(script), random_(random) {}
+  ArgumentReader& args() { return script_.args(); }
+  StringTok& tok() { return script_.tok(); }
+  VariableStore& vars() { return script_.args().vars(); }
+  StoryHost& host() { return script_.args().host(); }
+  ScriptRandom& random() { return random_; }
+  CText& script() { return script_; }
+
+ private:
+  CText& script_;
+  ScriptRandom& random_;
+};
+
 constexpr size_t kExpressionMax = 255;
 
 bool LineEnded(char d) { return d == '\n' || d == 0; }
@@ -135,17 +154,17 @@ class Evaluator {
   bool haveValue_ = true;
 };
 
-uint32_t NextRandom(Player& p) { return p.random().Next(); }
+uint32_t NextRandom(Objects& p) { return p.random().Next(); }
 
-int SineOrCosine(Player& p, bool cosine) {
-  int32_t angle = ReadIntArgument(p);
-  int32_t factor = ReadIntArgument(p);
+int SineOrCosine(Objects& p, bool cosine) {
+  int32_t angle = p.args().Int();
+  int32_t factor = p.args().Int();
   p.tok().SetDelimiters(",");
   std::string name;
-  p.tok().ReadToken(name, kMax, true);
+  p.tok().ReadToken(name, kTokenMax, true);
   int i = p.vars().FindInteger(name);
   if (i < 0) {
-    p.Message(Sjis("変数の指定がありません。"));
+    p.host().Message(Sjis("変数の指定がありません。"));
     return 0;
   }
   // The engine's own degree factor, slightly below pi/180.
@@ -153,7 +172,7 @@ int SineOrCosine(Player& p, bool cosine) {
   double v = (cosine ? std::cos(radians) : std::sin(radians)) * static_cast<double>(factor);
   int32_t value = static_cast<int32_t>(std::trunc(v));
   p.vars().ints[i].value = value;
-  if (cosine) p.Message(std::to_string(value));
+  if (cosine) p.host().Message(std::to_string(value));
   return 1;
 }
 
@@ -169,11 +188,11 @@ int32_t EvaluateMathText(const std::string& text) {
   return e.Expression();
 }
 
-int CmdMATH(Player& p) {
+int CmdMATH(Objects& p) {
   std::string name;
   p.tok().SetDelimiters("=,\n");
-  if (LineEnded(p.tok().ReadToken(name, kMax, true))) {
-    p.Message(Sjis("変数の指定がありません。"));
+  if (LineEnded(p.tok().ReadToken(name, kTokenMax, true))) {
+    p.host().Message(Sjis("変数の指定がありません。"));
     return 0;
   }
   int target = p.vars().FindInteger(name);
@@ -181,7 +200,7 @@ int CmdMATH(Player& p) {
   p.tok().SetDelimiters("=,+-*/\n)(;");
   std::string text, t;
   for (;;) {
-    char d = p.tok().ReadToken(t, kMax, true);
+    char d = p.tok().ReadToken(t, kTokenMax, true);
     if (d == '(') {
       text += '(';
     } else {
@@ -189,7 +208,7 @@ int CmdMATH(Player& p) {
       if (operand == 0) {
         int i = p.vars().FindInteger(t);
         if (i < 0)
-          p.Message(Sjis("変数が指定されていません。"));
+          p.host().Message(Sjis("変数が指定されていません。"));
         else
           operand = p.vars().ints[i].value;
       }
@@ -203,28 +222,28 @@ int CmdMATH(Player& p) {
   return 1;
 }
 
-int CmdIF(Player& p) {
+int CmdIF(Objects& p) {
   std::string name, operand;
   p.tok().SetDelimiters("<,>=!");
-  char op = p.tok().ReadToken(name, kMax, true);
+  char op = p.tok().ReadToken(name, kTokenMax, true);
   if (op != '<' && op != '>' && op != '=' && op != '!') {
-    p.Message(Sjis("条件式の演算ミスです"));
+    p.host().Message(Sjis("条件式の演算ミスです"));
     return 1;
   }
   int left = p.vars().FindInteger(name);
   if (left < 0) {
-    p.Message(Sjis("左辺の変数が認識できませんでした：") + name);
+    p.host().Message(Sjis("左辺の変数が認識できませんでした：") + name);
     return 1;
   }
   p.tok().SetDelimiters("\n");
-  p.tok().ReadToken(operand, kMax, true);
+  p.tok().ReadToken(operand, kTokenMax, true);
   int32_t right;
   if (!operand.empty() && operand[0] >= '0' && operand[0] <= '9') {
     right = ParseDecimal(operand.c_str());
   } else {
     int i = p.vars().FindInteger(operand);
     if (i < 0) {
-      p.Message(Sjis("右辺の変数が認識できませんでした：") + operand);
+      p.host().Message(Sjis("右辺の変数が認識できませんでした：") + operand);
       return 1;
     }
     right = p.vars().ints[i].value;
@@ -235,12 +254,12 @@ int CmdIF(Player& p) {
   return 1;
 }
 
-int CmdRANDOM(Player& p) {
+int CmdRANDOM(Objects& p) {
   std::string name, a, b;
   p.tok().SetDelimiters(",");
-  p.tok().ReadToken(name, kMax, true);
-  p.tok().ReadToken(a, kMax, true);
-  p.tok().ReadToken(b, kMax, true);
+  p.tok().ReadToken(name, kTokenMax, true);
+  p.tok().ReadToken(a, kTokenMax, true);
+  p.tok().ReadToken(b, kTokenMax, true);
   int target = p.vars().FindInteger(name);
   int64_t lo = ParseDecimal(a.c_str()), hi = ParseDecimal(b.c_str());
   // The pairs that would divide by zero, like the ones that make no range,
@@ -277,7 +296,18 @@ int CmdRANDOM(Player& p) {
   return 1;
 }
 
-int CmdSIN(Player& p) { return SineOrCosine(p, false); }
-int CmdCOS(Player& p) { return SineOrCosine(p, true); }
+int CmdSIN(Objects& p) { return SineOrCosine(p, false); }
+int CmdCOS(Objects& p) { return SineOrCosine(p, true); }
+
+void RegisterMathCommands(CommandTable& table, CText& script, ScriptRandom& random) {
+  Objects o(script, random);
+#define MIRT_BIND(name) table.Bind(Command::name, [o]() mutable { return Cmd##name(o); })
+  MIRT_BIND(MATH);
+  MIRT_BIND(IF);
+  MIRT_BIND(RANDOM);
+  MIRT_BIND(SIN);
+  MIRT_BIND(COS);
+#undef MIRT_BIND
+}
 
 }  // namespace mirt

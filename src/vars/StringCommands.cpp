@@ -5,28 +5,45 @@
 #include <optional>
 #include <string>
 
-#include "script/Commands.h"
-#include "script/Scenario.h"
-#include "shell/Player.h"
-#include "text/TextUnits.h"
-#include "vars/Arguments.h"
+#include "common/Decimal.h"
+#include "common/Encoding.h"
+#include "common/TextUnits.h"
+#include "platform/Platform.h"
+#include "script/CText.h"
+#include "script/CommandTable.h"
+#include "script/StoryHost.h"
+#include "script/VariableStore.h"
+#include "vars/VarsCommands.h"
 
 namespace mirt {
 namespace {
 
-constexpr int kMax = 256;
+// What the string commands work on.
+class Objects {
+ public:
+  Objects(CText& script, Platform& platform) : script_(script), platform_(platform) {}
+  ArgumentReader& args() { return script_.args(); }
+  StringTok& tok() { return script_.tok(); }
+  VariableStore& vars() { return script_.args().vars(); }
+  StoryHost& host() { return script_.args().host(); }
+  Platform& platform() { return platform_; }
+
+ private:
+  CText& script_;
+  Platform& platform_;
+};
 
 bool LineEnded(char d) { return d == '\n' || d == 0; }
 
-void SetString(Player& p, int index, const std::string& value) {
+void SetString(Objects& p, int index, const std::string& value) {
   CopyText(p.vars().strs[index].value, kStrValueField, value);  // 254 bytes, whole characters
 }
 
 // Reads the string variable name that opens STRCAT, STRCMP and STRLEN.
-bool ReadLeadingName(Player& p, std::string& name) {
+bool ReadLeadingName(Objects& p, std::string& name) {
   p.tok().SetDelimiters(",\n");
-  if (LineEnded(p.tok().ReadToken(name, kMax, true))) {
-    p.Message(Sjis("変数が指定されていません。"));
+  if (LineEnded(p.tok().ReadToken(name, kTokenMax, true))) {
+    p.host().Message(Sjis("変数が指定されていません。"));
     return false;
   }
   return true;
@@ -34,26 +51,26 @@ bool ReadLeadingName(Player& p, std::string& name) {
 
 }  // namespace
 
-int CmdSTRCAT(Player& p) {
+int CmdSTRCAT(Objects& p) {
   std::string dstName, token, text;
   if (!ReadLeadingName(p, dstName)) return 0;
   int dst = p.vars().FindString(dstName);
   if (dst < 0) {
-    p.Message(Sjis("連結先の文字列変数が設定されていません。"));
+    p.host().Message(Sjis("連結先の文字列変数が設定されていません。"));
     return 1;
   }
   p.tok().SetDelimiters("\",&");
-  char d = p.tok().ReadToken(token, kMax, true);
+  char d = p.tok().ReadToken(token, kTokenMax, true);
   if (d == '"') {
-    p.tok().ReadToken(text, kMax, true);
+    p.tok().ReadToken(text, kTokenMax, true);
   } else {
     int src = -1;
     if (d == '&') {
-      p.tok().ReadToken(token, kMax, true);
+      p.tok().ReadToken(token, kTokenMax, true);
       src = p.vars().FindString(token);
     }
     if (src < 0) {
-      p.Message(Sjis("連結元の文字列変数が設定されていません。"));
+      p.host().Message(Sjis("連結元の文字列変数が設定されていません。"));
       return 1;
     }
     text = p.vars().StringValue(src);
@@ -62,42 +79,42 @@ int CmdSTRCAT(Player& p) {
   return 1;
 }
 
-int CmdSTRCMP(Player& p) {
+int CmdSTRCMP(Objects& p) {
   std::string aName, token, other, resultName;
   if (!ReadLeadingName(p, aName)) return 0;
-  int a = FindStringOrWarn(p, aName);
+  int a = p.args().FindStringOrWarn(aName);
   if (a < 0) return 1;
   p.tok().SetDelimiters("\",&");
-  char d = p.tok().ReadToken(token, kMax, true);
+  char d = p.tok().ReadToken(token, kTokenMax, true);
   if (d == '"') {
-    p.tok().ReadToken(other, kMax, true);
+    p.tok().ReadToken(other, kTokenMax, true);
   } else if (d == '&') {
-    p.tok().ReadToken(token, kMax, true);
-    int b = FindStringOrWarn(p, token);
+    p.tok().ReadToken(token, kTokenMax, true);
+    int b = p.args().FindStringOrWarn(token);
     if (b < 0) return 1;
     other = p.vars().StringValue(b);
   } else {
     return 1;  // neither quoted text nor a variable: nothing to compare
   }
-  p.tok().ReadToken(resultName, kMax, true);
+  p.tok().ReadToken(resultName, kTokenMax, true);
   int r = p.vars().FindInteger(resultName);
   if (r < 0) {
-    p.Message(Sjis("変数が指定されていません。"));
+    p.host().Message(Sjis("変数が指定されていません。"));
     return 1;
   }
   p.vars().ints[r].value = p.vars().StringValue(a) == other ? 1 : 0;
   return 1;
 }
 
-int CmdSTRLEN(Player& p) {
+int CmdSTRLEN(Objects& p) {
   std::string sName, nName;
   if (!ReadLeadingName(p, sName)) return 0;
-  int s = FindStringOrWarn(p, sName);
+  int s = p.args().FindStringOrWarn(sName);
   if (s < 0) return 1;
-  p.tok().ReadToken(nName, kMax, true);
+  p.tok().ReadToken(nName, kTokenMax, true);
   int n = p.vars().FindInteger(nName);
   if (n < 0) {
-    p.Message(Sjis("変数が指定されていません。"));
+    p.host().Message(Sjis("変数が指定されていません。"));
     return 0;
   }
   std::string value = p.vars().StringValue(s);
@@ -110,53 +127,53 @@ int CmdSTRLEN(Player& p) {
 namespace {
 
 // STRTOINT and INTTOSTR: the integer variable, then the string variable.
-bool ReadIntAndString(Player& p, int& n, int& s) {
+bool ReadIntAndString(Objects& p, int& n, int& s) {
   std::string nName, sName;
   p.tok().SetDelimiters(",");
-  p.tok().ReadToken(nName, kMax, true);
-  p.tok().ReadToken(sName, kMax, true);
+  p.tok().ReadToken(nName, kTokenMax, true);
+  p.tok().ReadToken(sName, kTokenMax, true);
   n = p.vars().FindInteger(nName);
   if (n < 0) {
-    p.Message(Sjis("変数の指定がありません。"));
+    p.host().Message(Sjis("変数の指定がありません。"));
     return false;
   }
-  s = FindStringOrWarn(p, sName);
+  s = p.args().FindStringOrWarn(sName);
   return true;
 }
 
 }  // namespace
 
-int CmdSTRTOINT(Player& p) {
+int CmdSTRTOINT(Objects& p) {
   int n, s;
   if (!ReadIntAndString(p, n, s)) return 0;
   if (s >= 0) p.vars().ints[n].value = ParseDecimal(p.vars().StringValue(s).c_str());
   return 1;
 }
 
-int CmdINTTOSTR(Player& p) {
+int CmdINTTOSTR(Objects& p) {
   int n, s;
   if (!ReadIntAndString(p, n, s)) return 0;
   if (s >= 0) SetString(p, s, std::to_string(p.vars().ints[n].value));
   return 1;
 }
 
-int CmdINPUTBOX(Player& p) {
+int CmdINPUTBOX(Objects& p) {
   std::string caption, initial, name, flag, skip;
   p.tok().SetDelimiters("\",\n");
-  p.tok().ReadToken(skip, kMax, true);
-  p.tok().ReadToken(caption, kMax, true);
+  p.tok().ReadToken(skip, kTokenMax, true);
+  p.tok().ReadToken(caption, kTokenMax, true);
   p.tok().SetDelimiters(",\n");
-  p.tok().ReadToken(skip, kMax, true);
+  p.tok().ReadToken(skip, kTokenMax, true);
   p.tok().SetDelimiters("\",\n");
-  p.tok().ReadToken(skip, kMax, true);
-  p.tok().ReadToken(initial, kMax, true);
+  p.tok().ReadToken(skip, kTokenMax, true);
+  p.tok().ReadToken(initial, kTokenMax, true);
   p.tok().SetDelimiters(",\n");
-  p.tok().ReadToken(skip, kMax, true);
-  p.tok().ReadToken(name, kMax, true);
+  p.tok().ReadToken(skip, kTokenMax, true);
+  p.tok().ReadToken(name, kTokenMax, true);
   p.tok().ReadToken(flag, 8, true);
   int32_t confirm = ParseDecimal(flag.c_str());
   if (confirm != 0 && confirm != 1) {
-    p.Message(Sjis("フラグの設定ミスです"));
+    p.host().Message(Sjis("フラグの設定ミスです"));
     return 1;
   }
   std::string entered;
@@ -169,10 +186,10 @@ int CmdINPUTBOX(Player& p) {
       ev.Str("result", *typed);
     else
       ev.Null("result");
-    p.TraceEvent("input", ev);
+    p.host().TraceEvent("input", ev);
     entered = typed ? *typed : initial;
     if (confirm == 0 ||
-        p.Question(Sjis("以上の入力でよろしいですか？　：　") + entered, Sjis("入力確認")))
+        p.host().Question(Sjis("以上の入力でよろしいですか？　：　") + entered, Sjis("入力確認")))
       break;
   }
   int s = p.vars().FindString(name);
@@ -180,11 +197,11 @@ int CmdINPUTBOX(Player& p) {
   return 1;
 }
 
-int CmdGETTIME(Player& p) {
+int CmdGETTIME(Objects& p) {
   std::string name;
   p.tok().SetDelimiters(",\n");
-  if (p.tok().ReadToken(name, kMax, true) != ',') {
-    p.Message(Sjis("変数が指定されていません。"));
+  if (p.tok().ReadToken(name, kTokenMax, true) != ',') {
+    p.host().Message(Sjis("変数が指定されていません。"));
     return 0;
   }
   int n = p.vars().FindInteger(name);
@@ -192,27 +209,41 @@ int CmdGETTIME(Player& p) {
   return 1;
 }
 
-int CmdDEBUG(Player& p) {
+int CmdDEBUG(Objects& p) {
   std::string skip, name;
   p.tok().SetDelimiters("&,!");
-  char kind = p.tok().ReadToken(skip, kMax, true);
-  p.tok().ReadToken(name, kMax, true);
+  char kind = p.tok().ReadToken(skip, kTokenMax, true);
+  p.tok().ReadToken(name, kTokenMax, true);
   if (kind == '!') {
     int i = p.vars().FindInteger(name);
     if (i < 0)
-      p.Message(Sjis("変数が存在しません。"));
+      p.host().Message(Sjis("変数が存在しません。"));
     else
-      p.Message(name + ": " + std::to_string(p.vars().ints[i].value));
+      p.host().Message(name + ": " + std::to_string(p.vars().ints[i].value));
   } else if (kind == '&') {
     int i = p.vars().FindString(name);
     if (i < 0)
-      p.Message(Sjis("変数が存在しません。"));
+      p.host().Message(Sjis("変数が存在しません。"));
     else
-      p.Message(name + ": " + p.vars().StringValue(i));
+      p.host().Message(name + ": " + p.vars().StringValue(i));
   } else {
-    p.Message(Sjis("変数名が特定できません"));
+    p.host().Message(Sjis("変数名が特定できません"));
   }
   return 1;
+}
+
+void RegisterStringCommands(CommandTable& table, CText& script, Platform& platform) {
+  Objects o(script, platform);
+#define MIRT_BIND(name) table.Bind(Command::name, [o]() mutable { return Cmd##name(o); })
+  MIRT_BIND(STRCAT);
+  MIRT_BIND(STRCMP);
+  MIRT_BIND(STRLEN);
+  MIRT_BIND(STRTOINT);
+  MIRT_BIND(INTTOSTR);
+  MIRT_BIND(INPUTBOX);
+  MIRT_BIND(GETTIME);
+  MIRT_BIND(DEBUG);
+#undef MIRT_BIND
 }
 
 }  // namespace mirt

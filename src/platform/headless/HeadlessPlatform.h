@@ -10,12 +10,12 @@
 #include <stdexcept>
 #include <string>
 
-#include "common/Screen.h"
+#include "common/ScreenSize.h"
 #include "platform/AudioOutput.h"
 #include "platform/MidiDevice.h"
 #include "platform/MonotonicClock.h"
 #include "platform/Platform.h"
-#include "shell/Volume.h"
+#include "platform/VolumeDialog.h"
 
 namespace mirt {
 

@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 #include "platform/GameSource.h"
 
 namespace mirt {

@@ -31,8 +31,8 @@
 #include <cmath>
 #include <thread>
 
-#include "common/Screen.h"
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
+#include "common/ScreenSize.h"
 #include "platform/ShutdownSignals.h"
 #include "platform/qt/SpeechWindow.h"
 #include "platform/qt/VolumeWindow.h"

@@ -8,7 +8,7 @@
 #include <QMenuBar>
 #include <QSlider>
 
-#include "shell/Volume.h"
+#include "platform/VolumeDialog.h"
 
 namespace mirt {
 namespace {

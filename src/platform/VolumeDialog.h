@@ -13,7 +13,7 @@
 
 #include <string>
 
-#include "sound/SoundMixer.h"
+#include "platform/Platform.h"
 
 namespace mirt {
 

@@ -1,4 +1,4 @@
-#include "shell/Volume.h"
+#include "platform/VolumeDialog.h"
 
 #include <algorithm>
 #include <string>

@@ -1,4 +1,4 @@
-#include "vars/VariableStore.h"
+#include "script/VariableStore.h"
 
 #include <string_view>
 

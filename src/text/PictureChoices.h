@@ -10,7 +10,7 @@
 
 namespace mirt {
 
-class Player;
+class TextStage;
 
 class PictureChoices {
  public:
@@ -32,12 +32,12 @@ class PictureChoices {
 
   // SELECTCG: reads the button lines, draws every button and leaves them
   // pending.
-  void Select(Player& p);
+  void Select(TextStage& p);
   // The pointer moved: every button is tested and drawn as its state
   // changes. True when the pointer is on one.
-  bool MouseMove(Player& p, int x, int y);
+  bool MouseMove(TextStage& p, int x, int y);
   // The current button is pressed, its target followed.
-  void Take(Player& p);
+  void Take(TextStage& p);
 
   int count() const { return count_; }
   // The button last put under the pointer.
@@ -46,11 +46,11 @@ class PictureChoices {
 
  private:
   // HoverPictureChoice: 1 when button j is under the pointer.
-  int Hover(Player& p, int mx, int my, int j);
+  int Hover(TextStage& p, int mx, int my, int j);
   // The button's picture object gets the named picture (unchanged when it
   // cannot be loaded) and is drawn at its place.
-  void Show(Player& p, int j, const std::string& name);
-  void RestoreRect(Player& p, int j);
+  void Show(TextStage& p, int j, const std::string& name);
+  void RestoreRect(TextStage& p, int j);
 
   std::array<Button, kMax> buttons_;
   int count_ = 0;

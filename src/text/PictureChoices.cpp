@@ -1,15 +1,25 @@
 // SELECTCG: picture buttons over the window, their pointer states, the
 // press and what taking one does.
-#include "graphics/PictureChoices.h"
+#include "text/PictureChoices.h"
+#include "common/Decimal.h"
 
 #include <QPainter>
 #include <algorithm>
 
 #include "graphics/Composition.h"
-#include "script/Commands.h"
+#include "graphics/Screen.h"
+#include "platform/Platform.h"
+#include "save/SaveSlots.h"
+#include "script/Arguments.h"
+#include "script/CText.h"
+#include "script/CommandTable.h"
+#include "script/GameState.h"
 #include "script/Scenario.h"
-#include "shell/Player.h"
+#include "script/StoryHost.h"
 #include "text/Choices.h"
+#include "text/History.h"
+#include "text/MessageWindow.h"
+#include "text/TextStage.h"
 
 namespace mirt {
 namespace {
@@ -55,7 +65,7 @@ QImage WithBottomLeftTransparent(const QImage& picture) {
   return out;
 }
 
-void PictureChoices::Select(Player& p) {
+void PictureChoices::Select(TextStage& p) {
   p.message().SetBlinking(false);
   p.message().EraseWaitIndicator();
   for (Button& b : buttons_) {
@@ -79,9 +89,9 @@ void PictureChoices::Select(Player& p) {
     for (std::string* name : {&b.normal, &b.over, &b.pressed}) {
       std::string skipped;
       char d;
-      do d = tok.ReadToken(skipped, 256, true);
+      do d = tok.ReadToken(skipped, kTokenMax, true);
       while (d != '"' && d != 0);  // up to the opening quote
-      if (d == '"') tok.ReadToken(*name, 256, true);
+      if (d == '"') tok.ReadToken(*name, kTokenMax, true);
     }
     const ButtonPlace place = ParsePlace(tok.Rest());
     b.x = place.x;
@@ -96,13 +106,13 @@ void PictureChoices::Select(Player& p) {
   }
   count_ = n;
   pending_ = true;
-  p.SetSkipMode(false);
+  p.host().SetSkipMode(false);
   const QImage& window = p.screen().window();
   savedWindow_ = (window.isNull() ? p.screen().layers().screen : window).copy();
   for (int j = 0; j < kMax; ++j) Hover(p, 0, 0, j);
 }
 
-void PictureChoices::RestoreRect(Player& p, int j) {
+void PictureChoices::RestoreRect(TextStage& p, int j) {
   const Button& b = buttons_[j];
   const QRect r =
       QRect(b.x, b.y, b.picture.width(), b.picture.height()).intersected(savedWindow_.rect());
@@ -111,7 +121,7 @@ void PictureChoices::RestoreRect(Player& p, int j) {
   painter.drawImage(r.topLeft(), savedWindow_, r);
 }
 
-void PictureChoices::Show(Player& p, int j, const std::string& name) {
+void PictureChoices::Show(TextStage& p, int j, const std::string& name) {
   Button& b = buttons_[j];
   QImage picture;
   if (LoadGamePicture(p, name, picture) && !picture.isNull()) b.picture = picture;
@@ -122,7 +132,7 @@ void PictureChoices::Show(Player& p, int j, const std::string& name) {
   p.screen().Repaint();
 }
 
-int PictureChoices::Hover(Player& p, int mx, int my, int j) {
+int PictureChoices::Hover(TextStage& p, int mx, int my, int j) {
   Button& b = buttons_[j];
   if (b.y < 0 || j >= count_) return 0;
   // Strictly inside on all four sides.
@@ -142,13 +152,13 @@ int PictureChoices::Hover(Player& p, int mx, int my, int j) {
   return 0;
 }
 
-bool PictureChoices::MouseMove(Player& p, int x, int y) {
+bool PictureChoices::MouseMove(TextStage& p, int x, int y) {
   bool any = false;
   for (int j = 0; j < kMax; ++j) any |= Hover(p, x, y, j) != 0;
   return any;
 }
 
-void PictureChoices::Take(Player& p) {
+void PictureChoices::Take(TextStage& p) {
   if (!pending_ || current_ < 0 || current_ >= count_) return;
   const int j = current_;
   Button& b = buttons_[j];
@@ -160,9 +170,9 @@ void PictureChoices::Take(Player& p) {
   // The normal picture is up again: the next move under the pointer draws
   // the mouse-over one, should the choice stay open.
   b.highlighted = 0;
-  p.TraceEvent("choice", JsonObject().Int("index", j).Str("target", b.target));
+  p.host().TraceEvent("choice", JsonObject().Int("index", j).Str("target", b.target));
   switch (FollowChoiceTarget(p, b.target)) {
-    case ChoiceTargetResult::kLoaded: p.script().Run(); return;
+    case ChoiceTargetResult::kLoaded: p.host().ResumeStory(); return;
     case ChoiceTargetResult::kNotLoaded: return;
     case ChoiceTargetResult::kGoOn: break;
   }
@@ -176,13 +186,8 @@ void PictureChoices::Take(Player& p) {
   p.message().SetPageFull(false);
   p.message().MovePen(p.state().textOriginX, p.state().textOriginY);
   p.history().TrimHistory();
-  p.TakeSavePoint();
-  if (!p.closed()) p.script().Run();
-}
-
-int CmdSELECTCG(Player& p) {
-  p.choices().pictures().Select(p);
-  return 0;
+  p.host().TakeSavePoint();
+  if (!p.host().closed()) p.host().ResumeStory();
 }
 
 }  // namespace mirt

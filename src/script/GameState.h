@@ -148,4 +148,31 @@ static_assert(offsetof(GameState, readPosition) == 2060);
 static_assert(offsetof(GameState, cursorName) == 2064);
 static_assert(offsetof(GameState, customCursor) == 2104);
 
+// The record's fields, each once, in record order, with its kind: a text
+// field (Text), the ten sprite names (Texts), 32-bit integers (I32, I32s for
+// an array), bytes (Byte, Bytes for an array). The slot files and the state
+// dump both walk this list; each field lies at offsetof(GameState, name).
+// clang-format off
+#define MIRT_GAME_STATE_FIELDS(X)                                              \
+  X(Text, scenarioName) X(Text, backgroundName) X(I32s, charX) X(I32s, charY)  \
+  X(Texts, charName) X(Bytes, charShown) X(Bytes, charMode) X(Bytes, charKeep) \
+  X(Bytes, charShowWhileHidden) X(I32s, charInScene) X(Text, midiName)         \
+  X(Text, waveName) X(I32, backgroundLoaded) X(I32, midiMode)                  \
+  X(I32, waveMode) X(I32, cdMode) X(I32, cdTrack) X(I32, fontSize)             \
+  X(I32, textColour) X(I32, textOriginX) X(I32, textOriginY)                   \
+  X(I32, lineSpacing) X(Byte, boxOpacity) X(I32, boxLeft) X(I32, boxTop)       \
+  X(I32, boxRight) X(I32, boxBottom) X(I32, choiceColour)                      \
+  X(I32, highlightColour) X(Text, caption) X(Bytes, boxColour)                 \
+  X(Text, saveLabel) X(I32, intCount) X(I32, stringCount) X(I32, pauseLength)  \
+  X(Byte, indicatorEnabled) X(Byte, indicatorMode) X(Byte, indicatorPeriod)    \
+  X(Byte, speedIndex) X(I32, fadeColour) X(Text, fontName)                     \
+  X(Text, historyFontName) X(I32, historyFontSize) X(I32, historyLeft)         \
+  X(I32, historyTop) X(I32, historyRight) X(I32, historyBottom)                \
+  X(I32, historyEnabled) X(I32, historyTextColour) X(I32, historyLineSpacing)  \
+  X(I32, historyOriginX) X(I32, historyOriginY) X(Text, historyPicture)        \
+  X(I32, historyPictureX) X(I32, historyPictureY) X(I32, historyMode)          \
+  X(Bytes, historyTint) X(I32, readPosition) X(Text, cursorName)               \
+  X(I32, customCursor)
+// clang-format on
+
 }  // namespace mirt

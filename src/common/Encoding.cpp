@@ -1,4 +1,4 @@
-#include "platform/Encoding.h"
+#include "common/Encoding.h"
 
 #include <iconv.h>
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "common/Encoding.h"
 #include "common/NameField.h"
-#include "platform/Encoding.h"
 
 namespace mirt {
 
