@@ -61,4 +61,12 @@ function(mirt_build_speed target)
     list(APPEND headers <gtest/gtest.h>)
   endif()
   target_precompile_headers(${target} PRIVATE ${headers})
+  # Through the precompiled header GCC 12 no longer takes libstdc++'s inlined
+  # std::string code for system code, and its known false positives there
+  # (-Warray-bounds on `std::to_string(i) + "..."` in SaveSlots.cpp, and
+  # their kin) appear. They stay warnings, not errors.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -Wno-error=array-bounds
+                           -Wno-error=stringop-overflow -Wno-error=restrict)
+  endif()
 endfunction()

@@ -2,7 +2,7 @@
 # the sound and timer code that tools/tsan_sequencer.cpp runs is built, not
 # the whole engine (`make tsan` builds just this target).
 add_library(mirt_tsan_sound STATIC
-  src/platform/AlsaSeqMidiOut.cpp src/platform/AudioOutput.cpp
+  src/platform/AlsaSeqMidiOut.cpp src/platform/AudioOutput.cpp src/platform/Encoding.cpp
   src/platform/FluidSynthMidiOut.cpp src/platform/HostFiles.cpp
   src/platform/HostFolder.cpp src/platform/MidiDevice.cpp
   src/script/Archive.cpp src/script/CFile.cpp
