@@ -5,13 +5,13 @@
 # (MIRT_DEMO_DIR) and the icons (MIRT_ICONS) are defined.
 include(GNUInstallDirs)
 
-# The player goes where Debian puts games, /usr/games (PREFIX/games), and its
-# demo under share/games; the authors' tool is an ordinary program. The
-# player finds the installed demo at ../share/games/mirt/demo from its own
-# folder, which holds from both bin/ and games/.
-set(MIRT_INSTALL_GAMESDIR games CACHE STRING "where the player is installed, under the prefix")
-install(TARGETS mirt RUNTIME DESTINATION ${MIRT_INSTALL_GAMESDIR})
-install(TARGETS mirt-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The programs go where Debian puts games, /usr/games (PREFIX/games), and the
+# demo under share/games: the package is in section games, which wants no
+# program in /usr/bin, so the authors' tool for those games goes beside the
+# player. The player finds the installed demo at ../share/games/mirt/demo
+# from its own folder, which holds from both bin/ and games/.
+set(MIRT_INSTALL_GAMESDIR games CACHE STRING "where the programs are installed, under the prefix")
+install(TARGETS mirt mirt-tool RUNTIME DESTINATION ${MIRT_INSTALL_GAMESDIR})
 install(FILES dist/io.github.mirt.Mirt.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES dist/io.github.mirt.Mirt.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${MIRT_ICONS}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
@@ -45,7 +45,7 @@ install(DIRECTORY ${MIRT_DEMO_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/games/m
 
 # make package: a .deb whose dependencies are the Debian runtime packages
 # (dpkg-shlibdeps adds the versions of the shared libraries). Section games,
-# as the player is one: it goes in /usr/games.
+# with the programs in /usr/games.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME mirt)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
