@@ -44,7 +44,7 @@ asan: deps
 
 tsan: deps
 	cmake -S . -B build-tsan -DMIRT_TSAN=ON -DMIRT_TESTS=OFF $(SANITIZER_CONFIG) >/dev/null
-	cmake --build build-tsan -j $(JOBS)
+	cmake --build build-tsan -j $(JOBS) --target tsan_sequencer
 	cd build-tsan && ctest --output-on-failure
 
 fuzz: deps
