@@ -48,13 +48,34 @@ class AudioSource {
 // Virtual key codes the engine understands (the Windows values).
 enum Key : int {
   kKeyEnter = 13,
+  kKeyControl = 17,
   kKeyEscape = 27,
   kKeySpace = 32,
+  kKeyPageUp = 33,
+  kKeyPageDown = 34,
   kKeyUp = 38,
   kKeyDown = 40,
+  kKeyF5 = 116,
+  kKeyF9 = 120,
 };
 
 enum class MouseButton { Left, Right, Middle };
+
+// A game controller's buttons, by their place on the pad (SDL's names).
+enum class PadButton {
+  A,
+  B,
+  X,
+  Y,
+  Back,
+  Start,
+  LeftShoulder,
+  RightShoulder,
+  DpadUp,
+  DpadDown,
+  DpadLeft,
+  DpadRight,
+};
 
 // The handlers the platform calls; implemented by the player. The platform
 // never calls one of these while another is running, except from
@@ -66,6 +87,12 @@ class WindowEvents {
   virtual void formMouseDown(MouseButton b, int x, int y) = 0;
   virtual void formMouseMove(int x, int y) = 0;
   virtual void formKeyDown(int virtualKey) = 0;
+  // The reader's own inputs: a key let go (Control), the wheel turned by
+  // steps notches (positive towards the reader, down the page), a
+  // controller's button pressed or released.
+  virtual void formKeyUp(int virtualKey) { (void)virtualKey; }
+  virtual void formWheel(int steps) { (void)steps; }
+  virtual void padButton(PadButton button, bool down) { (void)button, (void)down; }
   virtual void timer2Timer() = 0;  // every 100 ms while running
   virtual void menuActivated(const std::string& item) = 0;
   virtual void closeRequested() = 0;  // window close box
@@ -164,6 +191,14 @@ class Platform {
                                 const std::function<void(const SpeechSettings&)>& apply) {
     (void)speech, (void)apply;
   }
+
+  // A dialog of the window's is open (it holds the reader's attention).
+  virtual bool modalOpen() { return false; }
+  // A short note drawn over the picture for ms milliseconds, never into the
+  // engine's layers.
+  virtual void showNote(const std::string& cp932, uint32_t ms) { (void)cp932, (void)ms; }
+  // Opens the menu bar with the keyboard's focus on its first menu.
+  virtual void openMenuBar() {}
 
   // ---- shell -------------------------------------------------------------
   virtual void shellOpen(const std::string& hostPath) = 0;

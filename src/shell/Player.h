@@ -58,11 +58,16 @@ class ReaderSettings {
   // Window display's scale, 1..3; kept in our own settings file, not mirt.ini.
   int windowScale() const { return windowScale_; }
   void SetWindowScale(int scale) { windowScale_ = scale; }
+  // "従来の操作のみ": the reader's extra inputs (keys beyond Enter, Up and
+  // Down, the wheel, the controller) do nothing.
+  bool classicControls() const { return classicControls_; }
+  void SetClassicControls(bool on) { classicControls_ = on; }
 
  private:
   bool pageMode_ = false;
   bool fullScreen_ = false;
   int windowScale_ = 1;
+  bool classicControls_ = false;
 };
 
 class Player : public WindowEvents, public StoryHost {
