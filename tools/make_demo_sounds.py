@@ -5,8 +5,8 @@
 #   demo-src/sound/fanfare.mid format 0, played once
 #   demo-src/sound/chime.wav   16-bit 22050 Hz mono bell, played once
 #   demo-src/sound/rain.wav    8-bit 11025 Hz mono noise, looped
-#   demo-src/cd/track01.wav    16-bit 11025 Hz mono tune (about 6 s)
-#   demo-src/cd/track02.wav    a shorter second track
+#   demo-src/cd/track02.wav    16-bit 11025 Hz mono tune (about 6 s)
+#   demo-src/cd/track03.wav    a shorter second track
 import math, os, random, struct, wave
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'demo-src')
@@ -137,9 +137,9 @@ def main():
         open(os.path.join(game, name), 'wb').write(data)
     write_wav(os.path.join(game, 'sound/chime.wav'), 22050, 2, chime())
     write_wav(os.path.join(game, 'sound/rain.wav'), 11025, 1, rain())
-    write_wav(os.path.join(game, 'cd/track01.wav'), 11025, 2,
-              tune(11025, [60, 64, 67, 72, 67, 64, 65, 69, 72, 77, 72, 69, 67, 71, 74, 79], 0.375))
     write_wav(os.path.join(game, 'cd/track02.wav'), 11025, 2,
+              tune(11025, [60, 64, 67, 72, 67, 64, 65, 69, 72, 77, 72, 69, 67, 71, 74, 79], 0.375))
+    write_wav(os.path.join(game, 'cd/track03.wav'), 11025, 2,
               tune(11025, [72, 67, 64, 60], 0.5))
 
 if __name__ == '__main__':

@@ -14,8 +14,8 @@
 #include <system_error>
 
 #include "common/Ascii.h"
-#include "platform/CueSheet.h"
 #include "common/Encoding.h"
+#include "platform/CueSheet.h"
 #include "platform/HostFiles.h"
 
 namespace mirt {
