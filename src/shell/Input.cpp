@@ -41,7 +41,6 @@ void Player::formClick() {
     skipMode_ = false;
     return;
   }
-
   if (clickBusy_ || waiting_) return;
   clickBusy_ = true;
   if (storyState_ == StoryState::BoxHidden) {
