@@ -169,6 +169,8 @@ int main(int argc, char** argv) {
   platform.setAudioDevice(prefs.audioDevice);
   mirt::Player player(platform);
   player.settings().SetWindowScale(scale);
+  player.settings().SetClassicControls(prefs.classicControls);
+  player.settings().SetAutoSpeed(prefs.autoSpeed);
   player.sound().setOptions(opt.sound);
   platform.setEventHandler(&player);
   if (!opt.traceFile.empty()) player.trace().Open(opt.traceFile);
@@ -201,10 +203,13 @@ int main(int argc, char** argv) {
   if (outlets.selfVoicing() != voicingAsStarted) kept.selfVoicing = outlets.selfVoicing();
   kept.copyText = outlets.copyText();
   kept.speech = outlets.speechSettings();
+  kept.classicControls = player.settings().classicControls();
+  kept.autoSpeed = player.settings().autoSpeed();
   if (kept.scale != prefs.scale || kept.textHook != prefs.textHook ||
       kept.selfVoicing != prefs.selfVoicing || kept.copyText != prefs.copyText ||
       kept.speech.voice != prefs.speech.voice || kept.speech.rate != prefs.speech.rate ||
-      kept.speech.volume != prefs.speech.volume)
+      kept.speech.volume != prefs.speech.volume || kept.classicControls != prefs.classicControls ||
+      kept.autoSpeed != prefs.autoSpeed)
     mirt::WritePreferences(mirt::PreferencesPath(), kept);
   return 0;
 }

@@ -127,8 +127,8 @@ TEST(SavePlace, AReadOnlyGameSavesInAFolderOfTheReadersOwnThatEveryCopyFinds) {
   }
   ASSERT_EQ(RunPlayer(work, game, "click\nmenu SaveDat3\ndump " + work.Path("w.json") + "\n"), 0);
   EXPECT_EQ(Str(At(work.Dump("w.json"), "saveFolder")), game);
-  EXPECT_EQ(Names(Tree(game)),
-            (Strings{"Sub/vars.dat", "data_3.dat", "init.def", "mirt.ini", "start.txt"}));
+  EXPECT_EQ(Names(Tree(game)), (Strings{"Sub/vars.dat", "data_3.dat", "init.def", "mirt-read.dat",
+                                        "mirt.ini", "start.txt"}));
   EXPECT_FALSE(fs::exists(work.Path("data")));
 
   // Two read-only copies of the game with its old save, under other names.
@@ -151,7 +151,8 @@ TEST(SavePlace, AReadOnlyGameSavesInAFolderOfTheReadersOwnThatEveryCopyFinds) {
   EXPECT_TRUE(Holds(work.EventsOf("save").at(0), R"({"file":"data_1.dat","ok":true})"));
   EXPECT_TRUE(Holds(work.EventsOf("psave").at(0), R"({"ok":true})"));
   EXPECT_TRUE(work.Messages().empty());
-  EXPECT_EQ(Names(Tree(saves)), (Strings{"Sub/vars.dat", "data_1.dat", "mirt.ini"}));
+  EXPECT_EQ(Names(Tree(saves)),
+            (Strings{"Sub/vars.dat", "data_1.dat", "mirt-read.dat", "mirt.ini"}));
   EXPECT_EQ(Tree(first), before);
 
   // The other copy finds the same folder and loads the save made from the first.
@@ -166,7 +167,7 @@ TEST(SavePlace, AReadOnlyGameSavesInAFolderOfTheReadersOwnThatEveryCopyFinds) {
       1);
 }
 
-// Slot, variable file and settings that cannot be written each tell the
+// Slot, variable file, settings and reading marks that cannot be written each tell the
 // reader, and the trace still says which write failed.
 TEST(SavePlace, AWriteThatFailsIsToldToTheReader) {
   GameDir g;
@@ -181,8 +182,9 @@ TEST(SavePlace, AWriteThatFailsIsToldToTheReader) {
     SaveFolderScope scope(g.Path("blocked/saves"));
     g.Run("menu SaveDat2\n");
   }
-  EXPECT_EQ(g.Messages(), (Strings{"データを保存できませんでした。", "セーブできませんでした。",
-                                   "設定を保存できませんでした。"}));
+  EXPECT_EQ(g.Messages(),
+            (Strings{"データを保存できませんでした。", "セーブできませんでした。",
+                     "設定を保存できませんでした。", "既読の記録を保存できませんでした。"}));
   EXPECT_TRUE(Holds(g.EventsOf("psave").at(0), R"({"file":"sys.dat","ok":false})"));
   EXPECT_TRUE(Holds(g.EventsOf("save").at(0), R"({"slot":2,"ok":false})"));
   EXPECT_FALSE(fs::exists(g.Path("data_2.dat")));

@@ -79,7 +79,16 @@ TEST(Shell, MenuModelHoldsEveryEntryWithItsCaptionAndMarks) {
                         "Reading/CopyText 行をクリップボードへ(&C)",
                         "Reading/ReadingSep1 -",
                         "Reading/SelfVoicing 読み上げ(&V)",
-                        "Reading/SpeechSettings 読み上げの設定(&S)..."})
+                        "Reading/SpeechSettings 読み上げの設定(&S)...",
+                        "Reading/ReadingSep2 -",
+                        "Reading/AutoMode 自動で読み進める(&A)",
+                        "Reading/AutoSpeed 自動の速さ(&E)",
+                        "AutoSpeed/AutoSpeed1 速い",
+                        "AutoSpeed/AutoSpeed2 標準 [x]",
+                        "AutoSpeed/AutoSpeed3 遅い",
+                        "Reading/SkipRead 既読スキップ(&K)",
+                        "Reading/ReadingSep4 -",
+                        "Reading/ClassicControls 従来の操作のみ"})
     want.push_back(s);
   EXPECT_EQ(got, want);
 
@@ -159,6 +168,8 @@ TEST(Shell, SettingsFilesRoundTrip) {
   p.filter = mirt::ScaleFilter::Nearest;
   p.soundFont = "/usr/share/sounds/sf2/Fluid R3 ü.sf2";
   p.audioDevice = "USB Audio";
+  p.classicControls = true;
+  p.autoSpeed = 3;
   ASSERT_TRUE(mirt::WritePreferences(path, p));
   mirt::Preferences q;
   ASSERT_TRUE(mirt::ReadPreferences(path, &q));
@@ -166,11 +177,14 @@ TEST(Shell, SettingsFilesRoundTrip) {
   EXPECT_EQ(q.filter, mirt::ScaleFilter::Nearest);
   EXPECT_EQ(q.soundFont, p.soundFont);
   EXPECT_EQ(q.audioDevice, "USB Audio");
+  EXPECT_TRUE(q.classicControls);
+  EXPECT_EQ(q.autoSpeed, 3);
   EXPECT_EQ(std::distance(fs::directory_iterator(g.Path("config/mirt")), fs::directory_iterator()),
             1);  // no temporary left beside it
-  g.WriteBytes("config/mirt/mirt.json", R"({"scale": 9, "scaleFilter": "blurry"})");
+  g.WriteBytes("config/mirt/mirt.json", R"({"scale": 9, "scaleFilter": "blurry", "autoSpeed": 4})");
   ASSERT_TRUE(mirt::ReadPreferences(path, &q));
   EXPECT_EQ(q.scale, 1);
+  EXPECT_EQ(q.autoSpeed, 2);
   EXPECT_EQ(q.filter, mirt::ScaleFilter::Smooth);
   g.WriteBytes("config/mirt/mirt.json", "not json");
   EXPECT_FALSE(mirt::ReadPreferences(path, &q));

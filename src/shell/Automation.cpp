@@ -15,6 +15,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "save/GameFiles.h"
 #include "save/GameStateJson.h"
+#include "shell/Menu.h"
 #include "shell/Player.h"
 
 namespace mirt {
@@ -70,6 +71,11 @@ int KeyCode(const std::string& name) {
   if (name == "Down") return kKeyDown;
   if (name == "Escape") return kKeyEscape;
   if (name == "Space") return kKeySpace;
+  if (name == "PageUp") return kKeyPageUp;
+  if (name == "PageDown") return kKeyPageDown;
+  if (name == "F5") return kKeyF5;
+  if (name == "F9") return kKeyF9;
+  if (name == "Control") return kKeyControl;
   if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
     return std::toupper(static_cast<unsigned char>(name[0]));
   return -1;
@@ -113,6 +119,10 @@ QJsonObject DumpState(Player& p) {
   o.Obj("pen", JsonObject().Int("x", p.message().penX()).Int("y", p.message().penY()));
   o.Int("page", p.history().page()).Bool("pageFull", p.message().pageFull() != 0);
   o.Int("storyState", int(p.storyState())).Bool("skipMode", p.skipMode());
+  o.Obj("reader", JsonObject()
+                      .Bool("auto", p.settings().autoMode())
+                      .Bool("skipRead", p.skippingRead())
+                      .Bool("classicControls", p.settings().classicControls()));
   o.Bool("choicePending", p.choices().pending());
   o.Bool("pictureChoicePending", p.choices().picturePending());
   {
@@ -337,9 +347,10 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
     }
     std::istringstream rs(a.rest);
     for (std::string w; rs >> w;) a.args.push_back(w);
-    static const char* kVerbs[] = {"wait", "click", "rclick", "move",   "press",    "release",
-                                   "key",  "menu",  "answer", "input",  "savefile", "screenshot",
-                                   "dump", "layer", "volume", "slider", "mute",     "close"};
+    static const char* kVerbs[] = {"wait",   "click",    "rclick",     "move",  "press", "release",
+                                   "key",    "keydown",  "keyup",      "wheel", "menu",  "answer",
+                                   "input",  "savefile", "screenshot", "dump",  "layer", "volume",
+                                   "slider", "mute",     "close"};
     bool known = false;
     for (const char* v : kVerbs) known |= a.verb == v;
     if (!known) return fail("unknown action: " + a.verb);
@@ -349,6 +360,12 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
         return fail("layer needs a layer name and a file: " + a.rest);
       a.args[1] = Absolute(a.args[1]);
     }
+    // A mistyped name would otherwise let a test pass that acts on nothing.
+    if (a.verb == "menu" && !IsMenuItemName(a.rest)) return fail("unknown menu item: " + a.rest);
+    if ((a.verb == "keydown" || a.verb == "keyup") && a.rest != "Control")
+      return fail(a.verb + " needs Control: " + a.rest);
+    if (a.verb == "wheel" && a.rest != "up" && a.rest != "down")
+      return fail("wheel needs up or down: " + a.rest);
     SoundDevice device;
     if (a.verb == "slider" && (a.args.size() != 2 || !ParseVolumeDevice(a.args[0], &device) ||
                                a.args[1].find_first_not_of("0123456789") != std::string::npos ||
@@ -443,6 +460,12 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
       } else if (a.verb == "key") {
         int k = KeyCode(a.rest);
         if (k >= 0) player.formKeyDown(k);
+      } else if (a.verb == "keydown") {
+        player.formKeyDown(kKeyControl);
+      } else if (a.verb == "keyup") {
+        player.formKeyUp(kKeyControl);
+      } else if (a.verb == "wheel") {
+        player.formWheel(a.rest == "down" ? 1 : -1);
       } else if (a.verb == "menu") {
         player.menuActivated(a.rest);
       } else if (a.verb == "answer") {

@@ -32,6 +32,7 @@ void Player::Advance() {
     message_.Clear();
     TakeSavePoint();
   }
+  rested_ = false;
   script_.Run();
 }
 
@@ -59,6 +60,8 @@ void Player::formClick() {
 }
 
 void Player::formMouseDown(MouseButton b, int x, int y) {
+  // The left button ends the skipping of read text; its click then acts.
+  if (b == MouseButton::Left && settings_.skipRead()) StopSkippingRead();
   if (b != MouseButton::Right) return;
   // Handed on from inside a running effect: hiding the box now would keep a
   // half-drawn picture as the one to come back to.
@@ -97,10 +100,10 @@ void Player::formMouseMove(int x, int y) {
 }
 
 void Player::formKeyDown(int key) {
-  // V switches self-voicing in any state; it is no key of the story's.
-  if (key == 'V') {
-    ReadingMenuActivated("SelfVoicing");
-    return;
+  // With the classic controls the keys are the story's alone.
+  if (!settings_.classicControls()) {
+    if (ReadingKey(key)) return;
+    if (key == kKeySpace) key = kKeyEnter;
   }
   if (skipMode_) {
     skipMode_ = false;
@@ -130,6 +133,7 @@ void Player::timer2Timer() {
   if (message_.blinking()) message_.BlinkStep();
   if (platform_.leftButtonDown()) skipMode_ = false;
   if (skipMode_ && !waiting_ && storyState_ == StoryState::Shown) Advance();
+  ReadingTick();
 }
 
 void Player::SkipClick() {

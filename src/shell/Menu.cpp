@@ -37,6 +37,17 @@ MenuEntry ReadingMenu(const ReadingMenuView& v) {
   }
   reading.children.push_back(voicing);
   reading.children.push_back(voice);
+  reading.children.push_back(Item("ReadingSep2", "-"));
+  reading.children.push_back(CheckItem("AutoMode", "自動で読み進める(&A)", v.autoMode));
+  MenuEntry pace = Item("AutoSpeed", "自動の速さ(&E)");
+  const char* paces[3] = {"速い", "標準", "遅い"};
+  for (int i = 0; i < 3; ++i)
+    pace.children.push_back(
+        Item("AutoSpeed" + std::to_string(i + 1), paces[i], v.autoSpeed == i + 1));
+  reading.children.push_back(pace);
+  reading.children.push_back(CheckItem("SkipRead", "既読スキップ(&K)", v.skipRead));
+  reading.children.push_back(Item("ReadingSep4", "-"));
+  reading.children.push_back(CheckItem("ClassicControls", "従来の操作のみ", v.classicControls));
   return reading;
 }
 
@@ -113,6 +124,13 @@ std::vector<MenuEntry> BuildMenuBar(const MenuView& view) {
 
 const MenuEntry* FindMenuEntry(const std::vector<MenuEntry>& bar, const std::string& name) {
   return FindIn(bar, name);
+}
+
+bool IsMenuItemName(const std::string& name) {
+  for (const char* other : {"QuickSave", "QuickLoad", "Rollback", "SaveLoad"})
+    if (name == other) return true;
+  static const std::vector<MenuEntry> bar = BuildMenuBar(MenuView());
+  return FindIn(bar, name) != nullptr;
 }
 
 }  // namespace mirt

@@ -18,6 +18,10 @@ struct ReadingMenuView {
   bool copyText = false;
   bool selfVoicing = false;
   std::string speechMissing;  // "" when speech is there
+  bool autoMode = false;
+  int autoSpeed = 2;  // 1..3, fast to slow
+  bool skipRead = false;
+  bool classicControls = false;
 };
 
 // What the menu shows besides its fixed captions.
@@ -33,5 +37,8 @@ struct MenuView {
 std::vector<MenuEntry> BuildMenuBar(const MenuView& view);
 // The entry of that name anywhere in the bar, or null.
 const MenuEntry* FindMenuEntry(const std::vector<MenuEntry>& bar, const std::string& name);
+// Whether an item of that name is one the menu bar can hold (with the
+// reading menu's items that other parts of the program add).
+bool IsMenuItemName(const std::string& name);
 
 }  // namespace mirt

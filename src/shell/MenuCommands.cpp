@@ -85,6 +85,20 @@ bool Player::ReadingMenuActivated(const std::string& item) {
     outlets_.SetCopyText(!outlets_.copyText());
   } else if (item == "SelfVoicing") {
     outlets_.SetSelfVoicing(!outlets_.selfVoicing());
+  } else if (item == "AutoMode") {
+    settings_.SetAutoMode(!settings_.autoMode());
+    restedAt_ = Now();  // a full delay from now
+  } else if (item.size() == 10 && item.compare(0, 9, "AutoSpeed") == 0 && item[9] >= '1' &&
+             item[9] <= '3') {
+    settings_.SetAutoSpeed(item[9] - '0');
+  } else if (item == "SkipRead") {
+    if (settings_.skipRead())
+      StopSkippingRead();
+    else
+      settings_.SetSkipRead(true);
+  } else if (item == "ClassicControls") {
+    settings_.SetClassicControls(!settings_.classicControls());
+    controlHeld_ = false;
   } else if (item == "SpeechSettings") {
     if (Speech* speech = outlets_.speech(); speech && speech->available())
       platform_.showSpeechDialog(

@@ -81,7 +81,8 @@ int Player::WaitOrClick(int ms) {
   // The pause counts from its call: the events handled while the button is
   // looked at (a scaled window paints its last picture there) are part of it.
   const uint32_t start = platform_.tickCount();
-  if (platform_.leftButtonDown()) return 0;
+  // Skipping read text hurries it as the held button does.
+  if (platform_.leftButtonDown() || skippingRead()) return 0;
   ms -= int(platform_.tickCount() - start);
   if (ms < 1) ms = 1;
   waiting_ = true;
@@ -106,6 +107,10 @@ std::vector<MenuEntry> Player::MenuBar() const {
   view.reading.copyText = outlets_.copyText();
   view.reading.selfVoicing = outlets_.selfVoicing();
   view.reading.speechMissing = outlets_.speechUnavailableReason();
+  view.reading.autoMode = settings_.autoMode();
+  view.reading.autoSpeed = settings_.autoSpeed();
+  view.reading.skipRead = settings_.skipRead();
+  view.reading.classicControls = settings_.classicControls();
   return BuildMenuBar(view);
 }
 

@@ -31,11 +31,12 @@
 #include "graphics/Stage.h"
 #include "platform/Platform.h"
 #include "save/GameRecord.h"
+#include "save/ReadingMarks.h"
 #include "save/SaveSlots.h"
 #include "script/CText.h"
-#include "shell/TextOutlets.h"
 #include "script/StoryHost.h"
 #include "script/VariableStore.h"
+#include "shell/TextOutlets.h"
 #include "shell/Trace.h"
 #include "sound/Sound.h"
 #include "text/Choices.h"
@@ -62,12 +63,24 @@ class ReaderSettings {
   // Down, the wheel, the controller) do nothing.
   bool classicControls() const { return classicControls_; }
   void SetClassicControls(bool on) { classicControls_ = on; }
+  // "自動で読み進める": the story advances by itself after each wait.
+  bool autoMode() const { return autoMode_; }
+  void SetAutoMode(bool on) { autoMode_ = on; }
+  // The auto mode's pace, 1 (fast) .. 3 (slow); kept in mirt.json.
+  int autoSpeed() const { return autoSpeed_; }
+  void SetAutoSpeed(int speed) { autoSpeed_ = speed >= 1 && speed <= 3 ? speed : 2; }
+  // "既読スキップ": the story runs quickly through text read before.
+  bool skipRead() const { return skipRead_; }
+  void SetSkipRead(bool on) { skipRead_ = on; }
 
  private:
   bool pageMode_ = false;
   bool fullScreen_ = false;
   int windowScale_ = 1;
   bool classicControls_ = false;
+  bool autoMode_ = false;
+  int autoSpeed_ = 2;
+  bool skipRead_ = false;
 };
 
 class Player : public WindowEvents, public StoryHost {
@@ -87,6 +100,8 @@ class Player : public WindowEvents, public StoryHost {
   void formMouseDown(MouseButton b, int x, int y) override;
   void formMouseMove(int x, int y) override;
   void formKeyDown(int virtualKey) override;
+  void formKeyUp(int virtualKey) override;
+  void formWheel(int steps) override;
   void timer2Timer() override;
   void menuActivated(const std::string& item) override;
   void closeRequested() override;
@@ -118,7 +133,10 @@ class Player : public WindowEvents, public StoryHost {
   bool PumpMessages() override;
   void TraceEvent(const char* ev, const JsonObject& fields = JsonObject()) override;
   void MenuChanged() override;
-  int ResumeStory() override { return script_.Run(); }
+  int ResumeStory() override {
+    rested_ = false;
+    return script_.Run();
+  }
   StoryState storyState() const override { return storyState_; }
   bool skipMode() const override { return skipMode_; }
   // A choice on offer ends skipping.
@@ -130,7 +148,7 @@ class Player : public WindowEvents, public StoryHost {
   void StoryPageEnd() override;
   bool ChoicePending() const override { return choices_.anyPending(); }
   void SetIndicatorBlinking(bool on) override { message_.SetBlinking(on); }
-  void StoryWaits() override { textOut_.Wait(choices_); }
+  void StoryWaits() override;
 
   // Runs the handler of keyword on the token reader as it stands; its
   // result, or -1 for an unknown keyword.
@@ -162,6 +180,9 @@ class Player : public WindowEvents, public StoryHost {
   TextOut& textOut() { return textOut_; }
   TextOutlets& outlets() { return outlets_; }
   const TextOutlets& outlets() const { return outlets_; }
+  ReadingMarks& readingMarks() { return marks_; }
+  // Read text is being skipped: the toggle is on or Control is held.
+  bool skippingRead() const;
 
   // The music, WAVE and CD sound; its devices start with FormCreate.
   Sound& sound() { return sound_; }
@@ -185,6 +206,12 @@ class Player : public WindowEvents, public StoryHost {
   void CaptureScreen();  // the screen to a 24-bit BMP file
   // The menu "読書(&R)"; false for an item that is not one of its.
   bool ReadingMenuActivated(const std::string& item);
+  // The auto mode and the skipping of read text, on a Timer2 tick.
+  void ReadingTick();
+  // A key of the reader's own (not the story's); false for the others.
+  bool ReadingKey(int key);
+  void StopSkippingRead();
+  void SaveReadingMarks();
   void BindCommands();
 
   Platform& platform_;
@@ -217,6 +244,16 @@ class Player : public WindowEvents, public StoryHost {
   bool menuHidden_ = false;
   bool menuMayHide_ = true;
   bool firstTickClick_ = true;
+
+  // The reading comforts: where the story last came to rest, how long its
+  // line was and whether it had been read before; Control held.
+  ReadingMarks marks_;
+  uint32_t restedAt_ = 0;
+  size_t restedChars_ = 0;
+  bool rested_ = false;
+  bool restedOnRead_ = false;
+  bool controlHeld_ = false;
+  bool marksUnwritable_ = false;  // told to the reader once
 
   uint32_t startTick_ = 0;
   bool closeRequested_ = false;

@@ -50,6 +50,9 @@ bool ReadPreferences(const std::string& hostPath, Preferences* out) {
   out->speech.voice = o.value("speechVoice").toString().toStdString();
   out->speech.rate = std::clamp(o.value("speechRate").toDouble(0.0), -1.0, 1.0);
   out->speech.volume = std::clamp(o.value("speechVolume").toDouble(1.0), 0.0, 1.0);
+  out->classicControls = o.value("classicControls").toBool(false);
+  const int autoSpeed = o.value("autoSpeed").toInt(0);
+  if (autoSpeed >= 1 && autoSpeed <= 3) out->autoSpeed = autoSpeed;
   return true;
 }
 
@@ -77,6 +80,8 @@ bool WritePreferences(const std::string& hostPath, const Preferences& prefs) {
   o.insert("speechVoice", QString::fromStdString(prefs.speech.voice));
   o.insert("speechRate", prefs.speech.rate);
   o.insert("speechVolume", prefs.speech.volume);
+  o.insert("classicControls", prefs.classicControls);
+  o.insert("autoSpeed", prefs.autoSpeed);
   const QByteArray text = QJsonDocument(o).toJson(QJsonDocument::Indented);
   const QString dir = QFileInfo(QString::fromStdString(hostPath)).absolutePath();
   if (!QDir().mkpath(dir)) return false;

@@ -26,6 +26,9 @@ struct Preferences {
   bool copyText = false;
   bool selfVoicing = false;
   SpeechSettings speech;
+  // The reader's extras: the classic controls alone, the auto mode's pace (1..3).
+  bool classicControls = false;
+  int autoSpeed = 2;
 };
 
 constexpr size_t kRecentGamesMax = 8;

@@ -25,6 +25,7 @@ bool Player::SaveSlot(int slot) {
   TraceEvent("save", JsonObject().Int("slot", slot).Str("file", file).Bool("ok", ok));
   RefreshSlotCaptions();
   if (!ok) Message(Sjis("セーブできませんでした。"));
+  if (ok) SaveReadingMarks();  // what was read is kept as the save is
   return ok;
 }
 

@@ -24,6 +24,7 @@ void Player::FormCreate() {
   InitStory();
   screen_.FillAll(qRgb(0, 0, 0));
   ReadSettings();
+  marks_.Load();
   screen_.layers().screen.fill(qRgb(0, 0, 0));
   screen_.Repaint();
   StartTimer2();
@@ -108,6 +109,7 @@ void Player::FormDestroy() {
   TraceEvent("exit");
   StopTimer2();
   WriteSettings();
+  SaveReadingMarks();
   if (settings_.fullScreen()) platform_.setFullScreen(false);
   sound().shutdown(state());  // the start-up volumes go back
 }

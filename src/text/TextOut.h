@@ -47,6 +47,8 @@ class TextOut {
   void Highlighted(const std::string& cp932);
   void HistoryPage(const CThink& history, int page);
   void Advanced();
+  // The line collected since the last wait.
+  const std::string& line() const { return line_; }
 
  private:
   LineSink* sink_ = nullptr;

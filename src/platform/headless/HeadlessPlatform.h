@@ -75,6 +75,8 @@ class HeadlessPlatform : public Platform {
     pumpNetwork();
     return !closeWanted_;
   }
+  // The volume dialog, which the harness holds open, is the one dialog.
+  bool modalOpen() override { return volume_ != nullptr; }
   void setCaption(const std::string& c) override { caption = c; }
   void setApplicationTitle(const std::string&) override {}
   void present(const QImage& screen) override { window_ = screen; }

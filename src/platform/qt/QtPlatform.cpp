@@ -24,6 +24,7 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <algorithm>
@@ -100,6 +101,10 @@ class MainWindow : public QMainWindow {
 
  protected:
   void keyPressEvent(QKeyEvent* e) override { p_.keyPressed(e->key()); }
+  void keyReleaseEvent(QKeyEvent* e) override {
+    if (!e->isAutoRepeat()) p_.keyReleased(e->key());
+  }
+  void wheelEvent(QWheelEvent* e) override { p_.wheelTurned(e->angleDelta().y()); }
   void closeEvent(QCloseEvent* e) override {
     if (allowClose) {
       e->accept();
@@ -213,6 +218,8 @@ void QtPlatform::dispatch(const Input& in) {
     case Input::MouseDown: events_->formMouseDown(in.button, in.x, in.y); break;
     case Input::MouseMove: events_->formMouseMove(in.x, in.y); break;
     case Input::KeyDown: events_->formKeyDown(in.key); break;
+    case Input::KeyUp: events_->formKeyUp(in.key); break;
+    case Input::Wheel: events_->formWheel(in.x); break;
     case Input::Menu: events_->menuActivated(in.item); break;
     case Input::Close: break;
   }
@@ -288,6 +295,28 @@ void QtPlatform::keyPressed(int qtKey) {
   post(std::move(in));
 }
 
+// Only Control's release means something: skipping read text while held.
+void QtPlatform::keyReleased(int qtKey) {
+  if (virtualKeyFor(qtKey) != kKeyControl) return;
+  Input in(Input::KeyUp);
+  in.key = kKeyControl;
+  post(std::move(in));
+}
+
+// A fine-grained wheel or touchpad adds up to whole notches.
+void QtPlatform::wheelTurned(int angle) {
+  constexpr int kNotch = 120;
+  wheelAngle_ += angle;
+  const int notches = wheelAngle_ / kNotch;
+  if (notches == 0) return;
+  wheelAngle_ -= notches * kNotch;
+  Input in(Input::Wheel);
+  in.x = -notches;  // towards the reader is down the page
+  post(std::move(in));
+}
+
+bool QtPlatform::modalOpen() { return QApplication::activeModalWidget() != nullptr; }
+
 void QtPlatform::closeBoxPressed() { requestClose(); }
 
 // A signal from outside: an end closes open dialogs (as cancelled) and then
@@ -321,6 +350,9 @@ int QtPlatform::virtualKeyFor(int qtKey) {
     case Qt::Key_Enter: return kKeyEnter;
     case Qt::Key_Escape: return kKeyEscape;
     case Qt::Key_Space: return kKeySpace;
+    case Qt::Key_Control: return kKeyControl;
+    case Qt::Key_PageUp: return kKeyPageUp;
+    case Qt::Key_PageDown: return kKeyPageDown;
     case Qt::Key_Up: return kKeyUp;
     case Qt::Key_Down: return kKeyDown;
     case Qt::Key_Left: return 37;

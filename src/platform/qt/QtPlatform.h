@@ -87,6 +87,7 @@ class QtPlatform : public Platform {
   void showSpeechDialog(Speech& speech,
                         const std::function<void(const SpeechSettings&)>& apply) override;
   void setAccessibleText(const std::string& cp932) override;
+  bool modalOpen() override;
 
   void shellOpen(const std::string& hostPath) override;
 
@@ -114,7 +115,7 @@ class QtPlatform : public Platform {
 
   // Called by the window widgets; not for the engine.
   struct Input {
-    enum Kind { Click, MouseDown, MouseMove, KeyDown, Menu, Close };
+    enum Kind { Click, MouseDown, MouseMove, KeyDown, KeyUp, Wheel, Menu, Close };
     explicit Input(Kind k) : kind(k) {}
     Kind kind;
     MouseButton button = MouseButton::Left;
@@ -129,6 +130,9 @@ class QtPlatform : public Platform {
   void mouseMoved(QPointF pos);
   void paintPicture(QPainter& painter, const QRegion& region);
   void keyPressed(int qtKey);
+  void keyReleased(int qtKey);
+  // The wheel turned by angle eighths of a degree (120 a notch), positive away from the reader.
+  void wheelTurned(int angle);
   void closeBoxPressed();
   void layoutPicture();
 
@@ -192,6 +196,7 @@ class QtPlatform : public Platform {
   bool drainScheduled_ = false;
   bool leftDown_ = false;
   bool leftPressedOnPicture_ = false;
+  int wheelAngle_ = 0;  // turned since the last whole notch
 
   bool closeQueued_ = false;
   bool closed_ = false;
