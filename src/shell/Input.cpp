@@ -6,6 +6,7 @@ namespace mirt {
 
 void Player::TakeSavePoint() {
   record_.TakeSavePoint(script_.scenario().position(), message_.textColour());
+  KeepRollbackSnapshot(record_.savePoint());
 }
 
 void Player::Advance() {
@@ -32,6 +33,7 @@ void Player::Advance() {
     message_.Clear();
     TakeSavePoint();
   }
+  KeepFirstRollbackSnapshot();
   script_.Run();
 }
 

@@ -37,6 +37,16 @@ MenuEntry ReadingMenu(const ReadingMenuView& v) {
   }
   reading.children.push_back(voicing);
   reading.children.push_back(voice);
+  // The reader's own saves.
+  reading.children.push_back(Item("ReadingSep3", "-"));
+  MenuEntry quickSave = Item("QuickSave", "クイックセーブ(&Q)\tF5");
+  quickSave.enabled = v.saveEnabled;
+  MenuEntry quickLoad = Item("QuickLoad", "クイックロード(&D)\tF9");
+  quickLoad.enabled = v.loadEnabled;
+  reading.children.push_back(quickSave);
+  reading.children.push_back(quickLoad);
+  reading.children.push_back(Item("Rollback", "一つ前へ戻る(&B)"));
+  reading.children.push_back(Item("SaveLoad", "セーブ/ロード…"));
   return reading;
 }
 

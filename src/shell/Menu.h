@@ -18,6 +18,8 @@ struct ReadingMenuView {
   bool copyText = false;
   bool selfVoicing = false;
   std::string speechMissing;  // "" when speech is there
+  bool saveEnabled = true;    // the game's ONSAVE and ONLOAD, for the quick slot
+  bool loadEnabled = true;
 };
 
 // What the menu shows besides its fixed captions.

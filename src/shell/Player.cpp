@@ -106,6 +106,8 @@ std::vector<MenuEntry> Player::MenuBar() const {
   view.reading.copyText = outlets_.copyText();
   view.reading.selfVoicing = outlets_.selfVoicing();
   view.reading.speechMissing = outlets_.speechUnavailableReason();
+  view.reading.saveEnabled = slots_.saveEnabled();
+  view.reading.loadEnabled = slots_.loadEnabled();
   return BuildMenuBar(view);
 }
 
