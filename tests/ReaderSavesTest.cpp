@@ -39,9 +39,15 @@ TEST(ReaderSaves, QuickSaveAndLoadUseTheirOwnSlotAndTellTheReader) {
            "!n:5!\n"
            "\"three\"\\n\n"
            "\"four\"\\n\n");
-  const QJsonObject none = g.RunAndDump("menu QuickLoad\n");
+  // Nothing to load at first; a quick save on the first page, before the
+  // story's first save point, goes back to the story's start.
+  g.Run("menu QuickLoad\ndump " + g.Path("none.json") +
+        "\nmenu QuickSave\nclick\nmenu QuickLoad\n");
+  const QJsonObject none = g.Dump("none.json");
   EXPECT_EQ(Str(none["note"]), "クイックセーブがありません");
   EXPECT_EQ(At(none, "reader.quickSave"), false);
+  EXPECT_EQ(OkOf(g, "quickload"), (Strings{"false", "true"}));
+  EXPECT_EQ(g.Texts(), (Strings{"one", "two", "one"}));
 
   const QJsonObject d = g.RunAndDump("click\nclick\nmenu QuickSave\ndump " + g.Path("saved.json") +
                                      "\nclick\nmenu QuickLoad\n");

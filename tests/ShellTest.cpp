@@ -79,7 +79,12 @@ TEST(Shell, MenuModelHoldsEveryEntryWithItsCaptionAndMarks) {
                         "Reading/CopyText 行をクリップボードへ(&C)",
                         "Reading/ReadingSep1 -",
                         "Reading/SelfVoicing 読み上げ(&V)",
-                        "Reading/SpeechSettings 読み上げの設定(&S)..."})
+                        "Reading/SpeechSettings 読み上げの設定(&S)...",
+                        "Reading/ReadingSep3 -",
+                        "Reading/QuickSave クイックセーブ(&Q)\tF5",
+                        "Reading/QuickLoad クイックロード(&D)\tF9",
+                        "Reading/Rollback 一つ前へ戻る(&B)",
+                        "Reading/SaveLoad セーブ/ロード…"})
     want.push_back(s);
   EXPECT_EQ(got, want);
 

@@ -201,7 +201,7 @@ class Player : public WindowEvents, public StoryHost {
   bool ReadingMenuActivated(const std::string& item);
   // The save and load path every slot shares: the slot file with its
   // preview, and the restore of the bytes of one.
-  bool WriteSave(int slot, const std::string& file, const std::string& caption);
+  bool WriteSave(int slot, const std::string& file, const std::vector<uint8_t>& bytes);
   bool RestoreSave(const std::vector<uint8_t>& slotBytes);
   std::string PageFirstLine() const;
   std::string QuickSaveCaption() const;

@@ -32,6 +32,8 @@ class RollbackRing {
   // The snapshot before the newest; only when steps() > 0.
   const Snapshot& previous() const { return ring_[ring_.size() - 2]; }
   void DropNewest() { ring_.pop_back(); }
+  // The oldest snapshot kept; only when not empty().
+  const Snapshot& oldest() const { return ring_.front(); }
   // How many steps back there are: the newest is where the reader is.
   int steps() const { return ring_.empty() ? 0 : static_cast<int>(ring_.size()) - 1; }
   bool empty() const { return ring_.empty(); }

@@ -24,9 +24,9 @@ std::tm LocalTime(int64_t seconds) {
 
 }  // namespace
 
-bool Player::WriteSave(int slot, const std::string& file, const std::string& caption) {
+bool Player::WriteSave(int slot, const std::string& file, const std::vector<uint8_t>& bytes) {
   // A file that cannot be written leaves the old one whole.
-  const bool ok = WriteGameFile(file, EncodeSlotFile(caption, record_.savePoint(), vars_));
+  const bool ok = WriteGameFile(file, bytes);
   // The picture goes beside it; a save without one still loads.
   if (ok) WritePreview(slot, screen_.layers().screen, PageFirstLine());
   return ok;
@@ -49,7 +49,7 @@ bool Player::SaveSlot(int slot) {
       SaveSlots::FormatCaption(slot, LocalTime(platform().wallClockSeconds()),
                                FieldString(state().saveLabel, sizeof state().saveLabel));
   const std::string file = SaveSlots::FileName(slot);
-  const bool ok = WriteSave(slot, file, caption);
+  const bool ok = WriteSave(slot, file, EncodeSlotFile(caption, record_.savePoint(), vars_));
   TraceEvent("save", JsonObject().Int("slot", slot).Str("file", file).Bool("ok", ok));
   RefreshSlotCaptions();
   if (!ok) Message(Sjis("セーブできませんでした。"));
@@ -72,7 +72,16 @@ bool Player::QuickSave() {
         SaveSlots::FormatCaption(0, LocalTime(platform().wallClockSeconds()),
                                  FieldString(state().saveLabel, sizeof state().saveLabel));
     caption[0] = 'Q';
-    ok = WriteSave(SaveDialogEntry::kQuickSlot, kQuickSaveFile, caption);
+    std::vector<uint8_t> bytes = EncodeSlotFile(caption, record_.savePoint(), vars_);
+    // Before the story's first save point the record holds no story at
+    // all, and such a save could not be loaded: the quick slot then keeps
+    // the story's start, as the way back took it.
+    if (record_.savePoint().ScenarioName().empty() && !rollback_.empty()) {
+      const std::vector<uint8_t> head = std::move(bytes);
+      bytes = rollback_.oldest().slot;
+      std::copy(head.begin(), head.begin() + kSlotCaptionBytes, bytes.begin());
+    }
+    ok = WriteSave(SaveDialogEntry::kQuickSlot, kQuickSaveFile, bytes);
     if (ok)
       platform_.showNote(Sjis("クイックセーブしました"), 1000);
     else

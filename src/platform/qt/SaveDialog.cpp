@@ -67,6 +67,7 @@ std::optional<std::pair<SaveDialogAction, int>> RunSaveDialog(const SaveDialogMo
   list->setMinimumSize(520, 3 * (kIconHeight + 8));
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &dialog);
+  buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("閉じる"));
   QPushButton* save =
       buttons->addButton(QString::fromUtf8("セーブ(&S)"), QDialogButtonBox::ActionRole);
   QPushButton* load =
