@@ -121,6 +121,7 @@ class HeadlessPlatform : public Platform {
   }
   void showNote(const std::string& cp932, uint32_t ms) override { note = cp932, noteMs = ms; }
   void showSaveDialog(const SaveDialogModel& model) override { saveDialog_ = model; }
+  bool modalOpen() override { return saveDialog_.has_value(); }
   void shellOpen(const std::string&) override {}
   void setAccessibleText(const std::string& cp932) override { accessibleText = cp932; }
   // While sockets are open their events are handled in every wait; on the
