@@ -127,7 +127,8 @@ TEST(SavePlace, AReadOnlyGameSavesInAFolderOfTheReadersOwnThatEveryCopyFinds) {
   }
   ASSERT_EQ(RunPlayer(work, game, "click\nmenu SaveDat3\ndump " + work.Path("w.json") + "\n"), 0);
   EXPECT_EQ(Str(At(work.Dump("w.json"), "saveFolder")), game);
-  EXPECT_EQ(Names(Tree(game)), (Strings{"Sub/vars.dat", "data_3.dat", "init.def", "mirt-read.dat",
+  EXPECT_EQ(Names(Tree(game)), (Strings{"Sub/vars.dat", "data_3.dat", "init.def", "mirt-data_3.png",
+                                        "mirt-read.dat",
                                         "mirt.ini", "start.txt"}));
   EXPECT_FALSE(fs::exists(work.Path("data")));
 
@@ -151,8 +152,9 @@ TEST(SavePlace, AReadOnlyGameSavesInAFolderOfTheReadersOwnThatEveryCopyFinds) {
   EXPECT_TRUE(Holds(work.EventsOf("save").at(0), R"({"file":"data_1.dat","ok":true})"));
   EXPECT_TRUE(Holds(work.EventsOf("psave").at(0), R"({"ok":true})"));
   EXPECT_TRUE(work.Messages().empty());
-  EXPECT_EQ(Names(Tree(saves)),
-            (Strings{"Sub/vars.dat", "data_1.dat", "mirt-read.dat", "mirt.ini"}));
+  // The save's picture goes with it.
+  EXPECT_EQ(Names(Tree(saves)), (Strings{"Sub/vars.dat", "data_1.dat", "mirt-data_1.png",
+                                         "mirt-read.dat", "mirt.ini"}));
   EXPECT_EQ(Tree(first), before);
 
   // The other copy finds the same folder and loads the save made from the first.

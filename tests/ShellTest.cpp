@@ -87,6 +87,11 @@ TEST(Shell, MenuModelHoldsEveryEntryWithItsCaptionAndMarks) {
                         "AutoSpeed/AutoSpeed2 標準 [x]",
                         "AutoSpeed/AutoSpeed3 遅い",
                         "Reading/SkipRead 既読スキップ(&K)",
+                        "Reading/ReadingSep3 -",
+                        "Reading/QuickSave クイックセーブ(&Q)\tF5",
+                        "Reading/QuickLoad クイックロード(&D)\tF9",
+                        "Reading/Rollback 一つ前へ戻る(&B)",
+                        "Reading/SaveLoad セーブ/ロード…",
                         "Reading/ReadingSep4 -",
                         "Reading/ClassicControls 従来の操作のみ"})
     want.push_back(s);

@@ -30,6 +30,7 @@ enum class SoundDevice { Wave = 0, Midi = 1, Cd = 2 };
 class VolumeDialog;
 class MultimediaTimer;
 class Speech;
+struct SaveDialogModel;
 struct MidiOutOptions;
 struct SpeechSettings;
 
@@ -199,6 +200,10 @@ class Platform {
   virtual void showNote(const std::string& cp932, uint32_t ms) { (void)cp932, (void)ms; }
   // Opens the menu bar with the keyboard's focus on its first menu.
   virtual void openMenuBar() {}
+  // The save dialog (platform/SaveDialogModel.h): the window shows it
+  // modally and calls model.act once it closes on an action; the headless
+  // platform keeps it open for the harness's actions.
+  virtual void showSaveDialog(const SaveDialogModel& model) { (void)model; }
 
   // ---- shell -------------------------------------------------------------
   virtual void shellOpen(const std::string& hostPath) = 0;

@@ -177,6 +177,32 @@ QJsonObject DumpState(Player& p) {
     if (auto* headless = dynamic_cast<HeadlessPlatform*>(&p.platform()))
       o.Str("accessibleText", headless->accessibleText);
   }
+  {
+    // The reader's saves: the note last shown over the picture, the way
+    // back, the quick slot and the save dialog while it is open.
+    auto* headless = dynamic_cast<HeadlessPlatform*>(&p.platform());
+    if (headless) o.Str("note", headless->note);
+    JsonObject reader;
+    reader.Int("rollbackSteps", p.rollbackSteps()).Bool("quickSave", p.quickSaveExists());
+    o.Obj("reader", reader);
+    if (headless && headless->saveDialog()) {
+      QJsonArray entries;
+      for (const SaveDialogEntry& e : headless->saveDialog()->entries)
+        entries.append(JsonObject()
+                           .Utf8("slot", e.slot == SaveDialogEntry::kQuickSlot
+                                             ? std::string("quick")
+                                             : std::to_string(e.slot))
+                           .Str("caption", e.caption)
+                           .Str("line", e.line)
+                           .Bool("picture", !e.picture.isNull())
+                           .Bool("saved", e.saved)
+                           .json());
+      o.Obj("saveDialog", JsonObject()
+                              .Bool("saveEnabled", headless->saveDialog()->saveEnabled)
+                              .Bool("loadEnabled", headless->saveDialog()->loadEnabled)
+                              .Arr("entries", entries));
+    }
+  }
   o.Bool("pageMode", p.settings().pageMode()).Int("charDelay", p.message().speed().delay());
   o.Arr("speeds", IntArray(p.script().scenario().defs().speeds));
   o.Str("caption", FieldString(p.state().caption, sizeof p.state().caption));
@@ -350,7 +376,7 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
     static const char* kVerbs[] = {"wait",   "click",    "rclick",     "move",  "press", "release",
                                    "key",    "keydown",  "keyup",      "wheel", "menu",  "answer",
                                    "input",  "savefile", "screenshot", "dump",  "layer", "volume",
-                                   "slider", "mute",     "close"};
+                                   "slider", "mute",     "close", "savedialog"};
     bool known = false;
     for (const char* v : kVerbs) known |= a.verb == v;
     if (!known) return fail("unknown action: " + a.verb);
@@ -373,6 +399,12 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
       return fail("slider needs wave, midi or cd and a position 0..10: " + a.rest);
     if (a.verb == "mute" && (a.args.size() != 1 || !ParseVolumeDevice(a.args[0], &device)))
       return fail("mute needs wave, midi or cd: " + a.rest);
+    if (a.verb == "savedialog" &&
+        !(a.args.empty() || (a.args.size() == 1 && a.args[0] == "close") ||
+          (a.args.size() == 2 && (a.args[0] == "save" || a.args[0] == "load") &&
+           (a.args[1] == "quick" ||
+            (a.args[1].size() == 1 && a.args[1][0] >= '0' && a.args[1][0] <= '9')))))
+      return fail("savedialog takes nothing, close, or save|load 0..9|quick: " + a.rest);
     actions.push_back(a);
   }
 
@@ -497,6 +529,17 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
       } else if (a.verb == "close") {
         if (VolumeDialog* dialog = platform.volumeDialog()) dialog->Exit1Click();
         platform.closeVolumeDialog();
+      } else if (a.verb == "savedialog") {
+        // Opens the dialog, or acts in the open one as its buttons do.
+        if (a.args.empty()) {
+          player.menuActivated("SaveLoad");
+        } else if (a.args[0] == "close") {
+          platform.closeSaveDialog();
+        } else {
+          platform.closeSaveDialog(
+              a.args[0] == "save" ? SaveDialogAction::Save : SaveDialogAction::Load,
+              a.args[1] == "quick" ? SaveDialogEntry::kQuickSlot : a.args[1][0] - '0');
+        }
       } else if (a.verb == "dump") {
         std::ofstream(a.rest)
             << QJsonDocument(DumpState(player)).toJson(QJsonDocument::Compact).toStdString()
@@ -509,6 +552,7 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
   }
   platform.setTimeLimit(0xFFFFFFFFu);
   platform.closeVolumeDialog();                      // it works on the player's sound
+  platform.closeSaveDialog();                        // it acts on the player
   if (!player.closed()) player.menuActivated("N5");  // a signal ended the run
   player.FormDestroy();
   return code;

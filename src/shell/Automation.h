@@ -2,6 +2,7 @@
 //   wait MS | click [X Y] | rclick [X Y] | move X Y | press [X Y] | release
 //   key NAME | menu ITEM | answer yes|no | input [TEXT] | savefile [NAME]
 //   screenshot FILE | dump FILE | layer NAME FILE
+//   savedialog [close | save N|quick | load N|quick]
 // Actions run while the player is idle; after the last one the main window
 // closes as the menu's end-of-game entry closes it.
 #pragma once

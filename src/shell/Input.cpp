@@ -6,6 +6,7 @@ namespace mirt {
 
 void Player::TakeSavePoint() {
   record_.TakeSavePoint(script_.scenario().position(), message_.textColour());
+  KeepRollbackSnapshot(record_.savePoint());
 }
 
 void Player::Advance() {
@@ -33,6 +34,7 @@ void Player::Advance() {
     TakeSavePoint();
   }
   rested_ = false;
+  KeepFirstRollbackSnapshot();
   script_.Run();
 }
 

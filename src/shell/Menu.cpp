@@ -46,6 +46,16 @@ MenuEntry ReadingMenu(const ReadingMenuView& v) {
         Item("AutoSpeed" + std::to_string(i + 1), paces[i], v.autoSpeed == i + 1));
   reading.children.push_back(pace);
   reading.children.push_back(CheckItem("SkipRead", "既読スキップ(&K)", v.skipRead));
+  // The reader's own saves.
+  reading.children.push_back(Item("ReadingSep3", "-"));
+  MenuEntry quickSave = Item("QuickSave", "クイックセーブ(&Q)\tF5");
+  quickSave.enabled = v.saveEnabled;
+  MenuEntry quickLoad = Item("QuickLoad", "クイックロード(&D)\tF9");
+  quickLoad.enabled = v.loadEnabled;
+  reading.children.push_back(quickSave);
+  reading.children.push_back(quickLoad);
+  reading.children.push_back(Item("Rollback", "一つ前へ戻る(&B)"));
+  reading.children.push_back(Item("SaveLoad", "セーブ/ロード…"));
   reading.children.push_back(Item("ReadingSep4", "-"));
   reading.children.push_back(CheckItem("ClassicControls", "従来の操作のみ", v.classicControls));
   return reading;

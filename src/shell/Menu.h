@@ -22,6 +22,8 @@ struct ReadingMenuView {
   int autoSpeed = 2;  // 1..3, fast to slow
   bool skipRead = false;
   bool classicControls = false;
+  bool saveEnabled = true;    // the game's ONSAVE and ONLOAD, for the quick slot
+  bool loadEnabled = true;
 };
 
 // What the menu shows besides its fixed captions.

@@ -111,7 +111,7 @@ bool Player::ReadingMenuActivated(const std::string& item) {
 }
 
 void Player::menuActivated(const std::string& item) {
-  if (ReadingMenuActivated(item)) return;
+  if (ReadingMenuActivated(item) || SaveMenuActivated(item)) return;
   if (item == "N5") {
     RequestClose();
   } else if (item == "N1") {

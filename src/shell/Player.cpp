@@ -111,6 +111,8 @@ std::vector<MenuEntry> Player::MenuBar() const {
   view.reading.autoSpeed = settings_.autoSpeed();
   view.reading.skipRead = settings_.skipRead();
   view.reading.classicControls = settings_.classicControls();
+  view.reading.saveEnabled = slots_.saveEnabled();
+  view.reading.loadEnabled = slots_.loadEnabled();
   return BuildMenuBar(view);
 }
 

@@ -36,6 +36,7 @@
 #include "script/CText.h"
 #include "script/StoryHost.h"
 #include "script/VariableStore.h"
+#include "shell/Rollback.h"
 #include "shell/TextOutlets.h"
 #include "shell/Trace.h"
 #include "sound/Sound.h"
@@ -119,6 +120,19 @@ class Player : public WindowEvents, public StoryHost {
   bool LoadSlot(int slot) override;
   // The same for a slot file named otherwise ("data_%c.dat").
   bool LoadSlotFile(const std::string& cp932Name) override;
+
+  // ---- the reader's saves: quick slot, way back, save dialog ---------------
+  // The quick slot "mirt-quick.dat", saved and loaded as a menu slot is;
+  // a note over the picture tells how it went.
+  static constexpr char kQuickSaveFile[] = "mirt-quick.dat";
+  bool QuickSave();
+  bool QuickLoad();
+  bool quickSaveExists() const;
+  // Back to the previous page start or choice; false at the first page.
+  bool Rollback();
+  int rollbackSteps() const { return rollback_.steps(); }
+  // The ten slots and the quick slot with their pictures.
+  void OpenSaveDialog();
 
   // ---- the engine's host (StoryHost) ------------------------------------
   uint32_t Now() override;  // player time, ms since start-up
@@ -212,6 +226,16 @@ class Player : public WindowEvents, public StoryHost {
   bool ReadingKey(int key);
   void StopSkippingRead();
   void SaveReadingMarks();
+  // The save and load path every slot shares: the slot file with its
+  // preview, and the restore of the bytes of one.
+  bool WriteSave(int slot, const std::string& file, const std::vector<uint8_t>& bytes);
+  bool RestoreSave(const std::vector<uint8_t>& slotBytes);
+  std::string PageFirstLine() const;
+  std::string QuickSaveCaption() const;
+  bool SaveMenuActivated(const std::string& item);
+  void KeepRollbackSnapshot(const GameState& point);
+  void KeepFirstRollbackSnapshot();
+  void StartRollbackAfresh();
   void BindCommands();
 
   Platform& platform_;
@@ -232,6 +256,7 @@ class Player : public WindowEvents, public StoryHost {
   SaveSlots slots_;
   TextStage text_{stage_, script_, message_, history_, choices_, slots_};
   ReaderSettings settings_;
+  RollbackRing rollback_;
   TextOutlets outlets_{platform_,
                        [this](const char* ev, const JsonObject& o) { TraceEvent(ev, o); },
                        [this](const std::string& cp932) { Message(cp932); }};

@@ -6,26 +6,105 @@
 #include "graphics/Composition.h"
 #include "graphics/Cursor.h"
 #include "graphics/StripWipe.h"
+#include "platform/SaveDialogModel.h"
 #include "save/GameFiles.h"
 #include "save/SlotFile.h"
 #include "shell/Player.h"
+#include "shell/SavePreview.h"
 
 namespace mirt {
-bool Player::SaveSlot(int slot) {
-  if (slot < 0 || slot >= SaveSlots::kCount) return false;
-  const std::time_t now = static_cast<std::time_t>(platform().wallClockSeconds());
+namespace {
+
+std::tm LocalTime(int64_t seconds) {
+  const std::time_t now = static_cast<std::time_t>(seconds);
   std::tm local{};
   localtime_r(&now, &local);
-  const std::string caption = SaveSlots::FormatCaption(
-      slot, local, FieldString(state().saveLabel, sizeof state().saveLabel));
+  return local;
+}
+
+}  // namespace
+
+bool Player::WriteSave(int slot, const std::string& file, const std::vector<uint8_t>& bytes) {
+  // A file that cannot be written leaves the old one whole.
+  const bool ok = WriteGameFile(file, bytes);
+  // The picture goes beside it; a save without one still loads.
+  if (ok) WritePreview(slot, screen_.layers().screen, PageFirstLine());
+  return ok;
+}
+
+std::string Player::PageFirstLine() const {
+  // The history moves on to a new page at a page's end, before the click
+  // that clears the box: an empty last page means the page on screen is
+  // the one before it.
+  const auto& pages = history_.pages();
+  for (auto page = pages.rbegin(); page != pages.rend() && page - pages.rbegin() < 2; ++page)
+    for (const std::string& line : *page)
+      if (!line.empty()) return line;
+  return {};
+}
+
+bool Player::SaveSlot(int slot) {
+  if (slot < 0 || slot >= SaveSlots::kCount) return false;
+  const std::string caption =
+      SaveSlots::FormatCaption(slot, LocalTime(platform().wallClockSeconds()),
+                               FieldString(state().saveLabel, sizeof state().saveLabel));
   const std::string file = SaveSlots::FileName(slot);
-  // A file that cannot be written leaves the old one whole, and the reader
-  // is told.
-  const bool ok = WriteGameFile(file, EncodeSlotFile(caption, record_.savePoint(), vars_));
+  const bool ok = WriteSave(slot, file, EncodeSlotFile(caption, record_.savePoint(), vars_));
   TraceEvent("save", JsonObject().Int("slot", slot).Str("file", file).Bool("ok", ok));
   RefreshSlotCaptions();
   if (!ok) Message(Sjis("セーブできませんでした。"));
   if (ok) SaveReadingMarks();  // what was read is kept as the save is
+  return ok;
+}
+
+bool Player::quickSaveExists() const { return ReadGameFile(kQuickSaveFile, 0).has_value(); }
+
+std::string Player::QuickSaveCaption() const {
+  const auto head = ReadGameFile(kQuickSaveFile, kSlotCaptionBytes);
+  std::string caption = head ? SlotFileCaption(head->data(), head->size()) : std::string();
+  return caption.empty() ? Sjis("Q: ---- --/-- --:--:--") : caption;
+}
+
+bool Player::QuickSave() {
+  // ONSAVE 0 keeps the quick slot shut as it keeps the menu's.
+  bool ok = false;
+  if (slots_.saveEnabled()) {
+    std::string caption =
+        SaveSlots::FormatCaption(0, LocalTime(platform().wallClockSeconds()),
+                                 FieldString(state().saveLabel, sizeof state().saveLabel));
+    caption[0] = 'Q';
+    std::vector<uint8_t> bytes = EncodeSlotFile(caption, record_.savePoint(), vars_);
+    // Before the story's first save point the record holds no story at
+    // all, and such a save could not be loaded: the quick slot then keeps
+    // the story's start, as the way back took it.
+    if (record_.savePoint().ScenarioName().empty() && !rollback_.empty()) {
+      const std::vector<uint8_t> head = std::move(bytes);
+      bytes = rollback_.oldest().slot;
+      std::copy(head.begin(), head.begin() + kSlotCaptionBytes, bytes.begin());
+    }
+    ok = WriteSave(SaveDialogEntry::kQuickSlot, kQuickSaveFile, bytes);
+    if (ok)
+      platform_.showNote(Sjis("クイックセーブしました"), 1000);
+    else
+      Message(Sjis("セーブできませんでした。"));
+  }
+  TraceEvent("quicksave", JsonObject().Str("file", kQuickSaveFile).Bool("ok", ok));
+  return ok;
+}
+
+bool Player::QuickLoad() {
+  bool ok = false;
+  if (slots_.loadEnabled()) {
+    const auto bytes = ReadGameFile(kQuickSaveFile, kSlotFileBytes);
+    if (!bytes) {
+      platform_.showNote(Sjis("クイックセーブがありません"), 1000);
+    } else if (RestoreSave(*bytes)) {
+      StartRollbackAfresh();
+      platform_.showNote(Sjis("クイックロードしました"), 1000);
+      ok = true;
+    }
+  }
+  TraceEvent("quickload", JsonObject().Str("file", kQuickSaveFile).Bool("ok", ok));
   return ok;
 }
 
@@ -35,18 +114,20 @@ bool Player::LoadSlot(int slot) {
 }
 
 bool Player::LoadSlotFile(const std::string& name) {
-  auto fail = [&] {
-    TraceEvent("load", JsonObject().Str("file", name).Bool("ok", false));
-    return false;
-  };
   const auto bytes = ReadGameFile(name, kSlotFileBytes);
-  if (!bytes) return fail();
+  const bool ok = bytes && RestoreSave(*bytes);
+  if (ok) StartRollbackAfresh();
+  TraceEvent("load", JsonObject().Str("file", name).Bool("ok", ok));
+  return ok;
+}
+
+bool Player::RestoreSave(const std::vector<uint8_t>& bytes) {
   // The file over a new story's state: what a short file does not reach
   // keeps the values of the reset.
   GameState loaded;
   loaded.ResetForNewStory();
   auto vars = std::make_unique<VariableStore>();
-  DecodeSlotFile(bytes->data(), bytes->size(), loaded, *vars);
+  DecodeSlotFile(bytes.data(), bytes.size(), loaded, *vars);
   // Counts beyond the tables would let new variables be written past them.
   loaded.intCount = std::clamp(loaded.intCount, 0, kIntVarCount);
   loaded.stringCount = std::clamp(loaded.stringCount, 0, kStrVarCount);
@@ -54,7 +135,7 @@ bool Player::LoadSlotFile(const std::string& name) {
   // on as it was rather than being reset into a story that is not there.
   if (!script_.scenario().CanOpen(loaded.ScenarioName())) {
     Message(Sjis("シナリオファイルの読みこみに失敗しました。"));
-    return fail();
+    return false;
   }
 
   sound().StopAll(state());
@@ -93,7 +174,6 @@ bool Player::LoadSlotFile(const std::string& name) {
   StartTimer2();
   script_.scenario().LoadScenario(state().ScenarioName());
   script_.scenario().SetPosition(static_cast<uint32_t>(state().readPosition));
-  TraceEvent("load", JsonObject().Str("file", name).Bool("ok", true));
   return true;
 }
 

@@ -38,6 +38,7 @@ bool Player::InitStory() {
   message_.speed().SetDelay(50);
   skipMode_ = false;
   choices_.Clear();
+  rollback_.Clear();  // the way back starts with the story
   MenuChanged();
   if (!script_.scenario().OpenFirstScenario()) return false;
   GameState& s = state();

@@ -17,7 +17,18 @@ void CThink::PageBreak() {
 void CThink::TrimHistory() {
   // Whole pages move down, so that no line of a page can stay behind on
   // the one that takes its slot.
-  while (static_cast<int>(pages_.size()) > kPageSlots) pages_.erase(pages_.begin());
+  while (static_cast<int>(pages_.size()) > kPageSlots) {
+    pages_.erase(pages_.begin());
+    ++dropped_;
+  }
+}
+
+void CThink::CutBack(const Mark& m) {
+  if (m.pagesBegun <= dropped_) return;  // that page has been pushed out
+  const uint64_t keep = m.pagesBegun - dropped_;
+  if (keep > pages_.size()) return;  // a mark from a later history
+  pages_.resize(keep);
+  pages_.back() = m.lastPage.empty() ? std::vector<std::string>(1) : m.lastPage;
 }
 
 int CThink::lineIndex(int page) const {

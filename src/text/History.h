@@ -3,6 +3,7 @@
 // all in use, every new page pushes the oldest out.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -34,10 +35,23 @@ class CThink {
   // Pages of lines of CP932 text, oldest first; the last is being written.
   const std::vector<std::vector<std::string>>& pages() const { return pages_; }
 
+  // How far the history has got: the pages begun so far (those pushed out
+  // included) and the page being written as it stands.
+  struct Mark {
+    uint64_t pagesBegun = 1;
+    std::vector<std::string> lastPage{1};
+  };
+  Mark mark() const { return {dropped_ + pages_.size(), pages_.back()}; }
+  // Cuts the history back to a mark taken earlier: the pages begun since go,
+  // and the page then being written is as it was. Pages pushed out since
+  // stay out.
+  void CutBack(const Mark& m);
+
  private:
   // Never empty: the last page is the one being written, and each page has
   // at least its line 0.
   std::vector<std::vector<std::string>> pages_{1, std::vector<std::string>(1)};
+  uint64_t dropped_ = 0;  // pages pushed out
 };
 
 }  // namespace mirt

@@ -9,6 +9,8 @@ namespace mirt {
 class ScriptRandom {
  public:
   void Seed(uint32_t seed) { seed_ = seed; }
+  // The whole state: Seed(state()) later repeats the same values.
+  uint32_t state() const { return seed_; }
   // The next value, 0..32767.
   uint32_t Next() {
     seed_ = seed_ * 22695477u + 1u;

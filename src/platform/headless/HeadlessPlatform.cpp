@@ -161,4 +161,18 @@ std::unique_ptr<MidiOut> HeadlessPlatform::openMidiOut(const MidiOutOptions& opt
   return OpenMidiOut(options, [this] { return audioClock(); });
 }
 
+void HeadlessPlatform::closeSaveDialog(std::optional<SaveDialogAction> action, int slot) {
+  if (!saveDialog_) return;
+  const SaveDialogModel model = std::move(*saveDialog_);
+  saveDialog_.reset();
+  if (!action || !model.act) return;
+  for (const SaveDialogEntry& e : model.entries) {
+    if (e.slot != slot) continue;
+    const bool offered =
+        *action == SaveDialogAction::Save ? model.saveEnabled : model.loadEnabled && e.saved;
+    if (offered) model.act(*action, slot);
+    return;
+  }
+}
+
 }  // namespace mirt

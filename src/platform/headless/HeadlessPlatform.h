@@ -15,6 +15,7 @@
 #include "platform/MidiDevice.h"
 #include "platform/MonotonicClock.h"
 #include "platform/Platform.h"
+#include "platform/SaveDialogModel.h"
 #include "platform/VolumeDialog.h"
 
 namespace mirt {
@@ -59,6 +60,14 @@ class HeadlessPlatform : public Platform {
   // The volume dialog while it is open (the harness's volume action), else null.
   VolumeDialog* volumeDialog() { return volume_.get(); }
   void closeVolumeDialog() { volume_.reset(); }
+  // The last note shown over the picture (CP932), and for how long.
+  std::string note;
+  uint32_t noteMs = 0;
+  // The save dialog while it is open (the harness's savedialog action).
+  const std::optional<SaveDialogModel>& saveDialog() const { return saveDialog_; }
+  // Closes the dialog, then acts as the window's dialog does on closing;
+  // an action the dialog would not offer closes it without acting.
+  void closeSaveDialog(std::optional<SaveDialogAction> action = std::nullopt, int slot = 0);
 
   // ---- Platform ---------------------------------------------------------
   void setEventHandler(WindowEvents* e) override { events_ = e; }
@@ -112,6 +121,9 @@ class HeadlessPlatform : public Platform {
   void showVolumeDialog(std::unique_ptr<VolumeDialog> dialog) override {
     volume_ = std::move(dialog);
   }
+  void showNote(const std::string& cp932, uint32_t ms) override { note = cp932, noteMs = ms; }
+  void showSaveDialog(const SaveDialogModel& model) override { saveDialog_ = model; }
+  bool modalOpen() override { return saveDialog_.has_value(); }
   void shellOpen(const std::string&) override {}
   void setAccessibleText(const std::string& cp932) override { accessibleText = cp932; }
   // While sockets are open their events are handled in every wait; on the
@@ -150,6 +162,7 @@ class HeadlessPlatform : public Platform {
   QImage window_;
   WindowEvents* events_ = nullptr;
   std::unique_ptr<VolumeDialog> volume_;
+  std::optional<SaveDialogModel> saveDialog_;
 };
 
 }  // namespace mirt

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -34,7 +35,9 @@
 
 #include "common/Encoding.h"
 #include "common/ScreenSize.h"
+#include "platform/SaveDialogModel.h"
 #include "platform/ShutdownSignals.h"
+#include "platform/qt/SaveDialog.h"
 #include "platform/qt/SpeechWindow.h"
 #include "platform/qt/VolumeWindow.h"
 
@@ -893,6 +896,36 @@ void QtPlatform::showSpeechDialog(Speech& speech,
   ++platformDepth_;
   RunSpeechWindow(speech, apply, window_);
   leavePlatformCall();
+}
+
+void QtPlatform::showNote(const std::string& cp932, uint32_t ms) {
+  // A label over the picture widget: the picture under it stays as the
+  // engine drew it.
+  if (!note_) {
+    note_ = new QLabel(picture_);
+    note_->setStyleSheet(
+        QStringLiteral("QLabel { background: rgba(0, 0, 0, 170); color: white; padding: 6px 12px;"
+                       " border-radius: 6px; }"));
+    note_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    noteTimer_ = new QTimer(note_);
+    noteTimer_->setSingleShot(true);
+    QObject::connect(noteTimer_, &QTimer::timeout, note_, &QWidget::hide);
+  }
+  note_->setText(fromCp932(cp932));
+  note_->adjustSize();
+  const PictureGeometry g = pictureGeometry();
+  const double dpr = picture_->devicePixelRatioF();
+  note_->move(int(g.deviceLeft / dpr) + 12, int(g.deviceTop / dpr) + 12);
+  note_->show();
+  note_->raise();
+  noteTimer_->start(int(ms));
+}
+
+void QtPlatform::showSaveDialog(const SaveDialogModel& model) {
+  ++platformDepth_;
+  const auto chosen = RunSaveDialog(model, window_);
+  leavePlatformCall();
+  if (chosen && model.act) model.act(chosen->first, chosen->second);
 }
 
 void QtPlatform::setAccessibleText(const std::string& cp932) {

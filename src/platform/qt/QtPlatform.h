@@ -28,6 +28,7 @@
 #include "platform/Platform.h"
 
 class QAction;
+class QLabel;
 class QMainWindow;
 class QMenu;
 class QMenuBar;
@@ -88,6 +89,8 @@ class QtPlatform : public Platform {
                         const std::function<void(const SpeechSettings&)>& apply) override;
   void setAccessibleText(const std::string& cp932) override;
   bool modalOpen() override;
+  void showNote(const std::string& cp932, uint32_t ms) override;
+  void showSaveDialog(const SaveDialogModel& model) override;
 
   void shellOpen(const std::string& hostPath) override;
 
@@ -208,6 +211,10 @@ class QtPlatform : public Platform {
   bool placed_ = false;  // moved by the engine; no automatic centring
 
   std::vector<MenuNode> menu_;
+
+  // The note over the picture and the timer that takes it away.
+  QLabel* note_ = nullptr;
+  QTimer* noteTimer_ = nullptr;
 
   // The animated pointer's frames and the timer that turns them.
   struct CursorFrame {
