@@ -18,6 +18,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QProcess>
 #include <QScreen>
 #include <QSessionManager>
@@ -33,6 +34,7 @@
 
 #include "common/Encoding.h"
 #include "common/ScreenSize.h"
+#include "platform/GameControllers.h"
 #include "platform/ShutdownSignals.h"
 #include "platform/qt/SpeechWindow.h"
 #include "platform/qt/VolumeWindow.h"
@@ -156,12 +158,23 @@ QtPlatform::QtPlatform(int scale, ScaleFilter filter)
   placed_ = false;
   window_->show();
   picture_->setFocus();
+
+  pads_ = std::make_unique<GameControllers>();
+  if (pads_->available()) {
+    padTimer_ = new QTimer(window_);
+    padTimer_->setInterval(16);
+    QObject::connect(padTimer_, &QTimer::timeout, window_, [this] {
+      pads_->Poll([this](PadButton b, bool down) { padPressed(b, down); });
+    });
+    padTimer_->start();
+  }
 }
 
 QtPlatform::~QtPlatform() {
   if (audioOpener_.joinable()) audioOpener_.join();
   events_ = nullptr;
-  delete window_;
+  delete window_;  // and the pads' timer with it
+  pads_.reset();
 }
 
 void QtPlatform::setEventHandler(WindowEvents* events) { events_ = events; }
@@ -214,6 +227,7 @@ void QtPlatform::dispatch(const Input& in) {
     case Input::MouseMove: events_->formMouseMove(in.x, in.y); break;
     case Input::KeyDown: events_->formKeyDown(in.key); break;
     case Input::Menu: events_->menuActivated(in.item); break;
+    case Input::Pad: events_->padButton(in.pad, in.down); break;
     case Input::Close: break;
   }
   --handlerDepth_;
@@ -286,6 +300,57 @@ void QtPlatform::keyPressed(int qtKey) {
   Input in(Input::KeyDown);
   in.key = vk;
   post(std::move(in));
+}
+
+void QtPlatform::padPressed(PadButton button, bool down) {
+  if (closed_) return;
+  // An open menu or dialog is worked by the pad as by the keyboard: A is
+  // Enter, B Escape, the d-pad the arrows. Releases always go to the
+  // engine, so that nothing stays held there.
+  QWidget* target = QApplication::activePopupWidget();
+  if (!target) target = QApplication::activeModalWidget();
+  if (!target && window_->menuBar()->hasFocus()) target = window_->menuBar();
+  if (down && target) {
+    Qt::Key key;
+    switch (button) {
+      case PadButton::A: key = Qt::Key_Return; break;
+      case PadButton::B: key = Qt::Key_Escape; break;
+      case PadButton::DpadUp: key = Qt::Key_Up; break;
+      case PadButton::DpadDown: key = Qt::Key_Down; break;
+      case PadButton::DpadLeft: key = Qt::Key_Left; break;
+      case PadButton::DpadRight: key = Qt::Key_Right; break;
+      default: return;
+    }
+    QWidget* focus = QApplication::focusWidget();
+    QPointer<QWidget> to =
+        focus && (focus == target || target->isAncestorOf(focus)) ? focus : target;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(to, &press);
+    if (to) {
+      QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+      QApplication::sendEvent(to, &release);
+    }
+    return;
+  }
+  // A press while another program has the focus is not for us.
+  if (down && !window_->isActiveWindow()) return;
+  Input in(Input::Pad);
+  in.pad = button;
+  in.down = down;
+  post(std::move(in));
+}
+
+void QtPlatform::openMenuBar() {
+  if (closed_) return;
+  QMenuBar* bar = window_->menuBar();
+  if (!menuVisible_) setMenuBarVisible(true);  // full screen hides it
+  for (QAction* a : bar->actions()) {
+    if (a->isVisible() && a->isEnabled() && a->menu()) {
+      bar->setFocus(Qt::MenuBarFocusReason);
+      bar->setActiveAction(a);  // its menu opens and takes the keys
+      return;
+    }
+  }
 }
 
 void QtPlatform::closeBoxPressed() { requestClose(); }

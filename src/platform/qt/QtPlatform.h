@@ -38,6 +38,8 @@ class QWidget;
 
 namespace mirt {
 
+class GameControllers;
+
 class QtPlatform : public Platform {
  public:
   // A QApplication must exist. Creates, centres and shows the main window,
@@ -87,6 +89,7 @@ class QtPlatform : public Platform {
   void showSpeechDialog(Speech& speech,
                         const std::function<void(const SpeechSettings&)>& apply) override;
   void setAccessibleText(const std::string& cp932) override;
+  void openMenuBar() override;
 
   void shellOpen(const std::string& hostPath) override;
 
@@ -114,7 +117,7 @@ class QtPlatform : public Platform {
 
   // Called by the window widgets; not for the engine.
   struct Input {
-    enum Kind { Click, MouseDown, MouseMove, KeyDown, Menu, Close };
+    enum Kind { Click, MouseDown, MouseMove, KeyDown, Menu, Close, Pad };
     explicit Input(Kind k) : kind(k) {}
     Kind kind;
     MouseButton button = MouseButton::Left;
@@ -122,6 +125,8 @@ class QtPlatform : public Platform {
     int y = 0;
     int key = 0;
     std::string item;
+    PadButton pad = PadButton::A;
+    bool down = false;
   };
   // Positions in the picture widget, device-independent pixels.
   void mousePressed(Qt::MouseButton b, QPointF pos);
@@ -129,6 +134,9 @@ class QtPlatform : public Platform {
   void mouseMoved(QPointF pos);
   void paintPicture(QPainter& painter, const QRegion& region);
   void keyPressed(int qtKey);
+  // A controller's button: to the engine's queue, or as a key to the
+  // dialog or menu that is open.
+  void padPressed(PadButton button, bool down);
   void closeBoxPressed();
   void layoutPicture();
 
@@ -212,6 +220,10 @@ class QtPlatform : public Platform {
   std::vector<CursorFrame> cursorFrames_;
   size_t cursorStep_ = 0;
   QTimer* cursorTimer_ = nullptr;
+
+  // The game controllers, polled every 16 ms while the window exists.
+  std::unique_ptr<GameControllers> pads_;
+  QTimer* padTimer_ = nullptr;
 
   std::unique_ptr<MultimediaTimer> mmTimer_;
   // SDL2, else the null output; set by audioOpener_, read by other threads
