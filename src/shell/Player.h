@@ -87,6 +87,8 @@ class Player : public WindowEvents, public StoryHost {
   void formMouseDown(MouseButton b, int x, int y) override;
   void formMouseMove(int x, int y) override;
   void formKeyDown(int virtualKey) override;
+  // A game controller's button (shell/PadInput.cpp).
+  void padButton(PadButton button, bool down) override;
   void timer2Timer() override;
   void menuActivated(const std::string& item) override;
   void closeRequested() override;
@@ -217,6 +219,8 @@ class Player : public WindowEvents, public StoryHost {
   bool menuHidden_ = false;
   bool menuMayHide_ = true;
   bool firstTickClick_ = true;
+  // Where the pointer was last: the controller's right click is there.
+  int pointerX_ = 0, pointerY_ = 0;
 
   uint32_t startTick_ = 0;
   bool closeRequested_ = false;
