@@ -158,10 +158,10 @@ TEST(Pad, WorksTheStoryTheHistoryAndBothKindsOfChoice) {
             "pad dpright\npad dpdown\n" + shot("second") + dump("second") + "pad dpleft\n" +
             dump("first") + "pad dpup\npad a\n" + dump("taken") + "pad start\n" + dump("menu")),
       0);
-  EXPECT_EQ(g.Dump("hidden.json")["storyState"], 1);
+  EXPECT_EQ(At(g.Dump("hidden.json"), "storyState"), 0);  // the box hidden
   EXPECT_EQ(At(g.Dump("history.json"), "history.viewer.open"), true);
-  EXPECT_EQ(g.Dump("closed.json")["storyState"], 1);
-  EXPECT_EQ(g.Dump("page2.json")["storyState"], 0);
+  EXPECT_EQ(At(g.Dump("closed.json"), "storyState"), 0);
+  EXPECT_EQ(At(g.Dump("page2.json"), "storyState"), 1);  // shown
   const QJsonObject text = g.Dump("text.json");
   EXPECT_EQ(text["choicePending"], true);
   EXPECT_EQ(At(text, "choices.selected"), 1);
