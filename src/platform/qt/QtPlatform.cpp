@@ -348,6 +348,13 @@ void QtPlatform::openMenuBar() {
     if (a->isVisible() && a->isEnabled() && a->menu()) {
       bar->setFocus(Qt::MenuBarFocusReason);
       bar->setActiveAction(a);  // its menu opens and takes the keys
+      // As the keyboard opens a menu: on its first entry.
+      for (QAction* entry : a->menu()->actions()) {
+        if (entry->isVisible() && entry->isEnabled() && !entry->isSeparator()) {
+          a->menu()->setActiveAction(entry);
+          break;
+        }
+      }
       return;
     }
   }
