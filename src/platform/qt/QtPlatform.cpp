@@ -620,6 +620,7 @@ void QtPlatform::finishClose() {
   closed_ = true;
   closeQueued_ = true;
   timer2_->stop();
+  if (padTimer_) padTimer_->stop();
   static_cast<MainWindow*>(window_)->allowClose = true;
   window_->close();
   quitting_ = true;
