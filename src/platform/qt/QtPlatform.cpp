@@ -346,7 +346,6 @@ void QtPlatform::openMenuBar() {
   if (!menuVisible_) setMenuBarVisible(true);  // full screen hides it
   for (QAction* a : bar->actions()) {
     if (a->isVisible() && a->isEnabled() && a->menu()) {
-      bar->setFocus(Qt::MenuBarFocusReason);
       bar->setActiveAction(a);  // its menu opens and takes the keys
       // As the keyboard opens a menu: on its first entry.
       for (QAction* entry : a->menu()->actions()) {
