@@ -128,8 +128,7 @@ TEST(SavePlace, AReadOnlyGameSavesInAFolderOfTheReadersOwnThatEveryCopyFinds) {
   ASSERT_EQ(RunPlayer(work, game, "click\nmenu SaveDat3\ndump " + work.Path("w.json") + "\n"), 0);
   EXPECT_EQ(Str(At(work.Dump("w.json"), "saveFolder")), game);
   EXPECT_EQ(Names(Tree(game)), (Strings{"Sub/vars.dat", "data_3.dat", "init.def", "mirt-data_3.png",
-                                        "mirt-read.dat",
-                                        "mirt.ini", "start.txt"}));
+                                        "mirt-read.dat", "mirt.ini", "start.txt"}));
   EXPECT_FALSE(fs::exists(work.Path("data")));
 
   // Two read-only copies of the game with its old save, under other names.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/MonotonicClock.h"
+#include "platform/SdlSubsystems.h"
 
 namespace mirt {
 
@@ -66,7 +67,7 @@ void NullAudioOutput::run() {
 
 std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Open(size_t blockFrames,
                                                      const std::string& device) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
+  if (!SdlInitSubsystem(SDL_INIT_AUDIO)) return nullptr;
   std::unique_ptr<SdlAudioOutput> out(new SdlAudioOutput);
   SDL_AudioSpec want{}, have{};
   want.freq = kAudioRate;
@@ -77,7 +78,7 @@ std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Open(size_t blockFrames,
   want.userdata = out.get();
   out->device_ = SDL_OpenAudioDevice(device.empty() ? nullptr : device.c_str(), 0, &want, &have, 0);
   if (out->device_ == 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    SdlQuitSubsystem(SDL_INIT_AUDIO);
     return nullptr;
   }
   SDL_PauseAudioDevice(out->device_, 0);
@@ -86,7 +87,7 @@ std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Open(size_t blockFrames,
 
 SdlAudioOutput::~SdlAudioOutput() {
   if (device_) SDL_CloseAudioDevice(device_);
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  SdlQuitSubsystem(SDL_INIT_AUDIO);
 }
 
 void SdlAudioOutput::setSource(AudioSource* source) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -79,6 +80,27 @@ int KeyCode(const std::string& name) {
   if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
     return std::toupper(static_cast<unsigned char>(name[0]));
   return -1;
+}
+
+// The pad actions' button names.
+std::optional<PadButton> PadButtonByName(const std::string& name) {
+  static const std::pair<const char*, PadButton> kNames[] = {
+      {"a", PadButton::A},
+      {"b", PadButton::B},
+      {"x", PadButton::X},
+      {"y", PadButton::Y},
+      {"back", PadButton::Back},
+      {"start", PadButton::Start},
+      {"leftshoulder", PadButton::LeftShoulder},
+      {"rightshoulder", PadButton::RightShoulder},
+      {"dpup", PadButton::DpadUp},
+      {"dpdown", PadButton::DpadDown},
+      {"dpleft", PadButton::DpadLeft},
+      {"dpright", PadButton::DpadRight},
+  };
+  for (const auto& [n, b] : kNames)
+    if (name == n) return b;
+  return std::nullopt;
 }
 
 bool SavePng(const QImage& img, const std::string& path) {
@@ -175,7 +197,8 @@ QJsonObject DumpState(Player& p) {
     o.Obj("cursor", cursor);
     // What a screen reader is told: the window's accessible description.
     if (auto* headless = dynamic_cast<HeadlessPlatform*>(&p.platform()))
-      o.Str("accessibleText", headless->accessibleText);
+      o.Str("accessibleText", headless->accessibleText)
+          .Int("menuBarOpened", headless->menuBarOpened);
   }
   {
     // The reader's saves: the note last shown over the picture, the way
@@ -373,12 +396,14 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
     }
     std::istringstream rs(a.rest);
     for (std::string w; rs >> w;) a.args.push_back(w);
-    static const char* kVerbs[] = {"wait",   "click",    "rclick",     "move",  "press", "release",
-                                   "key",    "keydown",  "keyup",      "wheel", "menu",  "answer",
-                                   "input",  "savefile", "screenshot", "dump",  "layer", "volume",
-                                   "slider", "mute",     "close", "savedialog"};
+    static const char* kVerbs[] = {
+        "wait",  "click",  "rclick", "move",   "press", "release",   "key",        "keydown",
+        "keyup", "wheel",  "menu",   "answer", "input", "savefile",  "screenshot", "dump",
+        "layer", "volume", "slider", "mute",   "close", "savedialog"};
+    static const char* kPadVerbs[] = {"pad", "padhold", "padrelease"};
     bool known = false;
     for (const char* v : kVerbs) known |= a.verb == v;
+    for (const char* v : kPadVerbs) known |= a.verb == v;
     if (!known) return fail("unknown action: " + a.verb);
     if (a.verb == "screenshot" || a.verb == "dump") a.rest = Absolute(a.rest);
     if (a.verb == "layer") {
@@ -405,6 +430,11 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
            (a.args[1] == "quick" ||
             (a.args[1].size() == 1 && a.args[1][0] >= '0' && a.args[1][0] <= '9')))))
       return fail("savedialog takes nothing, close, or save|load 0..9|quick: " + a.rest);
+    if (a.verb.starts_with("pad") && (a.args.size() != 1 || !PadButtonByName(a.args[0])))
+      return fail(a.verb +
+                  " needs a|b|x|y|back|start|leftshoulder|rightshoulder|dpup|dpdown|dpleft|"
+                  "dpright: " +
+                  a.rest);
     actions.push_back(a);
   }
 
@@ -540,6 +570,10 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
               a.args[0] == "save" ? SaveDialogAction::Save : SaveDialogAction::Load,
               a.args[1] == "quick" ? SaveDialogEntry::kQuickSlot : a.args[1][0] - '0');
         }
+      } else if (a.verb == "pad" || a.verb == "padhold" || a.verb == "padrelease") {
+        const PadButton b = *PadButtonByName(a.args[0]);
+        if (a.verb != "padrelease") player.padButton(b, true);
+        if (a.verb != "padhold" && !player.closed()) player.padButton(b, false);
       } else if (a.verb == "dump") {
         std::ofstream(a.rest)
             << QJsonDocument(DumpState(player)).toJson(QJsonDocument::Compact).toStdString()

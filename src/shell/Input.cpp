@@ -81,6 +81,8 @@ void Player::formMouseDown(MouseButton b, int x, int y) {
 }
 
 void Player::formMouseMove(int x, int y) {
+  pointerX_ = x;
+  pointerY_ = y;
   if (storyState_ == StoryState::History) {
     historyViewer_.MouseMove(x, y);
     return;

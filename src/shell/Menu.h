@@ -22,7 +22,7 @@ struct ReadingMenuView {
   int autoSpeed = 2;  // 1..3, fast to slow
   bool skipRead = false;
   bool classicControls = false;
-  bool saveEnabled = true;    // the game's ONSAVE and ONLOAD, for the quick slot
+  bool saveEnabled = true;  // the game's ONSAVE and ONLOAD, for the quick slot
   bool loadEnabled = true;
 };
 

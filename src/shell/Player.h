@@ -103,6 +103,8 @@ class Player : public WindowEvents, public StoryHost {
   void formKeyDown(int virtualKey) override;
   void formKeyUp(int virtualKey) override;
   void formWheel(int steps) override;
+  // A game controller's button (shell/PadInput.cpp).
+  void padButton(PadButton button, bool down) override;
   void timer2Timer() override;
   void menuActivated(const std::string& item) override;
   void closeRequested() override;
@@ -269,6 +271,8 @@ class Player : public WindowEvents, public StoryHost {
   bool menuHidden_ = false;
   bool menuMayHide_ = true;
   bool firstTickClick_ = true;
+  // Where the pointer was last: the controller's right click is there.
+  int pointerX_ = 0, pointerY_ = 0;
 
   // The reading comforts: where the story last came to rest, how long its
   // line was and whether it had been read before; Control held.

@@ -166,22 +166,26 @@ void HistoryViewer::MouseMove(int x, int y) {
   p_.screen().Present();
 }
 
-bool HistoryViewer::Click() {
+void HistoryViewer::Page(int step) {
   const int newest = std::max(0, history_.page() - 1);
+  if (step < 0)
+    viewPage_ = std::max(0, viewPage_ - 1);
+  else
+    // Never past the last finished page.
+    viewPage_ = viewPage_ + 1 >= history_.page() ? newest : viewPage_ + 1;
+  DrawPage();
+}
+
+void HistoryViewer::Close() {
+  p_.screen().window() = saved_;
+  p_.screen().Present();
+}
+
+bool HistoryViewer::Click() {
   switch (hover_) {
-    case kOnUp:
-      viewPage_ = std::max(0, viewPage_ - 1);
-      DrawPage();
-      return false;
-    case kOnDown:
-      // Never past the last finished page.
-      viewPage_ = viewPage_ + 1 >= history_.page() ? newest : viewPage_ + 1;
-      DrawPage();
-      return false;
-    default:
-      p_.screen().window() = saved_;
-      p_.screen().Present();
-      return true;
+    case kOnUp: Page(-1); return false;
+    case kOnDown: Page(+1); return false;
+    default: Close(); return true;
   }
 }
 

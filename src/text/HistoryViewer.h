@@ -29,6 +29,10 @@ class HistoryViewer {
   // Pages back or forward by the arrow under the pointer; anywhere else the
   // picture as it was comes back and the result is true (the viewer closed).
   bool Click();
+  // Pages back (-1) or forward (+1), never past the last finished page.
+  void Page(int step);
+  // The picture as it was comes back.
+  void Close();
 
   // Where a page shown goes as text, for the reader's outlets.
   void SetTextOut(TextOut* out) { textOut_ = out; }

@@ -158,6 +158,31 @@ bool PictureChoices::MouseMove(TextStage& p, int x, int y) {
   return any;
 }
 
+void PictureChoices::MoveHighlight(TextStage& p, int step) {
+  if (!pending_ || count_ == 0) return;
+  // From the highlighted button, or from just outside the row, to the next
+  // one that is drawn (an entry placed at y -1 never is).
+  int next = highlighted() ? current_ : step > 0 ? -1 : count_;
+  for (int n = 0; n < count_; ++n) {
+    next = ((step > 0 ? next + 1 : next - 1) % count_ + count_) % count_;
+    if (buttons_[next].y >= 0) break;
+  }
+  if (buttons_[next].y < 0) return;
+  for (int j = 0; j < count_; ++j) {
+    Button& b = buttons_[j];
+    if (j == next || !b.highlighted || b.y < 0) continue;
+    RestoreRect(p, j);
+    b.highlighted = 0;
+    Show(p, j, b.normal);
+  }
+  Button& b = buttons_[next];
+  current_ = next;
+  if (b.highlighted) return;
+  RestoreRect(p, next);
+  b.highlighted = 1;
+  Show(p, next, b.over);
+}
+
 void PictureChoices::Take(TextStage& p) {
   if (!pending_ || current_ < 0 || current_ >= count_) return;
   const int j = current_;

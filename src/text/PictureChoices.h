@@ -38,6 +38,14 @@ class PictureChoices {
   bool MouseMove(TextStage& p, int x, int y);
   // The current button is pressed, its target followed.
   void Take(TextStage& p);
+  // Without the pointer: the highlight moves to the next (+1) or previous
+  // (-1) button, wrapping round; with none highlighted, to the first or
+  // the last.
+  void MoveHighlight(TextStage& p, int step);
+  // The current button is highlighted (under the pointer, or moved to).
+  bool highlighted() const {
+    return pending_ && current_ >= 0 && current_ < count_ && buttons_[current_].highlighted;
+  }
 
   int count() const { return count_; }
   // The button last put under the pointer.

@@ -57,6 +57,7 @@ class HeadlessPlatform : public Platform {
   std::vector<uint32_t> cursorStepMs;
   int windowScale = 1;
   std::string accessibleText;  // CP932
+  int menuBarOpened = 0;       // times openMenuBar was called
   // The volume dialog while it is open (the harness's volume action), else null.
   VolumeDialog* volumeDialog() { return volume_.get(); }
   void closeVolumeDialog() { volume_.reset(); }
@@ -124,6 +125,7 @@ class HeadlessPlatform : public Platform {
   void showNote(const std::string& cp932, uint32_t ms) override { note = cp932, noteMs = ms; }
   void showSaveDialog(const SaveDialogModel& model) override { saveDialog_ = model; }
   bool modalOpen() override { return saveDialog_.has_value(); }
+  void openMenuBar() override { ++menuBarOpened; }
   void shellOpen(const std::string&) override {}
   void setAccessibleText(const std::string& cp932) override { accessibleText = cp932; }
   // While sockets are open their events are handled in every wait; on the

@@ -19,6 +19,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QProcess>
 #include <QScreen>
 #include <QSessionManager>
@@ -35,6 +36,7 @@
 
 #include "common/Encoding.h"
 #include "common/ScreenSize.h"
+#include "platform/GameControllers.h"
 #include "platform/SaveDialogModel.h"
 #include "platform/ShutdownSignals.h"
 #include "platform/qt/SaveDialog.h"
@@ -164,12 +166,23 @@ QtPlatform::QtPlatform(int scale, ScaleFilter filter)
   placed_ = false;
   window_->show();
   picture_->setFocus();
+
+  pads_ = std::make_unique<GameControllers>();
+  if (pads_->available()) {
+    padTimer_ = new QTimer(window_);
+    padTimer_->setInterval(16);
+    QObject::connect(padTimer_, &QTimer::timeout, window_, [this] {
+      pads_->Poll([this](PadButton b, bool down) { padPressed(b, down); });
+    });
+    padTimer_->start();
+  }
 }
 
 QtPlatform::~QtPlatform() {
   if (audioOpener_.joinable()) audioOpener_.join();
   events_ = nullptr;
-  delete window_;
+  delete window_;  // and the pads' timer with it
+  pads_.reset();
 }
 
 void QtPlatform::setEventHandler(WindowEvents* events) { events_ = events; }
@@ -224,6 +237,7 @@ void QtPlatform::dispatch(const Input& in) {
     case Input::KeyUp: events_->formKeyUp(in.key); break;
     case Input::Wheel: events_->formWheel(in.x); break;
     case Input::Menu: events_->menuActivated(in.item); break;
+    case Input::Pad: events_->padButton(in.pad, in.down); break;
     case Input::Close: break;
   }
   --handlerDepth_;
@@ -319,6 +333,63 @@ void QtPlatform::wheelTurned(int angle) {
 }
 
 bool QtPlatform::modalOpen() { return QApplication::activeModalWidget() != nullptr; }
+
+void QtPlatform::padPressed(PadButton button, bool down) {
+  if (closed_) return;
+  // An open menu or dialog is worked by the pad as by the keyboard: A is
+  // Enter, B Escape, the d-pad the arrows. Releases always go to the
+  // engine, so that nothing stays held there.
+  QWidget* target = QApplication::activePopupWidget();
+  if (!target) target = QApplication::activeModalWidget();
+  if (!target && window_->menuBar()->hasFocus()) target = window_->menuBar();
+  if (down && target) {
+    Qt::Key key;
+    switch (button) {
+      case PadButton::A: key = Qt::Key_Return; break;
+      case PadButton::B: key = Qt::Key_Escape; break;
+      case PadButton::DpadUp: key = Qt::Key_Up; break;
+      case PadButton::DpadDown: key = Qt::Key_Down; break;
+      case PadButton::DpadLeft: key = Qt::Key_Left; break;
+      case PadButton::DpadRight: key = Qt::Key_Right; break;
+      default: return;
+    }
+    QWidget* focus = QApplication::focusWidget();
+    QPointer<QWidget> to =
+        focus && (focus == target || target->isAncestorOf(focus)) ? focus : target;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(to, &press);
+    if (to) {
+      QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+      QApplication::sendEvent(to, &release);
+    }
+    return;
+  }
+  // A press while another program has the focus is not for us.
+  if (down && !window_->isActiveWindow()) return;
+  Input in(Input::Pad);
+  in.pad = button;
+  in.down = down;
+  post(std::move(in));
+}
+
+void QtPlatform::openMenuBar() {
+  if (closed_) return;
+  QMenuBar* bar = window_->menuBar();
+  if (!menuVisible_) setMenuBarVisible(true);  // full screen hides it
+  for (QAction* a : bar->actions()) {
+    if (a->isVisible() && a->isEnabled() && a->menu()) {
+      bar->setActiveAction(a);  // its menu opens and takes the keys
+      // As the keyboard opens a menu: on its first entry.
+      for (QAction* entry : a->menu()->actions()) {
+        if (entry->isVisible() && entry->isEnabled() && !entry->isSeparator()) {
+          a->menu()->setActiveAction(entry);
+          break;
+        }
+      }
+      return;
+    }
+  }
+}
 
 void QtPlatform::closeBoxPressed() { requestClose(); }
 
@@ -583,6 +654,7 @@ void QtPlatform::finishClose() {
   closed_ = true;
   closeQueued_ = true;
   timer2_->stop();
+  if (padTimer_) padTimer_->stop();
   static_cast<MainWindow*>(window_)->allowClose = true;
   window_->close();
   quitting_ = true;

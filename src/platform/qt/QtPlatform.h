@@ -39,6 +39,8 @@ class QWidget;
 
 namespace mirt {
 
+class GameControllers;
+
 class QtPlatform : public Platform {
  public:
   // A QApplication must exist. Creates, centres and shows the main window,
@@ -91,6 +93,7 @@ class QtPlatform : public Platform {
   bool modalOpen() override;
   void showNote(const std::string& cp932, uint32_t ms) override;
   void showSaveDialog(const SaveDialogModel& model) override;
+  void openMenuBar() override;
 
   void shellOpen(const std::string& hostPath) override;
 
@@ -118,7 +121,7 @@ class QtPlatform : public Platform {
 
   // Called by the window widgets; not for the engine.
   struct Input {
-    enum Kind { Click, MouseDown, MouseMove, KeyDown, KeyUp, Wheel, Menu, Close };
+    enum Kind { Click, MouseDown, MouseMove, KeyDown, KeyUp, Wheel, Menu, Close, Pad };
     explicit Input(Kind k) : kind(k) {}
     Kind kind;
     MouseButton button = MouseButton::Left;
@@ -126,6 +129,8 @@ class QtPlatform : public Platform {
     int y = 0;
     int key = 0;
     std::string item;
+    PadButton pad = PadButton::A;
+    bool down = false;
   };
   // Positions in the picture widget, device-independent pixels.
   void mousePressed(Qt::MouseButton b, QPointF pos);
@@ -136,6 +141,9 @@ class QtPlatform : public Platform {
   void keyReleased(int qtKey);
   // The wheel turned by angle eighths of a degree (120 a notch), positive away from the reader.
   void wheelTurned(int angle);
+  // A controller's button: to the engine's queue, or as a key to the
+  // dialog or menu that is open.
+  void padPressed(PadButton button, bool down);
   void closeBoxPressed();
   void layoutPicture();
 
@@ -224,6 +232,10 @@ class QtPlatform : public Platform {
   std::vector<CursorFrame> cursorFrames_;
   size_t cursorStep_ = 0;
   QTimer* cursorTimer_ = nullptr;
+
+  // The game controllers, polled every 16 ms while the window exists.
+  std::unique_ptr<GameControllers> pads_;
+  QTimer* padTimer_ = nullptr;
 
   std::unique_ptr<MultimediaTimer> mmTimer_;
   // SDL2, else the null output; set by audioOpener_, read by other threads
