@@ -63,7 +63,7 @@ TEST(ReaderSaves, QuickSaveAndLoadUseTheirOwnSlotAndTellTheReader) {
   EXPECT_EQ(OkOf(g, "quickload"), Strings{"true"});
   EXPECT_TRUE(g.EventsOf("save").empty());
   // The slot file's layout, in the game's save folder, none of the ten.
-  EXPECT_EQ(SlotFiles(g), Strings{"mirt-quick.dat"});
+  EXPECT_EQ(SlotFiles(g), (Strings{"mirt-quick.dat", "mirt-read.dat"}));
   const std::string quick = g.Read("mirt-quick.dat");
   ASSERT_EQ(quick.size(), mirt::kSlotFileBytes);
   EXPECT_EQ(quick.substr(0, 3), "Q: ");

@@ -130,3 +130,52 @@ TEST(Reading, SpaceTheWheelAndTheReadersKeysActUnlessTheClassicControlsAreOn) {
   EXPECT_EQ(g.Run("menu AutoMod\n"), 2);
   EXPECT_EQ(g.Run("menu QuickSave\nmenu Rollback\n"), 0);
 }
+
+TEST(Reading, TheKeysTheWheelAndThePadReachQuickSaveRollbackAutoAndSkip) {
+  GameDir g;
+  g.Script("~SET n,0\n\"1\"\\p\n~ADD n,1\n\"2\"\\p\n~ADD n,1\n\"3\"\\p\n~ADD n,1\n\"4\"\\p\n");
+  const std::string d = g.Path("");
+  ASSERT_EQ(g.Run(Lines({"click",
+                         "click",
+                         "key F5",
+                         "wheel up",
+                         "pad leftshoulder",
+                         "key PageUp",
+                         "dump " + d + "back.json",
+                         "key F9",
+                         "dump " + d + "loaded.json",
+                         "pad x",
+                         "dump " + d + "auto.json",
+                         "pad x",
+                         "padhold rightshoulder",
+                         "dump " + d + "held.json",
+                         "padrelease rightshoulder",
+                         "dump " + d + "let.json",
+                         "menu ClassicControls",
+                         "key F5",
+                         "wheel up",
+                         "pad leftshoulder",
+                         "pad x",
+                         "dump " + d + "classic.json"})),
+            0);
+  auto oks = [&](const char* ev) {
+    Strings out;
+    for (const QJsonObject& e : g.EventsOf(ev)) out.push_back(e["ok"].toBool() ? "true" : "false");
+    return out;
+  };
+  // F5 saved on page 3; the wheel and the left shoulder went back two pages,
+  // PageUp found nothing before the first; F9 came back to page 3.
+  EXPECT_EQ(oks("quicksave"), Strings{"true"});
+  EXPECT_EQ(oks("rollback"), (Strings{"true", "true", "false"}));
+  EXPECT_EQ(oks("quickload"), Strings{"true"});
+  EXPECT_EQ(At(g.Dump("back.json"), "reader.rollbackSteps"), 0);
+  EXPECT_EQ(At(g.Dump("loaded.json"), "reader.quickSave"), true);
+  EXPECT_EQ(At(g.Dump("auto.json"), "reader.auto"), true);
+  EXPECT_EQ(At(g.Dump("held.json"), "reader.skipRead"), true);
+  EXPECT_EQ(At(g.Dump("let.json"), "reader.skipRead"), false);
+  // With the classic controls none of them acts any more.
+  const QJsonObject classic = g.Dump("classic.json");
+  EXPECT_EQ(At(classic, "reader.auto"), false);
+  EXPECT_EQ(oks("quicksave").size(), 1u);
+  EXPECT_EQ(oks("rollback").size(), 3u);
+}

@@ -144,7 +144,9 @@ QJsonObject DumpState(Player& p) {
   o.Obj("reader", JsonObject()
                       .Bool("auto", p.settings().autoMode())
                       .Bool("skipRead", p.skippingRead())
-                      .Bool("classicControls", p.settings().classicControls()));
+                      .Bool("classicControls", p.settings().classicControls())
+                      .Int("rollbackSteps", p.rollbackSteps())
+                      .Bool("quickSave", p.quickSaveExists()));
   o.Bool("choicePending", p.choices().pending());
   o.Bool("pictureChoicePending", p.choices().picturePending());
   {
@@ -201,13 +203,10 @@ QJsonObject DumpState(Player& p) {
           .Int("menuBarOpened", headless->menuBarOpened);
   }
   {
-    // The reader's saves: the note last shown over the picture, the way
-    // back, the quick slot and the save dialog while it is open.
+    // The note last shown over the picture, and the save dialog while it
+    // is open.
     auto* headless = dynamic_cast<HeadlessPlatform*>(&p.platform());
     if (headless) o.Str("note", headless->note);
-    JsonObject reader;
-    reader.Int("rollbackSteps", p.rollbackSteps()).Bool("quickSave", p.quickSaveExists());
-    o.Obj("reader", reader);
     if (headless && headless->saveDialog()) {
       QJsonArray entries;
       for (const SaveDialogEntry& e : headless->saveDialog()->entries)

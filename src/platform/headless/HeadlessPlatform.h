@@ -85,8 +85,8 @@ class HeadlessPlatform : public Platform {
     pumpNetwork();
     return !closeWanted_;
   }
-  // The volume dialog, which the harness holds open, is the one dialog.
-  bool modalOpen() override { return volume_ != nullptr; }
+  // The volume dialog or the save dialog is open.
+  bool modalOpen() override { return volume_ != nullptr || saveDialog_.has_value(); }
   void setCaption(const std::string& c) override { caption = c; }
   void setApplicationTitle(const std::string&) override {}
   void present(const QImage& screen) override { window_ = screen; }
@@ -124,7 +124,6 @@ class HeadlessPlatform : public Platform {
   }
   void showNote(const std::string& cp932, uint32_t ms) override { note = cp932, noteMs = ms; }
   void showSaveDialog(const SaveDialogModel& model) override { saveDialog_ = model; }
-  bool modalOpen() override { return saveDialog_.has_value(); }
   void openMenuBar() override { ++menuBarOpened; }
   void shellOpen(const std::string&) override {}
   void setAccessibleText(const std::string& cp932) override { accessibleText = cp932; }
