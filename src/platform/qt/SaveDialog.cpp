@@ -15,7 +15,9 @@ namespace {
 
 QString FromCp932(const std::string& s) { return QString::fromStdString(cp932ToUtf8(s)); }
 
-constexpr int kIconWidth = 160, kIconHeight = 120;
+constexpr int kIconWidth = 128, kIconHeight = 96;
+// A cell of the grid: the picture with two lines of text under it.
+constexpr int kCellWidth = 200, kCellHeight = kIconHeight + 60;
 
 // A slot without a picture shows a grey frame, so the captions line up.
 QIcon EntryIcon(const SaveDialogEntry& e) {
@@ -54,8 +56,16 @@ std::optional<std::pair<SaveDialogAction, int>> RunSaveDialog(const SaveDialogMo
   dialog.setAccessibleName(dialog.windowTitle());
 
   auto* list = new SlotList(&dialog);
+  // The slots in a grid, three to a row, that the arrow keys (and the
+  // controller's d-pad) move through in both directions.
+  list->setViewMode(QListView::IconMode);
+  list->setMovement(QListView::Static);
+  list->setResizeMode(QListView::Adjust);
+  list->setWrapping(true);
+  list->setWordWrap(true);
+  list->setUniformItemSizes(true);
   list->setIconSize(QSize(kIconWidth, kIconHeight));
-  list->setSpacing(2);
+  list->setGridSize(QSize(kCellWidth, kCellHeight));
   list->setAccessibleName(QString::fromUtf8("セーブデータ"));
   for (const SaveDialogEntry& e : model.entries) {
     QString text = FromCp932(e.caption);
@@ -64,7 +74,7 @@ std::optional<std::pair<SaveDialogAction, int>> RunSaveDialog(const SaveDialogMo
     item->setData(Qt::UserRole, e.slot);
     item->setData(Qt::AccessibleTextRole, text);
   }
-  list->setMinimumSize(520, 3 * (kIconHeight + 8));
+  list->setMinimumSize(3 * kCellWidth + 24, 2 * kCellHeight + kCellHeight / 2);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &dialog);
   buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("閉じる"));
