@@ -104,7 +104,7 @@ struct Disc {
   Disc() {
     const std::string game = dir.Path("src/GAME/");
     WriteScript(game + "init.def", "10\n20\n30\n40\n50\nstart.txt\n\n\n\n");
-    WriteScript(game + "start.txt", "~CDPLAY 2,0\n\"DiscOne\"\\n\n~GOTO !Next.txt\n");
+    WriteScript(game + "start.txt", "~CDPLAY 2,0\n\"DiscOne\"\\p\n~GOTO !Next.txt\n");
     WriteScript(game + "next.txt", "\"DiscTwo\"\\n\n");
     // Enough names that the folder spans sectors (NEXT.TXT in a later one),
     // and a file of several sectors.
@@ -195,6 +195,35 @@ TEST(DiscImage, IsoAndBothCueLayoutsPlayTheGameAndTheCueImagesItsCdMusic) {
       EXPECT_LT(loud, 0.001);
     }
   }
+}
+
+TEST(DiscImage, SavesFromAnImageGoToTheReadersFolderAndAnotherImageOfTheGameFindsThem) {
+  Disc disc;
+  GameDir run;
+  auto play = [&](const std::string& image, const std::string& actions) {
+    run.WriteBytes("input.txt", actions + "dump " + run.Path("dump.json") + "\n");
+    mirt::AutomationOptions o;
+    o.gameDir = image;
+    o.inputFile = run.Path("input.txt");
+    o.traceFile = run.Path("trace.jsonl");
+    o.virtualTime = true;
+    o.maxTime = 60000;
+    std::string error;
+    EXPECT_EQ(mirt::RunAutomation(o, &error), 0) << error;
+    return mirt_test::JsonLine(run.Read("dump.json"));
+  };
+  // Saved on the second page, after the first save point.
+  const QJsonObject saved = play(disc.oneBin, "click\nmenu SaveDat1\n");
+  const std::string folder = mirt_test::Str(mirt_test::At(saved, "saveFolder"));
+  const std::string games = std::string(getenv("XDG_DATA_HOME")) + "/mirt/games/MIRTDISC-";
+  EXPECT_EQ(folder.substr(0, games.size()), games);
+  EXPECT_EQ(folder.size(), games.size() + 12);
+  EXPECT_TRUE(fs::exists(folder + "/data_1.dat"));
+  EXPECT_TRUE(Has(run.Read("trace.jsonl"), R"("file":"data_1.dat","ok":true)"));
+  // The same game from its other image: the same folder, and the save loads.
+  const QJsonObject loaded = play(disc.perTrack, "menu LoadDat1\n");
+  EXPECT_EQ(mirt_test::Str(mirt_test::At(loaded, "saveFolder")), folder);
+  EXPECT_TRUE(Has(run.Read("trace.jsonl"), R"("ev":"load","file":"data_1.dat","ok":true)"));
 }
 
 TEST(DiscImage, JolietNamesReachTheGameInShiftJis) {
