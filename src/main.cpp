@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
       static_cast<uint16_t>(opt.textHookPort ? opt.textHookPort : prefs.textHookPort));
   outlets.SetCopyText(prefs.copyText);
   outlets.SetSpeechSettings(prefs.speech);
-  outlets.OpenSpeech();
+  outlets.UseSpeechEngine();
   outlets.SetSelfVoicing(prefs.selfVoicing || opt.selfVoicing);
   player.FormCreate();
   if (!player.closed() && (prefs.textHook || opt.textHook)) {

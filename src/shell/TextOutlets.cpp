@@ -52,6 +52,7 @@ void TextOutlets::OpenSpeech() {
 }
 
 void TextOutlets::SetSelfVoicing(bool on) {
+  if (on && speechEngine_) OpenSpeech();
   selfVoicing_ = on && speechAvailable();
   if (!selfVoicing_ && speech_) speech_->Stop();
 }

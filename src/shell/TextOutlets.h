@@ -43,10 +43,17 @@ class TextOutlets : public LineSink {
   void SetCopyText(bool on) { copyText_ = on; }
 
   // ---- self-voicing -----------------------------------------------------
-  // Opens the speech engine (the window does; headless the utterances are
-  // only traced).
+  // The speech engine is there to be opened (the window's; headless the
+  // utterances are only traced). It opens when speech is first wanted:
+  // opening it starts speech-dispatcher, which takes seconds, so a reader
+  // who never turns reading aloud on never waits for it.
+  void UseSpeechEngine() { speechEngine_ = true; }
   void OpenSpeech();
-  Speech* speech() { return speech_.get(); }
+  // The engine for the speech dialog, opened now if need be; null headless.
+  Speech* speech() {
+    if (speechEngine_) OpenSpeech();
+    return speech_.get();
+  }
   bool speechAvailable() const { return !speech_ || speech_->available(); }
   // Why the item is off, UTF-8; "" when speech is there.
   std::string speechUnavailableReason() const {
@@ -75,6 +82,7 @@ class TextOutlets : public LineSink {
   std::string hookError_;
   bool copyText_ = false;
   bool selfVoicing_ = false;
+  bool speechEngine_ = false;
   std::unique_ptr<Speech> speech_;
   SpeechSettings speechSettings_;
   std::string current_;
