@@ -39,9 +39,11 @@ install(FILES README.md dist/debian/copyright ${CMAKE_CURRENT_BINARY_DIR}/change
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # The demo game, to try the player on: mirt /usr/share/games/mirt/demo.
 # What a play of the build's copy left behind (settings, saves, the
-# variable file) stays out.
+# variable file, the reader's marks, quick save and save pictures, a file
+# written aside) stays out.
 install(DIRECTORY ${MIRT_DEMO_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/games/mirt/demo
-        PATTERN "mirt.ini" EXCLUDE PATTERN "Data_*.dat" EXCLUDE PATTERN "system.dat" EXCLUDE)
+        PATTERN "mirt.ini" EXCLUDE PATTERN "[Dd]ata_*.dat" EXCLUDE PATTERN "system.dat" EXCLUDE
+        PATTERN "mirt-*" EXCLUDE PATTERN "*.tmp*" EXCLUDE)
 
 # make package: a .deb whose dependencies are the Debian runtime packages
 # (dpkg-shlibdeps adds the versions of the shared libraries). Section games,
