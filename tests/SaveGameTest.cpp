@@ -454,3 +454,14 @@ TEST(StripWipe, ThirtyTwoStepsOfThinningBandsCoverTheScreen) {
   for (int y = 0; y < 480; ++y) ASSERT_TRUE(isRed(last, y)) << y;
   EXPECT_FALSE(isRed(platform.frames[30], 479));
 }
+
+TEST(SaveSlots, ASaveOnTheFirstPageBeforeAnySavePointLoadsTheStorysStart) {
+  GameDir g;
+  g.Script("!n:1!\n\"one\"\\n\n\"two\"\\n\n");
+  // Saved before the story has taken a save point; a record with no story
+  // in it could never be loaded back.
+  g.RunAndDump("menu SaveDat2\nclick\nmenu LoadDat2\n");
+  EXPECT_EQ(g.Texts(), (std::vector<std::string>{"one", "two", "one"}));
+  EXPECT_TRUE(Has(g.Read("trace.jsonl"), R"("ev":"load","file":"data_2.dat","ok":true)"));
+  EXPECT_TRUE(g.MessageEvents().empty());
+}

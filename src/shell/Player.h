@@ -198,6 +198,8 @@ class Player : public WindowEvents, public StoryHost {
   // The save and load path every slot shares: the slot file with its
   // preview, and the restore of the bytes of one.
   bool WriteSave(int slot, const std::string& file, const std::vector<uint8_t>& bytes);
+  // The slot file's bytes for a save now, under caption.
+  std::vector<uint8_t> SaveBytes(const std::string& caption) const;
   bool RestoreSave(const std::vector<uint8_t>& slotBytes);
   std::string PageFirstLine() const;
   std::string QuickSaveCaption() const;

@@ -43,13 +43,26 @@ std::string Player::PageFirstLine() const {
   return {};
 }
 
+std::vector<uint8_t> Player::SaveBytes(const std::string& caption) const {
+  std::vector<uint8_t> bytes = EncodeSlotFile(caption, record_.savePoint(), vars_);
+  // Before the story's first save point the record holds no story at all,
+  // and a save of it could never be loaded: such a save keeps the story's
+  // start instead, as the way back took it.
+  if (record_.savePoint().ScenarioName().empty() && !rollback_.empty()) {
+    const std::vector<uint8_t> head = std::move(bytes);
+    bytes = rollback_.oldest().slot;
+    std::copy(head.begin(), head.begin() + kSlotCaptionBytes, bytes.begin());
+  }
+  return bytes;
+}
+
 bool Player::SaveSlot(int slot) {
   if (slot < 0 || slot >= SaveSlots::kCount) return false;
   const std::string caption =
       SaveSlots::FormatCaption(slot, LocalTime(platform().wallClockSeconds()),
                                FieldString(state().saveLabel, sizeof state().saveLabel));
   const std::string file = SaveSlots::FileName(slot);
-  const bool ok = WriteSave(slot, file, EncodeSlotFile(caption, record_.savePoint(), vars_));
+  const bool ok = WriteSave(slot, file, SaveBytes(caption));
   TraceEvent("save", JsonObject().Int("slot", slot).Str("file", file).Bool("ok", ok));
   RefreshSlotCaptions();
   if (!ok) Message(Sjis("セーブできませんでした。"));
@@ -73,16 +86,7 @@ bool Player::QuickSave() {
         SaveSlots::FormatCaption(0, LocalTime(platform().wallClockSeconds()),
                                  FieldString(state().saveLabel, sizeof state().saveLabel));
     caption[0] = 'Q';
-    std::vector<uint8_t> bytes = EncodeSlotFile(caption, record_.savePoint(), vars_);
-    // Before the story's first save point the record holds no story at
-    // all, and such a save could not be loaded: the quick slot then keeps
-    // the story's start, as the way back took it.
-    if (record_.savePoint().ScenarioName().empty() && !rollback_.empty()) {
-      const std::vector<uint8_t> head = std::move(bytes);
-      bytes = rollback_.oldest().slot;
-      std::copy(head.begin(), head.begin() + kSlotCaptionBytes, bytes.begin());
-    }
-    ok = WriteSave(SaveDialogEntry::kQuickSlot, kQuickSaveFile, bytes);
+    ok = WriteSave(SaveDialogEntry::kQuickSlot, kQuickSaveFile, SaveBytes(caption));
     if (ok)
       platform_.showNote(Sjis("クイックセーブしました"), 1000);
     else
