@@ -104,7 +104,10 @@ struct Disc {
   Disc() {
     const std::string game = dir.Path("src/GAME/");
     WriteScript(game + "init.def", "10\n20\n30\n40\n50\nstart.txt\n\n\n\n");
-    WriteScript(game + "start.txt", "~CDPLAY 2,0\n\"DiscOne\"\\p\n~GOTO !Next.txt\n");
+    // The game keeps its variables in a folder of its own, as some did.
+    WriteScript(game + "start.txt",
+                "~PSAVE \"save\\vars.dat\"\n~CDPLAY 2,0\n\"DiscOne\"\\p\n~GOTO !Next.txt\n");
+    WriteBytes(game + "save/readme.txt", "x");
     WriteScript(game + "next.txt", "\"DiscTwo\"\\n\n");
     // Enough names that the folder spans sectors (NEXT.TXT in a later one),
     // and a file of several sectors.
@@ -219,6 +222,8 @@ TEST(DiscImage, SavesFromAnImageGoToTheReadersFolderAndAnotherImageOfTheGameFind
   EXPECT_EQ(folder.substr(0, games.size()), games);
   EXPECT_EQ(folder.size(), games.size() + 12);
   EXPECT_TRUE(fs::exists(folder + "/data_1.dat"));
+  // The game's own folder is made there, named as on the disc.
+  EXPECT_TRUE(fs::exists(folder + "/SAVE/vars.dat"));
   EXPECT_TRUE(Has(run.Read("trace.jsonl"), R"("file":"data_1.dat","ok":true)"));
   // The same game from its other image: the same folder, and the save loads.
   const QJsonObject loaded = play(disc.perTrack, "menu LoadDat1\n");

@@ -384,19 +384,29 @@ void ImageSource::chooseGameFolder(size_t i) {
   gameFolderKey_ = gameFolder_.empty() ? "" : UpperAscii(gameFolder_) + "/";
 }
 
-std::optional<ImageFileRef> ImageSource::Find(const std::string& cp932Name) const {
+const ImageSource::Entry* ImageSource::Lookup(const std::string& cp932Name) const {
   std::string key = gameFolderKey_;
   const std::vector<std::string> parts = Components(cp932Name);
-  if (parts.empty()) return std::nullopt;
+  if (parts.empty()) return nullptr;
   for (size_t i = 0; i < parts.size(); ++i) {
     if (parts[i] == ".") continue;
-    if (parts[i] == "..") return std::nullopt;
+    if (parts[i] == "..") return nullptr;
     key += UpperAscii(parts[i]);
     if (i + 1 < parts.size()) key += '/';
   }
   auto it = entries_.find(key);
-  if (it == entries_.end() || it->second.dir) return std::nullopt;
-  return it->second.ref;
+  return it == entries_.end() ? nullptr : &it->second;
+}
+
+std::optional<ImageFileRef> ImageSource::Find(const std::string& cp932Name) const {
+  const Entry* e = Lookup(cp932Name);
+  if (!e || e->dir) return std::nullopt;
+  return e->ref;
+}
+
+std::string ImageSource::FolderName(const std::string& cp932Name) const {
+  const Entry* e = Lookup(cp932Name);
+  return e && e->dir ? e->name : std::string();
 }
 
 uint32_t ImageSource::ReadAt(const ImageFileRef& f, uint32_t offset, void* buf, uint32_t n) const {

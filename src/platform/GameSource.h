@@ -91,6 +91,9 @@ class ImageSource : public GameSource {
   // A regular file of the game, by a name as the engine gives it (any case
   // of a to z, '\\' or '/' between folders).
   std::optional<ImageFileRef> Find(const std::string& cp932Name) const;
+  // The name as on the disc (CP932) of a folder of the game, found the same
+  // way; "" when there is no such folder.
+  std::string FolderName(const std::string& cp932Name) const;
   // Up to n bytes of the file from offset; the count read.
   uint32_t ReadAt(const ImageFileRef& f, uint32_t offset, void* buf, uint32_t n) const;
   // The audio tracks, by number (none for an .iso).
@@ -109,6 +112,7 @@ class ImageSource : public GameSource {
     bool dir = false;
   };
   bool Index(std::string* error);
+  const Entry* Lookup(const std::string& cp932Name) const;
   bool SoundFolder(uint32_t lsn, uint32_t size) const;
 
   struct Iso;

@@ -107,6 +107,16 @@ std::string Resolve(const std::string& folder, const std::string& name, bool for
   return dir;
 }
 
+// The last component, as the game spells it, of a folder the game has (on
+// the host, or in its image); "" when it has none of that name.
+std::string GameSubFolderName(const std::string& cp932Name) {
+  if (const ImageSource* image = CurrentImage()) return cp932ToUtf8(image->FolderName(cp932Name));
+  const std::string inGame = Resolve(GameFolderRoot(), cp932Name, false);
+  struct stat st;
+  if (inGame.empty() || ::stat(inGame.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "";
+  return inGame.substr(inGame.rfind('/') + 1);
+}
+
 // Where a relative name is created while a save folder is set: in the save
 // folder, which is made first. A sub-folder it lacks is made there when the
 // game folder has one of that name (so a game that saves into a folder of its
@@ -125,10 +135,9 @@ std::string ResolveForCreateInSaveFolder(const std::string& save, const std::str
     std::string m = MatchComponent(dir, parts[i]);
     if (m.empty() && last) return Join(dir, cp932ToUtf8(parts[i]));
     if (m.empty()) {
-      const std::string inGame = Resolve(GameFolderRoot(), gameName, false);
-      struct stat st;
-      if (inGame.empty() || ::stat(inGame.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "";
-      m = Join(dir, inGame.substr(inGame.rfind('/') + 1));
+      const std::string spelt = GameSubFolderName(gameName);
+      if (spelt.empty()) return "";
+      m = Join(dir, spelt);
       if (::mkdir(m.c_str(), 0755) != 0 && errno != EEXIST) return "";
     }
     dir = m;
