@@ -4,17 +4,23 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
 
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QTcpServer>
+#include <QTextToSpeech>
 #include <QWebSocket>
 #include <functional>
 
 #include "GameFixture.h"
+#include "platform/Speech.h"
 #include "platform/TextHookServer.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/Player.h"
@@ -187,4 +193,34 @@ TEST(SelfVoicing, LinesChoicesTheHighlightAndTheViewersPageAreSpokenAndCopied) {
   // A screen reader is told the highlighted choice, spoken or not.
   EXPECT_EQ(Str(on["accessibleText"]), "no");
   EXPECT_EQ(Str(off["accessibleText"]), "yes");
+}
+
+TEST(SelfVoicing, ASpeechServerThatNeverAnswersLeavesSpeechOffInsteadOfHangingThePlayer) {
+  if (!QTextToSpeech::availableEngines().contains(QStringLiteral("speechd")))
+    GTEST_SKIP() << "no speech-dispatcher plugin for Qt";
+  // A server that takes the connection and then says nothing, as a stopped
+  // or stuck speech-dispatcher does.
+  GameDir g;
+  const std::string path = g.Path("speechd.sock");
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  ASSERT_LT(path.size(), sizeof addr.sun_path);
+  std::memcpy(addr.sun_path, path.c_str(), path.size());
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(::listen(fd, 4), 0);
+  const char* before = std::getenv("SPEECHD_ADDRESS");
+  const std::string kept = before ? before : "";
+  ::setenv("SPEECHD_ADDRESS", ("unix_socket:" + path).c_str(), 1);
+  {
+    mirt::Speech speech;
+    EXPECT_FALSE(speech.available());
+    EXPECT_TRUE(Has(speech.unavailableReason(), "応答しません")) << speech.unavailableReason();
+    speech.Say(QStringLiteral("nothing"), true);  // and saying is harmless
+  }
+  if (before)
+    ::setenv("SPEECHD_ADDRESS", kept.c_str(), 1);
+  else
+    ::unsetenv("SPEECHD_ADDRESS");
+  ::close(fd);
 }

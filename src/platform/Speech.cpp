@@ -5,11 +5,67 @@
 #include <QTextToSpeech>
 #include <QVoice>
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace mirt {
 namespace {
 
 bool IsJapanese(const QVoice& v) { return v.locale().language() == QLocale::Japanese; }
+
+// The socket speech-dispatcher's client library connects to: the one
+// SPEECHD_ADDRESS names, else speechd.sock in the user's runtime folder (the
+// cache folder without one). "" when it is not a local socket.
+std::string SpeechDispatcherSocket() {
+  if (const char* a = std::getenv("SPEECHD_ADDRESS"); a && *a) {
+    const std::string address = a;
+    const std::string unixPrefix = "unix_socket:";
+    return address.rfind(unixPrefix, 0) == 0 ? address.substr(unixPrefix.size()) : "";
+  }
+  std::string base;
+  if (const char* r = std::getenv("XDG_RUNTIME_DIR"); r && *r) {
+    base = r;
+  } else if (const char* c = std::getenv("XDG_CACHE_HOME"); c && *c) {
+    base = c;
+  } else if (const char* h = std::getenv("HOME"); h && *h) {
+    base = std::string(h) + "/.cache";
+  }
+  return base.empty() ? "" : base + "/speech-dispatcher/speechd.sock";
+}
+
+// Whether a speech-dispatcher listens on its socket but does not answer
+// within timeoutMs. The client library waits for its answer without end, so a
+// server that is stopped or stuck would hold the window still; this asks it
+// first. No server at all is not silence: the library starts one itself.
+bool SpeechDispatcherSilent(int timeoutMs) {
+  const std::string path = SpeechDispatcherSocket();
+  sockaddr_un addr{};
+  if (path.empty() || path.size() >= sizeof addr.sun_path) return false;
+  addr.sun_family = AF_UNIX;
+  std::memcpy(addr.sun_path, path.c_str(), path.size());
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  bool silent = false;
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) {
+    const char hello[] = "SET self CLIENT_NAME mirt:probe:main\r\n";
+    if (::send(fd, hello, sizeof hello - 1, MSG_NOSIGNAL) == ssize_t(sizeof hello - 1)) {
+      pollfd p{fd, POLLIN, 0};
+      silent = ::poll(&p, 1, timeoutMs) == 0;
+      if (!silent) {
+        const char bye[] = "QUIT\r\n";
+        (void)::send(fd, bye, sizeof bye - 1, MSG_NOSIGNAL);
+      }
+    }
+  }
+  ::close(fd);
+  return silent;
+}
 
 }  // namespace
 
@@ -17,6 +73,11 @@ Speech::Speech() : context_(std::make_unique<QObject>()) {
   if (QTextToSpeech::availableEngines().isEmpty()) {
     reason_ = "音声合成エンジンがありません（speech-dispatcher と qt6-speech-speechd-plugin "
               "を入れてください）";
+    return;
+  }
+  if (QTextToSpeech::availableEngines().contains(QStringLiteral("speechd")) &&
+      SpeechDispatcherSilent(2000)) {
+    reason_ = "音声合成エンジン（speech-dispatcher）が応答しません";
     return;
   }
   tts_ = std::make_unique<QTextToSpeech>();
