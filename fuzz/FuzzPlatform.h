@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "FontconfigLeaks.h"
 #include "platform/MidiDevice.h"
 #include "platform/headless/HeadlessPlatform.h"
 
@@ -39,8 +40,3 @@ class FuzzPlatform : public mirt::HeadlessPlatform {
 };
 
 }  // namespace mirt_fuzz
-
-// fontconfig keeps the memory of its first set-up for the life of the
-// process; LeakSanitizer would report it on the first input. Each fuzz
-// target is one program of one source, so this is defined once.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }

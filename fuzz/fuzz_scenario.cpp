@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "FontconfigLeaks.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/Player.h"
 
