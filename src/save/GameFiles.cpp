@@ -1,5 +1,7 @@
 #include "save/GameFiles.h"
 
+#include <algorithm>
+
 #include "platform/GameSource.h"
 #include "platform/HostFiles.h"
 #include "platform/SaveFolder.h"
@@ -17,8 +19,10 @@ std::optional<std::vector<uint8_t>> ReadGameFile(const std::string& cp932Name, s
   if (!NameStaysInGameFolder(cp932Name)) return std::nullopt;
   CFile f;
   if (!f.Open(cp932Name, CFile::kExisting)) return std::nullopt;
-  std::vector<uint8_t> bytes(maxBytes, 0);
-  bytes.resize(f.Read(bytes.data(), static_cast<uint32_t>(maxBytes)));
+  // Room for what the file holds, not for the most it may hold: the cap is
+  // megabytes for some files that are mostly tiny.
+  std::vector<uint8_t> bytes(std::min<size_t>(maxBytes, f.Size()), 0);
+  bytes.resize(f.Read(bytes.data(), static_cast<uint32_t>(bytes.size())));
   return bytes;
 }
 
