@@ -1,4 +1,4 @@
-// The small shared pieces: little-endian fields, a-to-z case folding, text
+// The small shared pieces: little-endian fields, PNG chunk lengths, a-to-z case folding, text
 // in fixed fields, and the whole-file reads of the indicator pictures.
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include "common/Ascii.h"
 #include "common/LittleEndian.h"
 #include "common/NameField.h"
+#include "common/Png.h"
 #include "text/WaitIndicator.h"
 
 using namespace mirt;
@@ -40,6 +41,23 @@ TEST(LittleEndian, ReadsWritesAndAppendsLowByteFirst) {
   AppendLe32(s, 0xFF00FF41u);
   EXPECT_EQ(s, std::string("A\xFF\0\xFF", 4));
   EXPECT_EQ(ReadLe32(reinterpret_cast<const uint8_t*>(s.data())), 0xFF00FF41u);
+}
+
+TEST(Png, ChunksThatClaimMoreThanTheFileHoldsNeverReachTheDecoder) {
+  QImage picture(4, 3, QImage::Format_RGB32);
+  picture.fill(0xFF336699u);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  picture.save(&buffer, "PNG");
+  std::vector<uint8_t> bytes(png.begin(), png.end());
+  EXPECT_TRUE(PngChunksFit(bytes.data(), bytes.size()));
+  // The chunk after IHDR claims 771 MB: libpng would set that much aside.
+  std::vector<uint8_t> damaged = bytes;
+  damaged[33] = 0x2E;
+  EXPECT_FALSE(PngChunksFit(damaged.data(), damaged.size()));
+  EXPECT_FALSE(PngChunksFit(bytes.data(), bytes.size() - 1));      // IEND cut short
+  EXPECT_FALSE(PngChunksFit(bytes.data() + 1, bytes.size() - 1));  // no signature
 }
 
 TEST(Ascii, FoldsOnlyTheLettersAToZ) {

@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/BigEndian.h"
 #include "common/LittleEndian.h"
+#include "common/Png.h"
 
 namespace mirt {
 namespace {
@@ -17,18 +19,13 @@ struct Span {
   Span Sub(size_t offset, size_t n) const { return {data + offset, n}; }
 };
 
-constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-uint32_t ReadBe32(const uint8_t* p) {
-  return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-
 bool ValidSide(int64_t n) { return n >= 1 && n <= kCursorMaxSide; }
 
 // A PNG-compressed directory image: kept whole for a decoder; its size is
-// what its header says.
+// what its header says. Chunks that claim more than the image holds never
+// reach the decoder.
 std::optional<CursorFrame> PngFrame(Span img) {
-  if (!img.Has(0, 24) || std::memcmp(img.data, kPngSignature, 8) != 0) return std::nullopt;
+  if (!img.Has(0, 24) || !PngChunksFit(img.data, img.size)) return std::nullopt;
   if (std::memcmp(img.data + 12, "IHDR", 4) != 0) return std::nullopt;
   const int64_t w = ReadBe32(img.data + 16), h = ReadBe32(img.data + 20);
   if (!ValidSide(w) || !ValidSide(h)) return std::nullopt;

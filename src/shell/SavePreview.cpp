@@ -3,9 +3,9 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QImageWriter>
-#include <algorithm>
 
 #include "common/Encoding.h"
+#include "common/Png.h"
 #include "save/GameFiles.h"
 #include "save/SaveSlots.h"
 
@@ -16,25 +16,6 @@ namespace {
 const QString kLineKey = QStringLiteral("Description");
 // A preview is some tens of kilobytes; anything far larger is no preview.
 constexpr size_t kMaxPreviewBytes = 4u << 20;
-
-// Whether the bytes are a PNG signature and chunks that each fit in what is
-// left. libpng sets aside a chunk's claimed length before it reads it, so a
-// damaged length in a file of a few kilobytes would make it ask for
-// gigabytes; such a file is refused here.
-bool PngChunksFit(const std::vector<uint8_t>& bytes) {
-  static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (bytes.size() < sizeof kSignature || !std::equal(kSignature, kSignature + 8, bytes.begin()))
-    return false;
-  size_t at = sizeof kSignature;
-  while (bytes.size() - at >= 12) {  // length, type, data, CRC
-    const uint32_t length = uint32_t(bytes[at]) << 24 | uint32_t(bytes[at + 1]) << 16 |
-                            uint32_t(bytes[at + 2]) << 8 | bytes[at + 3];
-    if (length > bytes.size() - at - 12) return false;
-    if (std::equal(bytes.begin() + long(at) + 4, bytes.begin() + long(at) + 8, "IEND")) return true;
-    at += 12 + size_t(length);
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -58,7 +39,7 @@ std::vector<uint8_t> EncodePreview(const QImage& screen, const std::string& cp93
 }
 
 std::optional<SavePreview> DecodePreview(const std::vector<uint8_t>& bytes) {
-  if (!PngChunksFit(bytes)) return std::nullopt;
+  if (!PngChunksFit(bytes.data(), bytes.size())) return std::nullopt;
   QByteArray data(reinterpret_cast<const char*>(bytes.data()),
                   static_cast<qsizetype>(bytes.size()));
   QBuffer buffer(&data);

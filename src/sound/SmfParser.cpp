@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/BigEndian.h"
+
 namespace mirt {
 namespace {
 
@@ -35,11 +37,6 @@ struct SmfTrack {
   }
 };
 
-uint32_t be32(const uint8_t* p) {
-  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-uint16_t be16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
-
 }  // namespace
 
 void CPlayData::release() {
@@ -55,14 +52,14 @@ int CPlayData::load(const uint8_t* image, size_t size) {
   release();
   std::vector<SmfTrack> tracks;
   if (image && size >= 14) {
-    uint64_t headerLength = be32(image + 4);
-    uint16_t trackCount = be16(image + 10);
-    division_ = be16(image + 12);
+    uint64_t headerLength = ReadBe32(image + 4);
+    uint16_t trackCount = ReadBe16(image + 10);
+    division_ = ReadBe16(image + 12);
     // Chunks that do not start inside the image hold no data; stop there.
     uint64_t chunk = 8 + headerLength;
     for (uint32_t k = 0; k < trackCount && chunk + 8 <= size; ++k) {
       SmfTrack t;
-      uint64_t length = be32(image + chunk + 4);
+      uint64_t length = ReadBe32(image + chunk + 4);
       t.data = image + chunk + 8;
       t.end = image + std::min<uint64_t>(chunk + 8 + length, size);
       tracks.push_back(t);
