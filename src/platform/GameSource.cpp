@@ -35,24 +35,11 @@ bool EndsWithIgnoringCase(const std::string& s, const std::string& end) {
   return s.size() >= end.size() && EqualsIgnoringAsciiCase(s.substr(s.size() - end.size()), end);
 }
 
-// The engine's name split into folder components, as the host files split
-// it: '/' and single-byte backslashes separate.
+// The engine's name split into folder components as the host files split
+// it, without the empty ones.
 std::vector<std::string> Components(const std::string& name) {
-  std::vector<std::string> parts;
-  std::string cur;
-  for (size_t i = 0; i < name.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (isSjisLead(c) && i + 1 < name.size()) {
-      cur += name[i];
-      cur += name[++i];
-    } else if (c == '/' || c == '\\') {
-      if (!cur.empty()) parts.push_back(cur);
-      cur.clear();
-    } else {
-      cur += name[i];
-    }
-  }
-  if (!cur.empty()) parts.push_back(cur);
+  std::vector<std::string> parts = SplitComponents(name);
+  std::erase(parts, std::string());
   return parts;
 }
 

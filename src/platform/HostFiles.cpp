@@ -19,10 +19,7 @@
 #include "platform/GameSource.h"
 
 namespace mirt {
-namespace {
 
-// Splits a CP932 name at '/' and at backslashes that are not the second
-// byte of a two-byte character.
 std::vector<std::string> SplitComponents(const std::string& name) {
   std::vector<std::string> parts;
   std::string cur;
@@ -44,6 +41,8 @@ std::vector<std::string> SplitComponents(const std::string& name) {
   parts.push_back(cur);
   return parts;
 }
+
+namespace {
 
 bool Exists(const std::string& path) {
   struct stat st;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace mirt {
 
@@ -27,6 +28,11 @@ std::string InGameFolder(const std::string& hostName);
 // in the game folder, so files written before, here or in the game, are found.
 void SetSaveFolder(const std::string& hostPath);
 const std::string& SaveFolder();
+
+// A CP932 name split at '/' and at backslashes that are not the second byte
+// of a two-byte character; empty components (a leading or doubled
+// separator) are kept.
+std::vector<std::string> SplitComponents(const std::string& cp932Name);
 
 // Whether a game name stays inside the game folder: not empty, not
 // absolute (a leading slash, backslash or drive letter), and no component "..". Files a game writes
