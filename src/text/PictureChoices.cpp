@@ -137,19 +137,17 @@ int PictureChoices::Hover(TextStage& p, int mx, int my, int j) {
   if (b.y < 0 || j >= count_) return 0;
   // Strictly inside on all four sides.
   const bool under = b.x < mx && mx < b.right && b.y < my && my < b.bottom;
-  if (under) {
-    if (b.highlighted) return 1;
-    RestoreRect(p, j);
-    b.highlighted = 1;
-    current_ = j;
-    Show(p, j, b.over);
-    return 1;
-  }
-  if (!b.highlighted) return 0;
+  SetHighlight(p, j, under);
+  return under ? 1 : 0;
+}
+
+void PictureChoices::SetHighlight(TextStage& p, int j, bool on) {
+  Button& b = buttons_[j];
+  if ((b.highlighted != 0) == on) return;
   RestoreRect(p, j);
-  b.highlighted = 0;
-  Show(p, j, b.normal);
-  return 0;
+  b.highlighted = on ? 1 : 0;
+  if (on) current_ = j;
+  Show(p, j, on ? b.over : b.normal);
 }
 
 bool PictureChoices::MouseMove(TextStage& p, int x, int y) {
@@ -168,19 +166,10 @@ void PictureChoices::MoveHighlight(TextStage& p, int step) {
     if (buttons_[next].y >= 0) break;
   }
   if (buttons_[next].y < 0) return;
-  for (int j = 0; j < count_; ++j) {
-    Button& b = buttons_[j];
-    if (j == next || !b.highlighted || b.y < 0) continue;
-    RestoreRect(p, j);
-    b.highlighted = 0;
-    Show(p, j, b.normal);
-  }
-  Button& b = buttons_[next];
+  for (int j = 0; j < count_; ++j)
+    if (j != next && buttons_[j].y >= 0) SetHighlight(p, j, false);
   current_ = next;
-  if (b.highlighted) return;
-  RestoreRect(p, next);
-  b.highlighted = 1;
-  Show(p, next, b.over);
+  SetHighlight(p, next, true);
 }
 
 void PictureChoices::Take(TextStage& p) {

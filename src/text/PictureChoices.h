@@ -55,6 +55,9 @@ class PictureChoices {
  private:
   // HoverPictureChoice: 1 when button j is under the pointer.
   int Hover(TextStage& p, int mx, int my, int j);
+  // Shows button j highlighted or not (its "over" or "normal" picture) and
+  // makes a highlighted one current; nothing when it already is so.
+  void SetHighlight(TextStage& p, int j, bool on);
   // The button's picture object gets the named picture (unchanged when it
   // cannot be loaded) and is drawn at its place.
   void Show(TextStage& p, int j, const std::string& name);
