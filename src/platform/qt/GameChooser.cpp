@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "common/Encoding.h"
 #include "platform/GameSource.h"
+#include "platform/qt/QtText.h"
 
 namespace mirt {
 namespace {
@@ -103,7 +103,7 @@ std::string ChooseGameFolder(const std::vector<std::string>& recent,
 bool ChooseGameOnDisc(ImageSource* image) {
   QStringList folders;
   for (const std::string& f : image->gameFolders())
-    folders << (f.empty() ? QStringLiteral("/") : QString::fromStdString(cp932ToUtf8(f)));
+    folders << (f.empty() ? QStringLiteral("/") : fromCp932(f));
   bool ok = false;
   const QString taken = QInputDialog::getItem(
       nullptr, QStringLiteral("Mirt"),

@@ -39,6 +39,7 @@
 #include "platform/GameControllers.h"
 #include "platform/SaveDialogModel.h"
 #include "platform/ShutdownSignals.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/SaveDialog.h"
 #include "platform/qt/SpeechWindow.h"
 #include "platform/qt/VolumeWindow.h"
@@ -47,9 +48,10 @@ namespace mirt {
 namespace {
 
 constexpr int kWidth = kScreenWidth;
+// How often the game controllers are looked at, with one plugged in and without.
+constexpr int kPadPollMs = 16;
+constexpr int kNoPadPollMs = 250;
 constexpr int kHeight = kScreenHeight;
-
-QString fromCp932(const std::string& s) { return QString::fromStdString(cp932ToUtf8(s)); }
 
 std::string toCp932(const QString& s) { return utf8ToCp932(s.toStdString()); }
 
@@ -169,10 +171,14 @@ QtPlatform::QtPlatform(int scale, ScaleFilter filter)
 
   pads_ = std::make_unique<GameControllers>();
   if (pads_->available()) {
+    // Every frame while a pad is there; without one, only often enough to
+    // see one plugged in, so an idle window does not wake sixty times a
+    // second for nothing.
     padTimer_ = new QTimer(window_);
-    padTimer_->setInterval(16);
+    padTimer_->setInterval(kPadPollMs);
     QObject::connect(padTimer_, &QTimer::timeout, window_, [this] {
       pads_->Poll([this](PadButton b, bool down) { padPressed(b, down); });
+      padTimer_->setInterval(pads_->count() > 0 ? kPadPollMs : kNoPadPollMs);
     });
     padTimer_->start();
   }

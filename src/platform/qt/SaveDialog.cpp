@@ -8,12 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "common/Encoding.h"
+#include "platform/qt/QtText.h"
 
 namespace mirt {
 namespace {
-
-QString FromCp932(const std::string& s) { return QString::fromStdString(cp932ToUtf8(s)); }
 
 constexpr int kIconWidth = 128, kIconHeight = 96;
 // A cell of the grid: the picture with two lines of text under it.
@@ -68,8 +66,8 @@ std::optional<std::pair<SaveDialogAction, int>> RunSaveDialog(const SaveDialogMo
   list->setGridSize(QSize(kCellWidth, kCellHeight));
   list->setAccessibleName(QString::fromUtf8("セーブデータ"));
   for (const SaveDialogEntry& e : model.entries) {
-    QString text = FromCp932(e.caption);
-    if (!e.line.empty()) text += QStringLiteral("\n") + FromCp932(e.line);
+    QString text = fromCp932(e.caption);
+    if (!e.line.empty()) text += QStringLiteral("\n") + fromCp932(e.line);
     auto* item = new QListWidgetItem(EntryIcon(e), text, list);
     item->setData(Qt::UserRole, e.slot);
     item->setData(Qt::AccessibleTextRole, text);
