@@ -205,11 +205,6 @@ int main(int argc, char** argv) {
   kept.speech = outlets.speechSettings();
   kept.classicControls = player.settings().classicControls();
   kept.autoSpeed = player.settings().autoSpeed();
-  if (kept.scale != prefs.scale || kept.textHook != prefs.textHook ||
-      kept.selfVoicing != prefs.selfVoicing || kept.copyText != prefs.copyText ||
-      kept.speech.voice != prefs.speech.voice || kept.speech.rate != prefs.speech.rate ||
-      kept.speech.volume != prefs.speech.volume || kept.classicControls != prefs.classicControls ||
-      kept.autoSpeed != prefs.autoSpeed)
-    mirt::WritePreferences(mirt::PreferencesPath(), kept);
+  if (kept != prefs) mirt::WritePreferences(mirt::PreferencesPath(), kept);
   return 0;
 }

@@ -19,6 +19,7 @@ struct SpeechSettings {
   std::string voice;    // the voice's name, "" for the engine's choice
   double rate = 0.0;    // -1 (slowest) .. 1 (fastest)
   double volume = 1.0;  // 0 .. 1
+  bool operator==(const SpeechSettings&) const = default;
 };
 
 class Speech {

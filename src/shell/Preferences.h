@@ -29,6 +29,7 @@ struct Preferences {
   // The reader's extras: the classic controls alone, the auto mode's pace (1..3).
   bool classicControls = false;
   int autoSpeed = 2;
+  bool operator==(const Preferences&) const = default;
 };
 
 constexpr size_t kRecentGamesMax = 8;
