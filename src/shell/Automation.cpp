@@ -83,22 +83,23 @@ int KeyCode(const std::string& name) {
 }
 
 // The pad actions' button names.
+constexpr std::pair<const char*, PadButton> kPadButtonNames[] = {
+    {"a", PadButton::A},
+    {"b", PadButton::B},
+    {"x", PadButton::X},
+    {"y", PadButton::Y},
+    {"back", PadButton::Back},
+    {"start", PadButton::Start},
+    {"leftshoulder", PadButton::LeftShoulder},
+    {"rightshoulder", PadButton::RightShoulder},
+    {"dpup", PadButton::DpadUp},
+    {"dpdown", PadButton::DpadDown},
+    {"dpleft", PadButton::DpadLeft},
+    {"dpright", PadButton::DpadRight},
+};
+
 std::optional<PadButton> PadButtonByName(const std::string& name) {
-  static const std::pair<const char*, PadButton> kNames[] = {
-      {"a", PadButton::A},
-      {"b", PadButton::B},
-      {"x", PadButton::X},
-      {"y", PadButton::Y},
-      {"back", PadButton::Back},
-      {"start", PadButton::Start},
-      {"leftshoulder", PadButton::LeftShoulder},
-      {"rightshoulder", PadButton::RightShoulder},
-      {"dpup", PadButton::DpadUp},
-      {"dpdown", PadButton::DpadDown},
-      {"dpleft", PadButton::DpadLeft},
-      {"dpright", PadButton::DpadRight},
-  };
-  for (const auto& [n, b] : kNames)
+  for (const auto& [n, b] : kPadButtonNames)
     if (name == n) return b;
   return std::nullopt;
 }
@@ -197,17 +198,14 @@ QJsonObject DumpState(Player& p) {
           .Arr("hotspot", IntArray(std::array{headless->cursorHotX, headless->cursorHotY}));
     }
     o.Obj("cursor", cursor);
-    // What a screen reader is told: the window's accessible description.
-    if (auto* headless = dynamic_cast<HeadlessPlatform*>(&p.platform()))
-      o.Str("accessibleText", headless->accessibleText)
-          .Int("menuBarOpened", headless->menuBarOpened);
   }
-  {
-    // The note last shown over the picture, and the save dialog while it
-    // is open.
-    auto* headless = dynamic_cast<HeadlessPlatform*>(&p.platform());
-    if (headless) o.Str("note", headless->note);
-    if (headless && headless->saveDialog()) {
+  // What a screen reader is told (the window's accessible description), the
+  // note last shown over the picture, and the save dialog while it is open.
+  if (auto* headless = dynamic_cast<HeadlessPlatform*>(&p.platform())) {
+    o.Str("accessibleText", headless->accessibleText)
+        .Int("menuBarOpened", headless->menuBarOpened)
+        .Str("note", headless->note);
+    if (headless->saveDialog()) {
       QJsonArray entries;
       for (const SaveDialogEntry& e : headless->saveDialog()->entries)
         entries.append(JsonObject()
@@ -429,11 +427,12 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
            (a.args[1] == "quick" ||
             (a.args[1].size() == 1 && a.args[1][0] >= '0' && a.args[1][0] <= '9')))))
       return fail("savedialog takes nothing, close, or save|load 0..9|quick: " + a.rest);
-    if (a.verb.starts_with("pad") && (a.args.size() != 1 || !PadButtonByName(a.args[0])))
-      return fail(a.verb +
-                  " needs a|b|x|y|back|start|leftshoulder|rightshoulder|dpup|dpdown|dpleft|"
-                  "dpright: " +
-                  a.rest);
+    if (a.verb.starts_with("pad") && (a.args.size() != 1 || !PadButtonByName(a.args[0]))) {
+      std::string names;
+      for (const auto& [n, b] : kPadButtonNames)
+        names += (names.empty() ? "" : "|") + std::string(n);
+      return fail(a.verb + " needs " + names + ": " + a.rest);
+    }
     actions.push_back(a);
   }
 
