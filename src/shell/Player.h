@@ -197,7 +197,9 @@ class Player : public WindowEvents, public StoryHost {
   void SaveReadingMarks();
   // The save and load path every slot shares: the slot file with its
   // preview, and the restore of the bytes of one.
-  bool WriteSave(int slot, const std::string& file, const std::vector<uint8_t>& bytes);
+  bool WriteSave(int slot, const std::string& file);
+  // The caption of a save made now in slot (0..9, or the quick slot's "Q").
+  std::string SaveCaption(int slot);
   // The slot file's bytes for a save now, under caption.
   std::vector<uint8_t> SaveBytes(const std::string& caption) const;
   bool RestoreSave(const std::vector<uint8_t>& slotBytes);

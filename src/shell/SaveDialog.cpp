@@ -1,7 +1,7 @@
 // The reader's own entries for saving: the quick slot, the way back and the
 // save dialog with the slots' pictures.
 #include "platform/SaveDialogModel.h"
-#include "save/GameFiles.h"
+#include "script/CFile.h"
 #include "shell/Player.h"
 #include "shell/SavePreview.h"
 
@@ -31,7 +31,7 @@ void Player::OpenSaveDialog() {
     SaveDialogEntry e;
     e.slot = slot;
     e.caption = caption;
-    e.saved = ReadGameFile(file, 0).has_value();
+    e.saved = FileExists(file);
     // A picture beside a slot that is gone belongs to nothing.
     if (e.saved) {
       if (auto preview = ReadPreview(slot)) {

@@ -9,6 +9,7 @@
 #include "platform/SaveDialogModel.h"
 #include "save/GameFiles.h"
 #include "save/SlotFile.h"
+#include "script/CFile.h"
 #include "shell/Player.h"
 #include "shell/SavePreview.h"
 
@@ -24,12 +25,24 @@ std::tm LocalTime(int64_t seconds) {
 
 }  // namespace
 
-bool Player::WriteSave(int slot, const std::string& file, const std::vector<uint8_t>& bytes) {
+std::string Player::SaveCaption(int slot) {
+  const bool quick = slot == SaveDialogEntry::kQuickSlot;
+  std::string caption =
+      SaveSlots::FormatCaption(quick ? 0 : slot, LocalTime(platform().wallClockSeconds()),
+                               FieldString(state().saveLabel, sizeof state().saveLabel));
+  if (quick) caption[0] = 'Q';
+  return caption;
+}
+
+bool Player::WriteSave(int slot, const std::string& file) {
   // A file that cannot be written leaves the old one whole.
-  const bool ok = WriteGameFile(file, bytes);
-  // The picture goes beside it; a save without one still loads.
-  if (ok) WritePreview(slot, screen_.layers().screen, PageFirstLine());
-  return ok;
+  const bool ok = WriteGameFile(file, SaveBytes(SaveCaption(slot)));
+  if (!ok) return false;
+  // The picture goes beside it; a save without one still loads. What was
+  // read is kept as the save is.
+  WritePreview(slot, screen_.layers().screen, PageFirstLine());
+  SaveReadingMarks();
+  return true;
 }
 
 std::string Player::PageFirstLine() const {
@@ -58,19 +71,15 @@ std::vector<uint8_t> Player::SaveBytes(const std::string& caption) const {
 
 bool Player::SaveSlot(int slot) {
   if (slot < 0 || slot >= SaveSlots::kCount) return false;
-  const std::string caption =
-      SaveSlots::FormatCaption(slot, LocalTime(platform().wallClockSeconds()),
-                               FieldString(state().saveLabel, sizeof state().saveLabel));
   const std::string file = SaveSlots::FileName(slot);
-  const bool ok = WriteSave(slot, file, SaveBytes(caption));
+  const bool ok = WriteSave(slot, file);
   TraceEvent("save", JsonObject().Int("slot", slot).Str("file", file).Bool("ok", ok));
   RefreshSlotCaptions();
   if (!ok) Message(Sjis("セーブできませんでした。"));
-  if (ok) SaveReadingMarks();  // what was read is kept as the save is
   return ok;
 }
 
-bool Player::quickSaveExists() const { return ReadGameFile(kQuickSaveFile, 0).has_value(); }
+bool Player::quickSaveExists() const { return FileExists(kQuickSaveFile); }
 
 std::string Player::QuickSaveCaption() const {
   const auto head = ReadGameFile(kQuickSaveFile, kSlotCaptionBytes);
@@ -82,11 +91,7 @@ bool Player::QuickSave() {
   // ONSAVE 0 keeps the quick slot shut as it keeps the menu's.
   bool ok = false;
   if (slots_.saveEnabled()) {
-    std::string caption =
-        SaveSlots::FormatCaption(0, LocalTime(platform().wallClockSeconds()),
-                                 FieldString(state().saveLabel, sizeof state().saveLabel));
-    caption[0] = 'Q';
-    ok = WriteSave(SaveDialogEntry::kQuickSlot, kQuickSaveFile, SaveBytes(caption));
+    ok = WriteSave(SaveDialogEntry::kQuickSlot, kQuickSaveFile);
     if (ok)
       platform_.showNote(Sjis("クイックセーブしました"), 1000);
     else
