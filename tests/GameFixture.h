@@ -80,6 +80,15 @@ inline QJsonValue At(QJsonValue v, const std::string& path) {
 // A string value as UTF-8; "" for anything else.
 inline std::string Str(const QJsonValue& v) { return v.toString().toStdString(); }
 
+// A story of two pages whose second starts at a save point ("two"), with a
+// variable changed after it: what a save and a load must carry.
+inline constexpr char kSavePointStory[] = "!n:1!\n"
+                                          "\"one\"\\p\n"
+                                          "\"two\"\\n\n"  // the page starts here: the save point
+                                          "!n:5!\n"
+                                          "\"three\"\\n\n"
+                                          "\"four\"\\n\n";
+
 // Whether actual holds every member of the expected object (a JSON text)
 // with an equal value; the members it does not name may be anything.
 inline ::testing::AssertionResult Holds(const QJsonValue& actual, const std::string& expected) {

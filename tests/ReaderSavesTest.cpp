@@ -33,12 +33,7 @@ Strings OkOf(const GameDir& g, const std::string& ev) {
 
 TEST(ReaderSaves, QuickSaveAndLoadUseTheirOwnSlotAndTellTheReader) {
   GameDir g;
-  g.Script("!n:1!\n"
-           "\"one\"\\p\n"
-           "\"two\"\\n\n"  // the page starts here: the save point
-           "!n:5!\n"
-           "\"three\"\\n\n"
-           "\"four\"\\n\n");
+  g.Script(kSavePointStory);
   // Nothing to load at first; a quick save on the first page, before the
   // story's first save point, goes back to the story's start.
   g.Run("menu QuickLoad\ndump " + g.Path("none.json") +

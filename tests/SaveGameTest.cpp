@@ -104,12 +104,7 @@ uint32_t OffsetOf(const GameDir& g, const std::string& file, const std::string& 
 
 TEST(SaveSlots, LoadReturnsToTheSavePointWithTheVariablesAsAtSaving) {
   GameDir g;
-  g.Script("!n:1!\n"
-           "\"one\"\\p\n"
-           "\"two\"\\n\n"  // the page starts here: the save point
-           "!n:5!\n"
-           "\"three\"\\n\n"
-           "\"four\"\\n\n");
+  g.Script(kSavePointStory);
   const QJsonObject d = g.RunAndDump("click\nclick\nmenu SaveDat4\nclick\nmenu LoadDat4\n");
   const uint32_t two = OffsetOf(g, "start.txt", "\"two\"");
   EXPECT_EQ(g.Texts(), (std::vector<std::string>{"one", "two", "three", "four", "two"}));

@@ -79,7 +79,7 @@ void GameControllers::Poll(const Handler& handler) {
           SDL_GameControllerClose(it->second.controller);
           pads_.erase(it);
           for (int b = 0; b <= static_cast<int>(PadButton::DpadRight); ++b)
-            if (held & (1u << b)) handler(static_cast<PadButton>(b), false);
+            if (held & Bit(static_cast<PadButton>(b))) handler(static_cast<PadButton>(b), false);
           break;
         }
         case SDL_CONTROLLERBUTTONDOWN:
