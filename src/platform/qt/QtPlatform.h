@@ -233,7 +233,7 @@ class QtPlatform : public Platform {
   size_t cursorStep_ = 0;
   QTimer* cursorTimer_ = nullptr;
 
-  // The game controllers, polled every 16 ms while the window exists.
+  // The game controllers, polled from the window's event loop.
   std::unique_ptr<GameControllers> pads_;
   QTimer* padTimer_ = nullptr;
 
