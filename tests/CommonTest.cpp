@@ -2,7 +2,6 @@
 // in fixed fields, and the whole-file reads of the indicator pictures.
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QImage>
 #include <cstring>
 #include <filesystem>
@@ -46,10 +45,7 @@ TEST(LittleEndian, ReadsWritesAndAppendsLowByteFirst) {
 TEST(Png, ChunksThatClaimMoreThanTheFileHoldsNeverReachTheDecoder) {
   QImage picture(4, 3, QImage::Format_RGB32);
   picture.fill(0xFF336699u);
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  picture.save(&buffer, "PNG");
+  const std::string png = mirt_test::PngFile(picture);
   std::vector<uint8_t> bytes(png.begin(), png.end());
   EXPECT_TRUE(PngChunksFit(bytes.data(), bytes.size()));
   // The chunk after IHDR claims 771 MB: libpng would set that much aside.
@@ -153,11 +149,7 @@ TEST(IndicatorPicture, ReadWholeThenDecodedWhateverTheContents) {
   icon.fill(qRgb(0, 255, 0));
   icon.setPixel(1, 0, qRgb(200, 10, 10));
   ASSERT_TRUE(icon.save(QString::fromStdString(g.Path("icon1.bmp")), "BMP"));
-  QByteArray png;
-  QBuffer buf(&png);
-  buf.open(QIODevice::WriteOnly);
-  ASSERT_TRUE(icon.save(&buf, "PNG"));
-  g.WriteBytes("icon2.bmp", png.toStdString());  // a PNG under a bitmap's name
+  g.WriteBytes("icon2.bmp", mirt_test::PngFile(icon));  // a PNG under a bitmap's name
   std::filesystem::create_directory(g.Path("icon3.bmp"));
   g.WriteBytes("icon4.bmp", "not a picture");
 

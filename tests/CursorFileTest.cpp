@@ -3,7 +3,6 @@
 // SETCURSOR showing them over the window.
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QImage>
 #include <functional>
 
@@ -346,10 +345,7 @@ TEST(Cursor, SetCursorShowsTheFileAndAMalformedOneLeavesTheArrow) {
     GameDir g;
     QImage png(5, 4, QImage::Format_ARGB32);
     png.fill(0xFF00FF00u);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    png.save(&buffer, "PNG");
+    const std::string bytes = mirt_test::PngFile(png);
     g.WriteBytes("png.cur", Text(Directory({{5, 4, 4, 3, Bytes(bytes.begin(), bytes.end())}})));
     EXPECT_TRUE(Holds(CursorAfter(g, "~SETCURSOR \"png.cur\"\n"),
                       R"({"shown":true,"size":[5,4],"hotspot":[4,3]})"));

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QBuffer>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -79,6 +81,15 @@ inline QJsonValue At(QJsonValue v, const std::string& path) {
 
 // A string value as UTF-8; "" for anything else.
 inline std::string Str(const QJsonValue& v) { return v.toString().toStdString(); }
+
+// A picture as the bytes of a PNG file.
+inline std::string PngFile(const QImage& img) {
+  QByteArray a;
+  QBuffer b(&a);
+  b.open(QIODevice::WriteOnly);
+  img.save(&b, "PNG");
+  return a.toStdString();
+}
 
 // A story of two pages whose second starts at a save point ("two"), with a
 // variable changed after it: what a save and a load must carry.

@@ -2,7 +2,6 @@
 // input for every subcommand, and each lint finding on a game made for it.
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -35,14 +34,6 @@ class Tool : public ::testing::Test {
 std::string Inverted(std::string s) {
   for (char& c : s) c = static_cast<char>(~static_cast<unsigned char>(c));
   return s;
-}
-
-std::string PngFile(const QImage& img) {
-  QByteArray a;
-  QBuffer b(&a);
-  b.open(QIODevice::WriteOnly);
-  img.save(&b, "PNG");
-  return a.toStdString();
 }
 
 QImage Gradient(int w, int h) {
