@@ -429,8 +429,8 @@ int RunAutomation(const AutomationOptions& opt, std::string* error) {
       return fail("savedialog takes nothing, close, or save|load 0..9|quick: " + a.rest);
     if (a.verb.starts_with("pad") && (a.args.size() != 1 || !PadButtonByName(a.args[0]))) {
       std::string names;
-      for (const auto& [n, b] : kPadButtonNames)
-        names += (names.empty() ? "" : "|") + std::string(n);
+      for (const auto& entry : kPadButtonNames)
+        names += (names.empty() ? "" : "|") + std::string(entry.first);
       return fail(a.verb + " needs " + names + ": " + a.rest);
     }
     actions.push_back(a);
